@@ -1,0 +1,50 @@
+#include "Exceptions.h"
+
+#include "WinApp.h"
+
+#include <new>
+
+const wchar_t* const kInternalErrorText = L"アプリケーションの内部エラーです。";
+
+std::wstring CInvalidArgException::GetErrorMessage() const
+{
+    return L"引数が正しくありません。";
+}
+
+std::wstring CHResultException::GetErrorMessage() const
+{
+    wchar_t* buffer = nullptr;
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, static_cast<DWORD>(m_code), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    if (length == 0 || buffer == nullptr)
+        return kInternalErrorText;
+    std::wstring text(buffer, length);
+    LocalFree(buffer);
+    // The system text ends with a line break that the message box does not need.
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r'))
+        text.pop_back();
+    return text;
+}
+
+void AfxThrowInvalidArgException()
+{
+    throw CInvalidArgException();
+}
+
+void AfxThrowHResultException(HRESULT code)
+{
+    throw CHResultException(code);
+}
+
+void ReportCurrentException(HWND owner)
+{
+    std::wstring text;
+    try {
+        throw;
+    } catch (const CException& error) {
+        text = error.GetErrorMessage();
+    } catch (...) {
+        text = kInternalErrorText;
+    }
+    MessageBoxW(owner, text.c_str(), AfxGetAppName(), MB_OK | MB_ICONSTOP);
+}

@@ -1,0 +1,100 @@
+#include "WinApp.h"
+
+#include "Dialog.h"
+
+namespace {
+
+CWinApp* g_app = nullptr;
+
+std::wstring ExecutableBaseName()
+{
+    wchar_t path[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring name = path;
+    size_t slash = name.find_last_of(L"\\/");
+    if (slash != std::wstring::npos)
+        name.erase(0, slash + 1);
+    size_t dot = name.find_last_of(L'.');
+    if (dot != std::wstring::npos)
+        name.erase(dot);
+    return name;
+}
+
+} // namespace
+
+CWinApp::CWinApp()
+{
+    g_app = this;
+    m_hInstance = GetModuleHandleW(nullptr);
+    m_appName = ExecutableBaseName();
+}
+
+CWinApp::~CWinApp()
+{
+    if (g_app == this)
+        g_app = nullptr;
+}
+
+BOOL CWinApp::InitInstance()
+{
+    return FALSE;
+}
+
+void CWinApp::SetRegistryKey(const wchar_t* registryKey)
+{
+    m_registryKey = registryKey;
+}
+
+// Opens (creating where missing) the section's key; the caller closes it.
+HKEY CWinApp::OpenSectionKey(const wchar_t* section)
+{
+    if (m_registryKey.empty())
+        return nullptr;
+    std::wstring path = L"Software\\" + m_registryKey + L"\\" + m_appName + L"\\" + section;
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_READ | KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return nullptr;
+    return key;
+}
+
+UINT CWinApp::GetProfileInt(const wchar_t* section, const wchar_t* entry, int defaultValue)
+{
+    HKEY key = OpenSectionKey(section);
+    if (key == nullptr)
+        return static_cast<UINT>(defaultValue);
+    DWORD value = 0;
+    DWORD type = 0;
+    DWORD size = sizeof(value);
+    LONG status = RegQueryValueExW(key, entry, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS || type != REG_DWORD || size != sizeof(value))
+        return static_cast<UINT>(defaultValue);
+    return value;
+}
+
+BOOL CWinApp::WriteProfileInt(const wchar_t* section, const wchar_t* entry, int value)
+{
+    HKEY key = OpenSectionKey(section);
+    if (key == nullptr)
+        return FALSE;
+    DWORD data = static_cast<DWORD>(value);
+    LONG status = RegSetValueExW(key, entry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof(data));
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
+CWinApp* AfxGetApp()
+{
+    return g_app;
+}
+
+const wchar_t* AfxGetAppName()
+{
+    return g_app != nullptr ? g_app->GetAppName().c_str() : L"";
+}
+
+HWND AfxGetMainWndHandle()
+{
+    return (g_app != nullptr && g_app->m_pMainWnd != nullptr) ? g_app->m_pMainWnd->GetSafeHwnd() : nullptr;
+}

@@ -1,0 +1,148 @@
+#include "FileOperate.h"
+
+#include "../framework/Exceptions.h"
+#include "NameParts.h"
+
+#include <cwchar>
+
+void CFileOperate::SetFiles(const CStringArray& paths)
+{
+    m_paths.RemoveAll();
+    m_count = paths.GetSize();
+    if (paths.IsEmpty())
+        return;
+    m_firstPath = paths[0];
+    m_paths.Append(paths);
+}
+
+void CFileOperate::CheckIndex(int index) const
+{
+    if (index < 0 || index >= m_paths.GetSize())
+        AfxThrowInvalidArgException();
+}
+
+FileRecord CFileOperate::GetRecord(int index) const
+{
+    FileRecord record = {};
+    if (m_paths.IsEmpty())
+        return record;
+    CheckIndex(index);
+    const std::wstring& path = m_paths[index];
+    if (path.empty())
+        return record;
+    ReadRecordFromFile(path, record);
+    return record;
+}
+
+DWORD CFileOperate::GetFirstFileAttributes() const
+{
+    return GetFileAttributesW(m_firstPath.c_str());
+}
+
+std::wstring CFileOperate::GetFolder() const
+{
+    return FolderOfPath(m_firstPath);
+}
+
+std::wstring CFileOperate::GetBaseName(int index) const
+{
+    if (index > m_count)
+        return std::wstring();
+    CheckIndex(index);
+    return BaseNameOfPath(m_paths[index]);
+}
+
+std::wstring CFileOperate::GetExtension(int index) const
+{
+    CheckIndex(index);
+    return ExtensionOfPath(m_paths[index]);
+}
+
+int CFileOperate::GetDaysInMonth(int year, int month) const
+{
+    return DaysInMonth(year, month);
+}
+
+namespace {
+
+bool IsNetworkPath(const wchar_t* path)
+{
+    return path[0] == L'\\' && path[1] == L'\\';
+}
+
+// Applies what the volume does to names: upper case where it does not preserve case,
+// the directory's own spelling where it does not store Unicode names.
+bool MatchVolumeNaming(const std::wstring& givenPath, WCHAR (&fullPath)[MAX_PATH])
+{
+    if (IsNetworkPath(fullPath))
+        return true;
+    WCHAR root[MAX_PATH];
+    if (!GetVolumePathNameW(fullPath, root, MAX_PATH))
+        return false;
+    DWORD flags = 0;
+    if (!GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0))
+        return false;
+    if (!(flags & FILE_CASE_PRESERVED_NAMES))
+        CharUpperW(fullPath);
+    if (!(flags & FILE_UNICODE_ON_DISK)) {
+        WIN32_FIND_DATAW entry;
+        HANDLE find = FindFirstFileW(givenPath.c_str(), &entry);
+        if (find != INVALID_HANDLE_VALUE) {
+            FindClose(find);
+            WCHAR* lastSlash = wcsrchr(fullPath, L'\\');
+            if (lastSlash == nullptr || lastSlash[1] == L'\0')
+                return false;
+            size_t folderLength = static_cast<size_t>(lastSlash - fullPath) + 1;
+            if (folderLength + wcslen(entry.cFileName) >= MAX_PATH)
+                return false;
+            wcscpy(lastSlash + 1, entry.cFileName);
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool ResolveFullPath(const std::wstring& path, WCHAR (&fullPath)[MAX_PATH])
+{
+    fullPath[0] = L'\0';
+    DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, fullPath, nullptr);
+    if (length == 0 || length >= MAX_PATH || !MatchVolumeNaming(path, fullPath)) {
+        fullPath[0] = L'\0';
+        return false;
+    }
+    return true;
+}
+
+bool CFileOperate::ReadRecordFromFile(const std::wstring& path, FileRecord& record)
+{
+    if (path.size() >= MAX_PATH)
+        return false;
+    if (!ResolveFullPath(path, record.fullPath))
+        return false;
+
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+        return false;
+    record.attribute = static_cast<BYTE>(data.dwFileAttributes & kRecordAttributeMask);
+    record.size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+
+    const struct {
+        const FILETIME& stamp;
+        TimeValue& value;
+    } conversions[] = {
+        {data.ftCreationTime, record.createTime},
+        {data.ftLastAccessTime, record.accessTime},
+        {data.ftLastWriteTime, record.writeTime},
+    };
+    for (const auto& conversion : conversions) {
+        if (FileTimeToTimeValue(conversion.stamp, &conversion.value) == StampConversion::unrepresentable)
+            AfxThrowHResultException(E_INVALIDARG);
+    }
+
+    if (record.createTime == 0)
+        record.createTime = record.writeTime;
+    if (record.accessTime == 0)
+        record.accessTime = record.writeTime;
+    return true;
+}

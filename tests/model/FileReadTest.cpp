@@ -1,0 +1,172 @@
+#include "framework/Exceptions.h"
+#include "framework/WinApp.h"
+#include "model/FileOperate.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class FileRead : public ::testing::Test {
+protected:
+    void Choose(std::initializer_list<std::wstring> paths)
+    {
+        CStringArray list;
+        for (const std::wstring& path : paths)
+            list.Add(path);
+        files.SetFiles(list);
+    }
+
+    TempFolder folder;
+    CFileOperate files;
+};
+
+} // namespace
+
+TEST_F(FileRead, PresentFileGivesItsStampsSizeAttributesAndFullPath)
+{
+    std::wstring path = folder.MakeFile(L"report.txt", 1536);
+    FILETIME write = StampOfUtc(2011, 7, 1, 10, 0, 0);
+    FILETIME access = StampOfUtc(2012, 1, 15, 11, 30, 5);
+    ASSERT_TRUE(WriteStamps(path, nullptr, &access, &write));
+    Choose({path});
+
+    FileRecord record = files.GetRecord(0);
+    EXPECT_EQ(record.writeTime, 1309514400);
+    EXPECT_EQ(record.accessTime, 1326627005);
+    EXPECT_NE(record.createTime, 0);
+    EXPECT_EQ(record.size, 1536u);
+    EXPECT_EQ(record.attribute & ~FILE_ATTRIBUTE_ARCHIVE, 0);
+    EXPECT_STREQ(record.fullPath, path.c_str());
+}
+
+TEST_F(FileRead, UnreadablePathsGiveZeroRecords)
+{
+    std::wstring missing = folder / L"gone.txt";
+    std::wstring tooLong = folder.Path() + L"\\" + std::wstring(MAX_PATH, L'x');
+    Choose({missing, tooLong, L""});
+
+    FileRecord record = files.GetRecord(0);
+    EXPECT_EQ(record.createTime, 0);
+    EXPECT_EQ(record.writeTime, 0);
+    EXPECT_EQ(record.accessTime, 0);
+    EXPECT_EQ(record.size, 0u);
+    EXPECT_EQ(record.attribute, 0);
+    EXPECT_STREQ(record.fullPath, missing.c_str()) << "a missing file still has its absolute path";
+
+    FileRecord longRecord = files.GetRecord(1);
+    EXPECT_EQ(longRecord.fullPath[0], L'\0');
+    EXPECT_EQ(longRecord.writeTime, 0);
+    EXPECT_EQ(files.GetRecord(2).fullPath[0], L'\0');
+}
+
+TEST_F(FileRead, RelativePathsResolveAgainstTheCurrentFolder)
+{
+    folder.MakeFile(L"here.txt");
+    wchar_t previous[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    SetCurrentDirectoryW(folder.Path().c_str());
+    Choose({L"here.txt"});
+    FileRecord record = files.GetRecord(0);
+    SetCurrentDirectoryW(previous);
+    EXPECT_STREQ(record.fullPath, (folder / L"here.txt").c_str());
+    EXPECT_NE(record.writeTime, 0);
+}
+
+TEST_F(FileRead, DirectoryReadsWithItsDirectoryFlag)
+{
+    Choose({folder.MakeFolder(L"sub")});
+    FileRecord record = files.GetRecord(0);
+    EXPECT_TRUE(record.attribute & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_NE(record.writeTime, 0);
+}
+
+TEST_F(FileRead, StampsBefore1900FallBackToTheWriteTime)
+{
+    std::wstring path = folder.MakeFile(L"old.txt");
+    FILETIME ancient = StampOfUtc(1850, 3, 1, 0, 0, 0);
+    FILETIME write = StampOfUtc(2011, 1, 15, 11, 0, 0);
+    ASSERT_TRUE(WriteStamps(path, &ancient, &ancient, &write));
+    FileStamps stored;
+    ASSERT_TRUE(ReadStamps(path, &stored));
+    SYSTEMTIME access;
+    FileTimeToSystemTime(&stored.access, &access);
+    if (access.wYear != 1850)
+        GTEST_SKIP() << "the platform does not keep a stamp before 1900 (1850 read back as " << access.wYear << ")";
+    Choose({path});
+    FileRecord record = files.GetRecord(0);
+    EXPECT_EQ(record.writeTime, 1295089200);
+    EXPECT_EQ(record.accessTime, 1295089200);
+    EXPECT_EQ(record.createTime, 1295089200);
+}
+
+TEST_F(FileRead, WriteStampBefore1970FailsWithInvalidArgument)
+{
+    std::wstring path = folder.MakeFile(L"sixties.txt");
+    FILETIME write = StampOfUtc(1965, 6, 1, 12, 0, 0);
+    ASSERT_TRUE(WriteStamps(path, nullptr, nullptr, &write));
+    Choose({path});
+    try {
+        files.GetRecord(0);
+        FAIL() << "a 1965 stamp cannot be a time value";
+    } catch (const CHResultException& error) {
+        EXPECT_EQ(error.GetCode(), E_INVALIDARG);
+    }
+}
+
+TEST_F(FileRead, IndexesOutsideTheListAreInvalidArguments)
+{
+    EXPECT_EQ(files.GetRecord(-5).fullPath[0], L'\0') << "no file chosen: the zero record for any index";
+    EXPECT_EQ(files.GetRecord(3).writeTime, 0);
+
+    Choose({folder / L"a.txt", folder / L"b.txt"});
+    EXPECT_THROW(files.GetRecord(2), CInvalidArgException);
+    EXPECT_THROW(files.GetRecord(-1), CInvalidArgException);
+    EXPECT_THROW(files.GetExtension(2), CInvalidArgException);
+    EXPECT_THROW(files.GetBaseName(2), CInvalidArgException) << "an index equal to the count fails";
+    EXPECT_EQ(files.GetBaseName(3), L"") << "an index above the count gives the empty name";
+}
+
+TEST_F(FileRead, NamePartsComeFromTheListAndTheFolderFromTheFirstPath)
+{
+    Choose({L"C:\\data\\report.final.txt", L"C:\\my.dir\\README"});
+    EXPECT_EQ(files.GetCount(), 2);
+    EXPECT_EQ(files.GetFolder(), L"C:\\data");
+    EXPECT_EQ(files.GetBaseName(0), L"report.final");
+    EXPECT_EQ(files.GetExtension(0), L"txt");
+    EXPECT_EQ(files.GetBaseName(1), L"README");
+    EXPECT_EQ(files.GetExtension(1), L"");
+
+    Choose({});
+    EXPECT_EQ(files.GetCount(), 0);
+    EXPECT_EQ(files.GetFolder(), L"C:\\data") << "an empty list keeps the first path";
+}
+
+TEST_F(FileRead, FirstFileAttributesAreTheLiveWord)
+{
+    std::wstring path = folder.MakeFile(L"flags.txt");
+    Choose({path});
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_TRUE(files.GetFirstFileAttributes() & FILE_ATTRIBUTE_HIDDEN);
+    DeleteFileW(path.c_str());
+    EXPECT_EQ(files.GetFirstFileAttributes(), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(Profile, IntegersRoundTripThroughTheUsersRegistry)
+{
+    CWinApp* app = AfxGetApp();
+    std::wstring key = L"Software\\tavolin\\" + app->GetAppName() + L"\\ProfileTest";
+    RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
+
+    EXPECT_EQ(app->GetProfileInt(L"ProfileTest", L"missing", 7), 7u);
+    EXPECT_TRUE(app->WriteProfileInt(L"ProfileTest", L"value", 1));
+    EXPECT_EQ(app->GetProfileInt(L"ProfileTest", L"value", 0), 1u);
+
+    DWORD stored = 0;
+    DWORD size = sizeof(stored);
+    EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, key.c_str(), L"value", RRF_RT_REG_DWORD, nullptr, &stored, &size),
+              ERROR_SUCCESS)
+        << "the value lives under Software\\tavolin\\<executable name>\\<section>";
+    EXPECT_EQ(stored, 1u);
+    RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
+}

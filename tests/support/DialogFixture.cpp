@@ -1,0 +1,77 @@
+#include "DialogFixture.h"
+
+#include "framework/WinApp.h"
+
+namespace {
+
+std::wstring ProfileKeyPath()
+{
+    return L"Software\\tavolin\\" + AfxGetApp()->GetAppName() + L"\\Prop";
+}
+
+} // namespace
+
+void DialogFixture::SetUp()
+{
+    ClearProfile();
+    ASSERT_TRUE(dialog.Create()) << "the main dialog could not be created from its template";
+    AfxGetApp()->m_pMainWnd = &dialog;
+}
+
+void DialogFixture::TearDown()
+{
+    AfxGetApp()->m_pMainWnd = nullptr;
+    dialog.DestroyWindow();
+}
+
+void DialogFixture::Choose(std::initializer_list<std::wstring> paths)
+{
+    CStringArray list;
+    for (const std::wstring& path : paths)
+        list.Add(path);
+    dialog.GetFileOperate().SetFiles(list);
+    dialog.UpdateFileView();
+}
+
+void DialogFixture::Type(int id, const std::wstring& text)
+{
+    SendMessageW(dialog.GetDlgItem(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void DialogFixture::Click(int id)
+{
+    SendMessageW(dialog.GetDlgItem(id), BM_CLICK, 0, 0);
+}
+
+std::wstring DialogFixture::RowText(TimeRow row) const
+{
+    std::wstring text;
+    for (int field = 0; field < kTimeFieldCount; ++field) {
+        if (field > 0)
+            text += L",";
+        text += Text(kTimeRows[row].edits[field]);
+    }
+    return text;
+}
+
+void DialogFixture::StoreProfileValue(const wchar_t* key, DWORD value)
+{
+    HKEY section = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, ProfileKeyPath().c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &section,
+                              nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(section, key, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+    RegCloseKey(section);
+}
+
+bool DialogFixture::ReadProfileValue(const wchar_t* key, DWORD* value)
+{
+    DWORD size = sizeof(*value);
+    return RegGetValueW(HKEY_CURRENT_USER, ProfileKeyPath().c_str(), key, RRF_RT_REG_DWORD, nullptr, value, &size) ==
+           ERROR_SUCCESS;
+}
+
+void DialogFixture::ClearProfile()
+{
+    RegDeleteKeyW(HKEY_CURRENT_USER, ProfileKeyPath().c_str());
+}

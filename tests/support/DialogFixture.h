@@ -1,0 +1,40 @@
+// The real main dialog, created modeless from its template and driven with messages,
+// with a fresh temporary folder, a clean profile and a watcher that closes message boxes.
+#pragma once
+
+#include "MessageBoxWatcher.h"
+#include "TempFolder.h"
+
+#include "ui/KalendrixDlg.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+
+class DialogFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Hands the paths over as the file selection does, and refreshes.
+    void Choose(std::initializer_list<std::wstring> paths);
+
+    std::wstring Text(int id) const { return dialog.GetDlgItemText(id); }
+    // Replaces an edit's text as typing does: the edit raises its change notification.
+    void Type(int id, const std::wstring& text);
+    void Click(int id);
+    bool Enabled(int id) const { return IsWindowEnabled(dialog.GetDlgItem(id)) != FALSE; }
+    bool Checked(int id) const { return dialog.IsDlgButtonChecked(id) == BST_CHECKED; }
+    // The six texts of a date-time row.
+    std::wstring RowText(TimeRow row) const;
+
+    // Profile values of the switches, under this program's own key.
+    static void StoreProfileValue(const wchar_t* key, DWORD value);
+    static bool ReadProfileValue(const wchar_t* key, DWORD* value);
+    static void ClearProfile();
+
+    CKalendrixDlg dialog;
+    TempFolder folder;
+    MessageBoxWatcher boxes;
+};

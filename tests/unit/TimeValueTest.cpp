@@ -1,0 +1,174 @@
+#include "datetime/TimeValue.h"
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct KnownInstant {
+    LocalFields local;
+    TimeValue berlin;
+    TimeValue tokyo;
+};
+
+// Local civil times and the UTC seconds they stand for in each zone.
+const KnownInstant kKnownInstants[] = {
+    {{2011, 7, 1, 12, 0, 0}, 1309514400, 1309489200},   // summer: Berlin UTC+2
+    {{2011, 1, 15, 12, 0, 0}, 1295089200, 1295060400},  // winter: Berlin UTC+1
+    {{2011, 10, 30, 3, 30, 0}, 1319941800, 1319913000}, // just after Berlin's clocks went back
+    {{2049, 12, 31, 23, 59, 59}, 2524604399, 2524575599},
+};
+
+TimeValue Expected(const KnownInstant& instant)
+{
+    return HostZone() == L"Asia/Tokyo" ? instant.tokyo : instant.berlin;
+}
+
+class KnownZone : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (HostZone() != L"Europe/Berlin" && HostZone() != L"Asia/Tokyo")
+            GTEST_SKIP() << "known instants are listed for Europe/Berlin and Asia/Tokyo only";
+    }
+};
+
+} // namespace
+
+TEST_F(KnownZone, LocalFieldsBuildTheUtcSecondOfTheirZone)
+{
+    for (const KnownInstant& instant : kKnownInstants) {
+        TimeValue value = 0;
+        ASSERT_TRUE(BuildFromLocal(instant.local, &value)) << instant.local.year;
+        EXPECT_EQ(value, Expected(instant)) << instant.local.year << "-" << instant.local.month;
+    }
+}
+
+TEST_F(KnownZone, TimeValuesBreakDownIntoTheLocalFieldsInForceOnTheirDate)
+{
+    for (const KnownInstant& instant : kKnownInstants) {
+        LocalFields fields = BreakDownLocal(Expected(instant));
+        EXPECT_EQ(fields.year, instant.local.year);
+        EXPECT_EQ(fields.month, instant.local.month);
+        EXPECT_EQ(fields.day, instant.local.day);
+        EXPECT_EQ(fields.hour, instant.local.hour) << instant.local.year << "-" << instant.local.month;
+        EXPECT_EQ(fields.minute, instant.local.minute);
+        EXPECT_EQ(fields.second, instant.local.second);
+    }
+}
+
+TEST(TimeValue, ZeroIsTheEpochInLocalTime)
+{
+    LocalFields epoch = BreakDownLocal(0);
+    EXPECT_EQ(epoch.year, 1970);
+    EXPECT_EQ(epoch.month, 1);
+    EXPECT_EQ(epoch.day, 1);
+    if (HostZone() == L"Asia/Tokyo") {
+        EXPECT_EQ(epoch.hour, 9);
+    } else if (HostZone() == L"Europe/Berlin") {
+        EXPECT_EQ(epoch.hour, 1);
+    }
+}
+
+TEST(TimeValue, ValuesOutsideTheRuntimesRangeCannotBeBrokenDown)
+{
+    for (TimeValue value : {TimeValue(-1), kMaxTimeValue + 1}) {
+        LocalFields fields = BreakDownLocal(value);
+        EXPECT_EQ(fields.year, 0);
+        EXPECT_EQ(fields.hour, -1);
+        EXPECT_EQ(fields.second, -1);
+    }
+    EXPECT_NE(BreakDownLocal(kMaxTimeValue).year, 0);
+}
+
+TEST(TimeValue, LocalTimesBeforeTheEpochAreNotRepresentable)
+{
+    TimeValue value = 123;
+    EXPECT_FALSE(BuildFromLocal({1960, 5, 5, 12, 0, 0}, &value));
+    EXPECT_FALSE(BuildFromLocal({1969, 12, 31, 23, 0, 0}, &value));
+    EXPECT_EQ(value, 123);
+}
+
+TEST(DaysInMonth, FollowsTheGregorianCalendar)
+{
+    const struct {
+        int year, month, days;
+    } cases[] = {
+        {2011, 1, 31}, {2011, 2, 28}, {2012, 2, 29}, {2000, 2, 29}, {1900, 2, 28}, {2011, 4, 30},
+        {2011, 6, 30}, {2011, 9, 30}, {2011, 11, 30}, {2011, 12, 31}, {2011, 0, 31}, {2011, 13, 31},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DaysInMonth(c.year, c.month), c.days) << c.year << "-" << c.month;
+}
+
+namespace {
+
+FILETIME Stamp(ULONGLONG ticks)
+{
+    FILETIME stamp;
+    stamp.dwLowDateTime = static_cast<DWORD>(ticks);
+    stamp.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+    return stamp;
+}
+
+FILETIME UtcStamp(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second, WORD millis = 0)
+{
+    SYSTEMTIME utc = {year, month, 0, day, hour, minute, second, millis};
+    FILETIME stamp = {};
+    SystemTimeToFileTime(&utc, &stamp);
+    return stamp;
+}
+
+} // namespace
+
+// A stamp's value is its own UTC second in every season, whatever today's offset is:
+// a summer stamp read in winter must not come out an hour off.
+TEST(StampConversion, GivesTheStampsOwnUtcSecond)
+{
+    const struct {
+        FILETIME stamp;
+        TimeValue value;
+    } cases[] = {
+        {UtcStamp(2011, 7, 1, 10, 0, 0), 1309514400},
+        {UtcStamp(2011, 1, 15, 11, 0, 0, 999), 1295089200},
+        {UtcStamp(1970, 1, 1, 0, 0, 0), 0},
+        {UtcStamp(3001, 1, 1, 7, 59, 59), kMaxTimeValue},
+    };
+    for (const auto& c : cases) {
+        TimeValue value = -1;
+        EXPECT_EQ(FileTimeToTimeValue(c.stamp, &value), StampConversion::converted);
+        EXPECT_EQ(value, c.value);
+    }
+}
+
+TEST(StampConversion, StampsBefore1900ReadAsNoTimeAndOthersOutOfRangeFail)
+{
+    TimeValue value = -1;
+    EXPECT_EQ(FileTimeToTimeValue(UtcStamp(1899, 12, 31, 12, 0, 0), &value), StampConversion::noTime);
+    EXPECT_EQ(value, 0);
+    EXPECT_EQ(FileTimeToTimeValue(Stamp(0), &value), StampConversion::noTime);
+    EXPECT_EQ(FileTimeToTimeValue(Stamp(0x8000000000000000ULL), &value), StampConversion::noTime);
+    EXPECT_EQ(FileTimeToTimeValue(UtcStamp(1965, 6, 1, 0, 0, 0), &value), StampConversion::unrepresentable);
+    EXPECT_EQ(FileTimeToTimeValue(UtcStamp(1969, 12, 31, 23, 59, 59), &value), StampConversion::unrepresentable);
+    EXPECT_EQ(FileTimeToTimeValue(UtcStamp(3001, 1, 1, 8, 0, 0), &value), StampConversion::unrepresentable);
+}
+
+TEST(StampConversion, TimeValuesBecomeExactStampsAndRoundTrip)
+{
+    for (TimeValue value : {TimeValue(0), TimeValue(1309514400), TimeValue(1295089200), kMaxTimeValue}) {
+        FILETIME stamp;
+        ASSERT_TRUE(TimeValueToFileTime(value, &stamp));
+        TimeValue back = -1;
+        EXPECT_EQ(FileTimeToTimeValue(stamp, &back), StampConversion::converted);
+        EXPECT_EQ(back, value);
+    }
+    FILETIME summer;
+    ASSERT_TRUE(TimeValueToFileTime(1309514400, &summer));
+    FILETIME expected = UtcStamp(2011, 7, 1, 10, 0, 0);
+    EXPECT_EQ(summer.dwLowDateTime, expected.dwLowDateTime);
+    EXPECT_EQ(summer.dwHighDateTime, expected.dwHighDateTime);
+
+    FILETIME untouched = {1, 2};
+    EXPECT_FALSE(TimeValueToFileTime(-1, &untouched));
+    EXPECT_FALSE(TimeValueToFileTime(kMaxTimeValue + 1, &untouched));
+}

@@ -1,0 +1,44 @@
+// Choosing files: dropped from the shell, or picked in the open dialog.
+#include "KalendrixDlg.h"
+
+#include "../framework/FileDialog.h"
+
+#include <commdlg.h>
+#include <vector>
+
+void CKalendrixDlg::HandOverFiles(const CStringArray& paths)
+{
+    m_fileOperate.SetFiles(paths);
+    UpdateFileView();
+}
+
+void CKalendrixDlg::OnDropFiles(HDROP drop)
+{
+    const UINT kDropBufferLength = 32000;
+    CStringArray paths;
+    std::vector<wchar_t> name(kDropBufferLength);
+    UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        name[0] = L'\0';
+        DragQueryFileW(drop, i, name.data(), kDropBufferLength);
+        paths.Add(name.data());
+    }
+    // The drop data is released whatever the refresh raises.
+    struct DropRelease {
+        HDROP drop;
+        ~DropRelease() { DragFinish(drop); }
+    } release{drop};
+    HandOverFiles(paths);
+}
+
+void CKalendrixDlg::OnBrowse()
+{
+    const DWORD kFlags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST;
+    CFileDialog dialog(TRUE, nullptr, nullptr, kFlags, L"ALL(*.*)|*.*|", m_hWnd);
+    if (dialog.DoModal() != IDOK)
+        return;
+    CStringArray paths;
+    for (size_t position = dialog.GetStartPosition(); position != 0;)
+        paths.Add(dialog.GetNextPathName(position));
+    HandOverFiles(paths);
+}

@@ -1,0 +1,117 @@
+#include "KalendrixDlg.h"
+
+#include "../framework/WinApp.h"
+#include "AboutDlg.h"
+
+#include <cstdlib>
+
+BEGIN_MESSAGE_MAP(CKalendrixDlg)
+    ON_WM_SYSCOMMAND()
+    ON_WM_PAINT()
+    ON_WM_QUERYDRAGICON()
+    ON_BN_CLICKED(IDC_BROWSE, OnBrowse)
+    ON_BN_CLICKED(IDC_SWITCH_ATTRIBUTE, OnSwitchAttribute)
+    ON_BN_CLICKED(IDC_SWITCH_CREATE, OnSwitchCreate)
+    ON_BN_CLICKED(IDC_SWITCH_WRITE, OnSwitchLastChange)
+    ON_BN_CLICKED(IDC_SWITCH_ACCESS, OnSwitchLastRead)
+    ON_BN_CLICKED(IDC_APPLY, OnApply)
+    ON_BN_CLICKED(IDC_ORIGINAL_TIME, OnOriginalTime)
+    ON_BN_CLICKED(IDC_CURRENT_TIME, OnCurrentTime)
+    ON_BN_CLICKED(IDC_CLEAR_TIME, OnClearTime)
+    // Years 1000, 1001, 1005 and the name 1002 (1003 and 1004 do not exist).
+    ON_CONTROL_RANGE(EN_CHANGE, IDC_CREATE_YEAR, IDC_ACCESS_YEAR, OnFieldChanged)
+    // Months, days, hours, minutes and seconds of the three rows: 1024 to 1038.
+    ON_CONTROL_RANGE(EN_CHANGE, IDC_CREATE_MONTH, IDC_ACCESS_SECOND, OnFieldChanged)
+    // Attribute boxes 1040, 1041, 1043, 1044; "compressed" (1042) is not connected.
+    ON_CONTROL_RANGE(BN_CLICKED, IDC_ATTR_READONLY, IDC_ATTR_ARCHIVE, OnFieldChanged)
+    ON_CONTROL_RANGE(BN_CLICKED, IDC_ATTR_HIDDEN, IDC_ATTR_SYSTEM, OnFieldChanged)
+    ON_CONTROL_RANGE(EN_CHANGE, IDC_EXTENSION, IDC_EXTENSION, OnFieldChanged)
+    ON_WM_DROPFILES()
+    ON_BN_CLICKED(IDC_SAME_AS_CREATION, OnSameAsCreation)
+    ON_NOTIFY(NM_CLICK, IDC_FILE_LIST, OnListClick)
+    ON_NOTIFY(LVN_ITEMCHANGED, IDC_FILE_LIST, OnListItemChanged)
+END_MESSAGE_MAP()
+
+CKalendrixDlg::CKalendrixDlg() : CDialog(IDD)
+{
+    m_hIcon = LoadIconW(AfxGetApp()->m_hInstance, MAKEINTRESOURCEW(IDR_MAINFRAME));
+}
+
+CKalendrixDlg::~CKalendrixDlg() = default;
+
+BOOL CKalendrixDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+
+    static_assert((IDM_ABOUTBOX & 0xFFF0) == IDM_ABOUTBOX, "system command ids keep their low four bits clear");
+    if (HMENU systemMenu = GetSystemMenu(m_hWnd, FALSE)) {
+        wchar_t aboutText[256] = L"";
+        LoadStringW(AfxGetApp()->m_hInstance, IDS_ABOUTBOX, aboutText, 256);
+        if (aboutText[0] != L'\0') {
+            AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+            AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, aboutText);
+        }
+    }
+
+    SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
+    HWND list = GetDlgItem(IDC_FILE_LIST);
+    ListView_SetExtendedListViewStyleEx(list, 0, LVS_EX_GRIDLINES);
+    const struct {
+        const wchar_t* caption;
+        int width;
+    } columns[] = {{L"ファイル名", 300}, {L"ファイルタイプ", 270}};
+    for (int i = 0; i < 2; ++i) {
+        LVCOLUMNW column = {};
+        column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH;
+        column.fmt = LVCFMT_LEFT;
+        column.cx = columns[i].width;
+        column.pszText = const_cast<wchar_t*>(columns[i].caption);
+        ListView_InsertColumn(list, i, &column);
+    }
+
+    // Every argument after the program's own name is a path, taken as given.
+    CStringArray paths;
+    for (int i = 1; i < __argc; ++i)
+        paths.Add(__wargv[i]);
+    if (!paths.IsEmpty())
+        HandOverFiles(paths);
+
+    return TRUE;
+}
+
+void CKalendrixDlg::OnSysCommand(UINT id, LPARAM)
+{
+    if ((id & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg about(this);
+        about.DoModal();
+    } else {
+        Default();
+    }
+}
+
+void CKalendrixDlg::OnPaint()
+{
+    if (IsIconic(m_hWnd)) {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(m_hWnd, &paint);
+        SendMessageW(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+        int iconWidth = GetSystemMetrics(SM_CXICON);
+        int iconHeight = GetSystemMetrics(SM_CYICON);
+        RECT client;
+        GetClientRect(m_hWnd, &client);
+        int x = (client.right - client.left - iconWidth + 1) / 2;
+        int y = (client.bottom - client.top - iconHeight + 1) / 2;
+        DrawIcon(dc, x, y, m_hIcon);
+        EndPaint(m_hWnd, &paint);
+    } else {
+        DrawFileIcon();
+        Default();
+    }
+}
+
+HCURSOR CKalendrixDlg::OnQueryDragIcon()
+{
+    return static_cast<HCURSOR>(m_hIcon);
+}
