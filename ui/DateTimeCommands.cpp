@@ -1,18 +1,61 @@
 // Commands that fill the ticked date-time rows in one step.
 #include "KalendrixDlg.h"
 
+#include <time.h>
+
+namespace {
+
+bool IsTicked(const CKalendrixDlg& dialog, TimeRow row)
+{
+    return dialog.IsDlgButtonChecked(kTimeRows[row].switchId) == BST_CHECKED;
+}
+
+} // namespace
+
 void CKalendrixDlg::OnOriginalTime()
 {
+    const FileRecord first = m_fileOperate.GetRecord(0);
+    const TimeValue stamps[kTimeRowCount] = {first.createTime, first.writeTime, first.accessTime};
+    for (int row = 0; row < kTimeRowCount; ++row) {
+        if (IsTicked(*this, static_cast<TimeRow>(row)))
+            WriteTimeRow(static_cast<TimeRow>(row), stamps[row]);
+    }
+    EnableDlgItem(IDC_APPLY, true);
 }
 
 void CKalendrixDlg::OnCurrentTime()
 {
+    // One instant for every row, so that the rows agree to the second.
+    const TimeValue now = _time64(nullptr);
+    for (int row = 0; row < kTimeRowCount; ++row) {
+        if (IsTicked(*this, static_cast<TimeRow>(row)))
+            WriteTimeRow(static_cast<TimeRow>(row), now);
+    }
+    EnableDlgItem(IDC_APPLY, true);
 }
 
 void CKalendrixDlg::OnClearTime()
 {
+    for (int row = 0; row < kTimeRowCount; ++row) {
+        if (!IsTicked(*this, static_cast<TimeRow>(row)))
+            continue;
+        for (int field : {kHour, kMinute, kSecond})
+            SetDlgItemText(kTimeRows[row].edits[field], L"0");
+    }
+    EnableDlgItem(IDC_APPLY, true);
 }
 
 void CKalendrixDlg::OnSameAsCreation()
 {
+    // The creation row is copied as it stands, ticked or not, empty fields included.
+    std::wstring texts[kTimeFieldCount];
+    for (int field = 0; field < kTimeFieldCount; ++field)
+        texts[field] = GetDlgItemText(kTimeRows[kCreationRow].edits[field]);
+    for (TimeRow row : {kWriteRow, kAccessRow}) {
+        if (!IsTicked(*this, row))
+            continue;
+        for (int field = 0; field < kTimeFieldCount; ++field)
+            SetDlgItemText(kTimeRows[row].edits[field], texts[field]);
+    }
+    EnableDlgItem(IDC_APPLY, true);
 }
