@@ -1,0 +1,350 @@
+#include "framework/FileException.h"
+#include "model/FileOperate.h"
+#include "support/MessageBoxWatcher.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+
+namespace {
+
+const wchar_t* const kFailureSentence = L"は、ファイルが使用中か権限が足り無い為情報変更不能でした。";
+
+// Stamps every fixture file starts with, far from anything a test writes.
+const TimeValue kOldWrite = 1110000000;  // 2005-03-05
+const TimeValue kOldAccess = 1120000000; // 2005-06-28
+const TimeValue kOldCreation = 1100000000;
+
+const TimeValue kNewWrite = 1309514400;  // 2011-07-01 10:00:00 UTC
+const TimeValue kNewAccess = 1326627005; // 2012-01-15 11:30:05 UTC
+const TimeValue kNewCreation = 1295089207;
+
+FileRecord RecordOf(TimeValue creation, TimeValue write, TimeValue access, BYTE attribute = 0)
+{
+    FileRecord record = {};
+    record.createTime = creation;
+    record.writeTime = write;
+    record.accessTime = access;
+    record.attribute = attribute;
+    return record;
+}
+
+DWORD AttributesOf(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str());
+}
+
+class FileWrite : public ::testing::Test {
+protected:
+    void Choose(std::initializer_list<std::wstring> paths)
+    {
+        CStringArray list;
+        for (const std::wstring& path : paths)
+            list.Add(path);
+        files.SetFiles(list);
+    }
+
+    // A file with the old stamps.
+    std::wstring MakeStampedFile(const std::wstring& name)
+    {
+        std::wstring path = folder.MakeFile(name);
+        FILETIME creation = StampOf(kOldCreation);
+        FILETIME access = StampOf(kOldAccess);
+        FILETIME write = StampOf(kOldWrite);
+        EXPECT_TRUE(WriteStamps(path, &creation, &access, &write));
+        return path;
+    }
+
+    static FileStamps StampsOf(const std::wstring& path)
+    {
+        FileStamps stamps = {};
+        EXPECT_TRUE(ReadStamps(path, &stamps)) << "cannot read the stamps";
+        return stamps;
+    }
+
+    bool PlatformKeepsCreationStamps()
+    {
+        std::wstring probe = folder.MakeFile(L"creation-probe.txt");
+        FILETIME creation = StampOf(kOldCreation);
+        WriteStamps(probe, &creation, nullptr, nullptr);
+        return UnixSecondsOf(StampsOf(probe).creation) == static_cast<ULONGLONG>(kOldCreation);
+    }
+
+    bool PlatformClearsArchive()
+    {
+        std::wstring probe = folder.MakeFile(L"archive-probe.txt");
+        SetFileAttributesW(probe.c_str(), FILE_ATTRIBUTE_NORMAL);
+        return (AttributesOf(probe) & FILE_ATTRIBUTE_ARCHIVE) == 0;
+    }
+
+    TempFolder folder;
+    CFileOperate files;
+    MessageBoxWatcher boxes;
+};
+
+} // namespace
+
+TEST_F(FileWrite, EachNonZeroTimeIsWrittenAndZeroKeepsItsStamp)
+{
+    const struct {
+        const char* what;
+        TimeValue write;
+        TimeValue access;
+    } cases[] = {
+        {"write alone", kNewWrite, 0},
+        {"access alone", 0, kNewAccess},
+        {"write and access", kNewWrite, kNewAccess},
+        {"neither", 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::wstring path = MakeStampedFile(L"times.txt");
+        Choose({path});
+        EXPECT_TRUE(files.WriteRecord(RecordOf(0, c.write, c.access), false));
+        FileStamps stamps = StampsOf(path);
+        EXPECT_EQ(UnixSecondsOf(stamps.write), static_cast<ULONGLONG>(c.write ? c.write : kOldWrite));
+        EXPECT_EQ(UnixSecondsOf(stamps.access), static_cast<ULONGLONG>(c.access ? c.access : kOldAccess));
+        DeleteFileW(path.c_str());
+    }
+}
+
+TEST_F(FileWrite, CreationTimeIsWrittenAloneAndWithTheOthers)
+{
+    if (!PlatformKeepsCreationStamps())
+        GTEST_SKIP() << "this platform does not keep a creation stamp of its own (Wine reports the write stamp)";
+    const struct {
+        const char* what;
+        TimeValue creation, write, access;
+    } cases[] = {
+        {"creation alone", kNewCreation, 0, 0},
+        {"all three", kNewCreation, kNewWrite, kNewAccess},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::wstring path = MakeStampedFile(L"created.txt");
+        Choose({path});
+        EXPECT_TRUE(files.WriteRecord(RecordOf(c.creation, c.write, c.access), false));
+        FileStamps stamps = StampsOf(path);
+        EXPECT_EQ(UnixSecondsOf(stamps.creation), static_cast<ULONGLONG>(c.creation));
+        EXPECT_EQ(UnixSecondsOf(stamps.write), static_cast<ULONGLONG>(c.write ? c.write : kOldWrite));
+        EXPECT_EQ(UnixSecondsOf(stamps.access), static_cast<ULONGLONG>(c.access ? c.access : kOldAccess));
+        DeleteFileW(path.c_str());
+    }
+}
+
+// Regression: converting through local calendar fields and the present offset put
+// stamps of the other season an hour off.
+TEST_F(FileWrite, TimeValuesBecomeTheirExactUtcStampInEveryZoneAndSeason)
+{
+    const struct {
+        const char* what;
+        FILETIME utc;
+    } cases[] = {
+        {"first second", StampOf(1)},
+        {"winter", StampOfUtc(2011, 1, 15, 11, 0, 7)},
+        {"summer", StampOfUtc(2011, 7, 1, 10, 0, 59)},
+        {"Berlin's skipped spring hour", StampOfUtc(2011, 3, 27, 1, 30, 0)},
+        {"Berlin's repeated autumn hour, first pass", StampOfUtc(2011, 10, 30, 0, 30, 0)},
+        {"Berlin's repeated autumn hour, second pass", StampOfUtc(2011, 10, 30, 1, 30, 0)},
+        {"far future", StampOfUtc(2049, 12, 31, 23, 59, 59)},
+    };
+    std::wstring path = MakeStampedFile(L"seasons.txt");
+    Choose({path});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TimeValue value = static_cast<TimeValue>(UnixSecondsOf(c.utc));
+        ASSERT_TRUE(files.WriteRecord(RecordOf(0, value, value), false));
+        FileStamps stamps = StampsOf(path);
+        EXPECT_EQ(stamps.write.dwHighDateTime, c.utc.dwHighDateTime);
+        EXPECT_EQ(stamps.write.dwLowDateTime, c.utc.dwLowDateTime) << "whole seconds, no fraction";
+        EXPECT_EQ(UnixSecondsOf(stamps.access), static_cast<ULONGLONG>(value));
+        FileRecord back = files.GetRecord(0);
+        EXPECT_EQ(back.writeTime, value);
+        EXPECT_EQ(back.accessTime, value);
+    }
+}
+
+TEST_F(FileWrite, AttributeByteIsWrittenOnlyWhenAskedAndDifferent)
+{
+    const DWORD kVisibleFlags = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    const struct {
+        const char* what;
+        DWORD before;
+        BYTE byte;
+        bool writeAttributes;
+        DWORD expected; // read-only, hidden and system after the write
+    } cases[] = {
+        {"equal byte", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE, 0x22, true, FILE_ATTRIBUTE_HIDDEN},
+        {"changed byte", FILE_ATTRIBUTE_ARCHIVE, 0x26, true, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM},
+        {"byte 0 clears", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE, 0, true, 0},
+        {"left alone", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE, 0x04, false, FILE_ATTRIBUTE_HIDDEN},
+        {"read-only set after the times", FILE_ATTRIBUTE_ARCHIVE, 0x21, true, FILE_ATTRIBUTE_READONLY},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::wstring path = MakeStampedFile(L"flags.txt");
+        ASSERT_TRUE(SetFileAttributesW(path.c_str(), c.before));
+        Choose({path});
+        EXPECT_TRUE(files.WriteRecord(RecordOf(0, kNewWrite, 0, c.byte), c.writeAttributes));
+        EXPECT_EQ(AttributesOf(path) & kVisibleFlags, c.expected);
+        EXPECT_EQ(UnixSecondsOf(StampsOf(path).write), static_cast<ULONGLONG>(kNewWrite)) << "times are still written";
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
+    }
+}
+
+TEST_F(FileWrite, ByteZeroClearsTheArchiveFlag)
+{
+    if (!PlatformClearsArchive())
+        GTEST_SKIP() << "this platform reports the archive flag on every file and cannot clear it (Wine)";
+    std::wstring path = MakeStampedFile(L"archived.txt");
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_ARCHIVE));
+    Choose({path});
+    EXPECT_TRUE(files.WriteRecord(RecordOf(0, 0, 0, 0), true));
+    EXPECT_EQ(AttributesOf(path) & FILE_ATTRIBUTE_ARCHIVE, 0u);
+}
+
+TEST_F(FileWrite, UnwritableFilesAreListedInOneBoxWhileTheOthersAreWritten)
+{
+    std::wstring first = MakeStampedFile(L"first.txt");
+    std::wstring readOnly = MakeStampedFile(L"readonly.txt");
+    ASSERT_TRUE(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+    std::wstring held = MakeStampedFile(L"held.txt");
+    std::wstring directory = folder.MakeFolder(L"folder");
+    std::wstring missing = folder / L"missing.txt";
+    std::wstring last = MakeStampedFile(L"last.txt");
+    HANDLE holder = CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    Choose({first, readOnly, held, directory, missing, last});
+
+    BOOL result = files.WriteRecord(RecordOf(0, kNewWrite, 0, FILE_ATTRIBUTE_HIDDEN), true);
+    CloseHandle(holder);
+    EXPECT_FALSE(result);
+    EXPECT_TRUE(boxes.Take().empty()) << "the writer itself shows nothing";
+
+    for (const std::wstring& written : {first, last}) {
+        EXPECT_EQ(UnixSecondsOf(StampsOf(written).write), static_cast<ULONGLONG>(kNewWrite));
+        EXPECT_TRUE(AttributesOf(written) & FILE_ATTRIBUTE_HIDDEN);
+    }
+    for (const std::wstring& skipped : {readOnly, held}) {
+        EXPECT_EQ(UnixSecondsOf(StampsOf(skipped).write), static_cast<ULONGLONG>(kOldWrite));
+        EXPECT_FALSE(AttributesOf(skipped) & FILE_ATTRIBUTE_HIDDEN);
+    }
+    EXPECT_TRUE(AttributesOf(readOnly) & FILE_ATTRIBUTE_READONLY) << "a read-only file keeps its flag";
+    EXPECT_FALSE(AttributesOf(directory) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(AttributesOf(missing), INVALID_FILE_ATTRIBUTES);
+
+    files.ReportFailures();
+    std::vector<ShownMessageBox> shown = boxes.Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].caption, L"エラーのパス");
+    EXPECT_EQ(shown[0].text, readOnly + L"\r\n" + held + L"\r\n" + directory + L"\r\n" + missing + L"\r\n" +
+                                 kFailureSentence);
+    EXPECT_EQ(shown[0].icon, LoadIconW(nullptr, IDI_ERROR));
+}
+
+TEST_F(FileWrite, FailuresLastUntilTheNextWrite)
+{
+    std::wstring readOnly = MakeStampedFile(L"readonly.txt");
+    ASSERT_TRUE(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+    std::wstring missing = folder / L"missing.txt";
+    Choose({readOnly, missing});
+    EXPECT_FALSE(files.WriteRecord(RecordOf(0, kNewWrite, 0), false));
+
+    files.ReportFailures();
+    files.ReportFailures();
+    std::vector<ShownMessageBox> shown = boxes.Take();
+    ASSERT_EQ(shown.size(), 2u) << "reporting leaves the list as it was";
+    EXPECT_EQ(shown[1].text, readOnly + L"\r\n" + missing + L"\r\n" + kFailureSentence);
+
+    Choose({MakeStampedFile(L"fine.txt")});
+    EXPECT_TRUE(files.WriteRecord(RecordOf(0, kNewWrite, 0), false));
+    files.ReportFailures();
+    EXPECT_TRUE(boxes.Take().empty()) << "a write without failures shows no box";
+}
+
+TEST_F(FileWrite, PathsOf260CharactersOrMoreAreNotWritable)
+{
+    std::wstring name(MAX_PATH - folder.Path().size(), L'n');
+    std::wstring longPath = folder / name;
+    ASSERT_GE(longPath.size(), static_cast<size_t>(MAX_PATH));
+    HANDLE file = CreateFileW((L"\\\\?\\" + longPath).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    Choose({longPath});
+    EXPECT_FALSE(files.WriteRecord(RecordOf(0, kNewWrite, 0), false));
+    files.ReportFailures();
+    std::vector<ShownMessageBox> shown = boxes.Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, longPath + L"\r\n" + kFailureSentence);
+    DeleteFileW((L"\\\\?\\" + longPath).c_str());
+}
+
+TEST_F(FileWrite, TimeOutsideTheRepresentableRangeIsAFileErrorNamingNoFile)
+{
+    for (TimeValue bad : {kMaxTimeValue + 1, TimeValue(-5)}) {
+        SCOPED_TRACE(bad);
+        std::wstring first = MakeStampedFile(L"first.txt");
+        std::wstring second = MakeStampedFile(L"second.txt");
+        Choose({first, second});
+        try {
+            files.WriteRecord(RecordOf(0, kNewWrite, bad, FILE_ATTRIBUTE_HIDDEN), true);
+            FAIL() << "the write should have raised a file error";
+        } catch (const CFileException& error) {
+            EXPECT_EQ(error.GetCause(), CFileException::genericException);
+            EXPECT_EQ(error.GetFileName(), L"");
+            EXPECT_EQ(error.GetOsError(), -1) << "the system code is not passed on";
+            EXPECT_EQ(error.GetErrorMessage(), L"無題のファイル へのアクセス中に不明なエラーが発生しました。");
+        }
+        for (const std::wstring& path : {first, second}) {
+            EXPECT_EQ(UnixSecondsOf(StampsOf(path).write), static_cast<ULONGLONG>(kOldWrite));
+            EXPECT_FALSE(AttributesOf(path) & FILE_ATTRIBUTE_HIDDEN);
+        }
+    }
+}
+
+TEST_F(FileWrite, RenameMovesTheFirstFileAndLaterWritesFollowIt)
+{
+    std::wstring oldPath = MakeStampedFile(L"a.txt");
+    std::wstring newPath = folder / L"b.txt";
+    Choose({oldPath});
+    files.Rename(newPath);
+    EXPECT_EQ(AttributesOf(oldPath), INVALID_FILE_ATTRIBUTES);
+    ASSERT_NE(AttributesOf(newPath), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(files.WriteRecord(RecordOf(0, kNewWrite, 0), false));
+    EXPECT_EQ(UnixSecondsOf(StampsOf(newPath).write), static_cast<ULONGLONG>(kNewWrite));
+}
+
+TEST_F(FileWrite, RenameOntoAnExistingFileFailsSilentlyAndTheWriteKeepsTheOldName)
+{
+    std::wstring chosen = MakeStampedFile(L"a.txt");
+    std::wstring other = MakeStampedFile(L"b.txt");
+    Choose({chosen});
+    files.Rename(other);
+    EXPECT_TRUE(boxes.Take().empty()) << "a failed rename is not reported";
+    EXPECT_TRUE(files.WriteRecord(RecordOf(0, kNewWrite, 0), false));
+    EXPECT_EQ(UnixSecondsOf(StampsOf(chosen).write), static_cast<ULONGLONG>(kNewWrite));
+    EXPECT_EQ(UnixSecondsOf(StampsOf(other).write), static_cast<ULONGLONG>(kOldWrite)) << "the other file is untouched";
+}
+
+TEST_F(FileWrite, ChangeOfCaseAloneIsNoRename)
+{
+    std::wstring probe = folder.MakeFile(L"probe.txt");
+    MoveFileW(probe.c_str(), (folder / L"PROBE.txt").c_str());
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW((folder / L"probe.txt").c_str(), &entry);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    FindClose(find);
+    if (std::wstring(entry.cFileName) != L"PROBE.txt")
+        GTEST_SKIP() << "this platform ignores case-only renames (Wine), so a wrong move could not be seen";
+
+    std::wstring path = folder.MakeFile(L"Report.txt");
+    Choose({path});
+    files.Rename(folder / L"REPORT.TXT");
+    find = FindFirstFileW(path.c_str(), &entry);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    FindClose(find);
+    EXPECT_STREQ(entry.cFileName, L"Report.txt");
+}

@@ -1,0 +1,276 @@
+#include "framework/WinApp.h"
+#include "model/NameParts.h"
+#include "support/DialogFixture.h"
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const TimeValue kOldWrite = 1110000000;  // 2005-03-05
+const TimeValue kOldAccess = 1120000000; // 2005-06-28
+
+class ApplyDialog : public DialogFixture {
+protected:
+    std::wstring MakeStampedFile(const std::wstring& name)
+    {
+        std::wstring path = folder.MakeFile(name);
+        FILETIME access = StampOf(kOldAccess);
+        FILETIME write = StampOf(kOldWrite);
+        EXPECT_TRUE(WriteStamps(path, nullptr, &access, &write));
+        return path;
+    }
+
+    // One file, with the name edits holding its own name as the refresh shows it.
+    void ChooseOne(const std::wstring& path)
+    {
+        Choose({path});
+        Type(IDC_NAME, BaseNameOfPath(path));
+        Type(IDC_EXTENSION, ExtensionOfPath(path));
+    }
+
+    void SetBoxes(BYTE bits)
+    {
+        for (const AttributeBox& box : kAttributeBoxes)
+            dialog.CheckDlgButton(box.id, (bits & box.bit) ? BST_CHECKED : BST_UNCHECKED);
+    }
+
+    void SetRow(TimeRow row, const LocalFields& fields)
+    {
+        const int values[kTimeFieldCount] = {fields.year, fields.month, fields.day,
+                                             fields.hour, fields.minute, fields.second};
+        dialog.CheckDlgButton(kTimeRows[row].switchId, BST_CHECKED);
+        for (int field = 0; field < kTimeFieldCount; ++field)
+            Type(kTimeRows[row].edits[field], std::to_wstring(values[field]));
+    }
+
+    void Apply()
+    {
+        dialog.EnableDlgItem(IDC_APPLY, true);
+        Click(IDC_APPLY);
+    }
+
+    static DWORD AttributesOf(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }
+    static bool Exists(const std::wstring& path) { return AttributesOf(path) != INVALID_FILE_ATTRIBUTES; }
+    static ULONGLONG WriteSecondsOf(const std::wstring& path)
+    {
+        FileStamps stamps = {};
+        EXPECT_TRUE(ReadStamps(path, &stamps));
+        return UnixSecondsOf(stamps.write);
+    }
+    static ULONGLONG AccessSecondsOf(const std::wstring& path)
+    {
+        FileStamps stamps = {};
+        EXPECT_TRUE(ReadStamps(path, &stamps));
+        return UnixSecondsOf(stamps.access);
+    }
+};
+
+const BYTE kHiddenArchive = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
+
+} // namespace
+
+TEST_F(ApplyDialog, AttributeByteComesFromTheFourBoxesAndNotFromCompressed)
+{
+    const struct {
+        std::vector<int> checked;
+        BYTE expected;
+    } cases[] = {
+        {{}, 0},
+        {{IDC_ATTR_READONLY}, 0x01},
+        {{IDC_ATTR_HIDDEN}, 0x02},
+        {{IDC_ATTR_SYSTEM}, 0x04},
+        {{IDC_ATTR_ARCHIVE}, 0x20},
+        {{IDC_ATTR_COMPRESSED}, 0},
+        {{IDC_ATTR_READONLY, IDC_ATTR_HIDDEN, IDC_ATTR_ARCHIVE, IDC_ATTR_SYSTEM, IDC_ATTR_COMPRESSED}, 0x27},
+    };
+    for (const auto& c : cases) {
+        SetBoxes(0);
+        dialog.CheckDlgButton(IDC_ATTR_COMPRESSED, BST_UNCHECKED);
+        for (int id : c.checked)
+            dialog.CheckDlgButton(id, BST_CHECKED);
+        EXPECT_EQ(dialog.GetAttributeBits(), c.expected) << "boxes checked: " << c.checked.size();
+    }
+}
+
+TEST_F(ApplyDialog, NewNameJoinsTheFirstFilesFolderWithTheNameEdits)
+{
+    const struct {
+        const wchar_t* firstPath;
+        const wchar_t* name;
+        const wchar_t* extension;
+        const wchar_t* expected;
+    } cases[] = {
+        {L"C:\\work\\a.txt", L"b", L"txt", L"C:\\work\\b.txt"},
+        {L"C:\\work\\a.txt", L"b", L"", L"C:\\work\\b"},
+        {L"C:\\work\\a.txt", L"", L"txt", L"C:\\work\\.txt"},
+        {L"C:\\work\\README", L"README", L"", L"C:\\work\\README"},
+        {L"C:\\a.txt", L"b", L"txt", L"C:\\b.txt"},
+        {L"a.txt", L"b", L"txt", L"b.txt"},
+        {L"C:\\work\\a.txt", L" b ", L"t.x", L"C:\\work\\ b .t.x"},
+    };
+    for (const auto& c : cases) {
+        Choose({c.firstPath});
+        Type(IDC_NAME, c.name);
+        Type(IDC_EXTENSION, c.extension);
+        EXPECT_EQ(dialog.BuildNewName(), c.expected);
+    }
+}
+
+TEST_F(ApplyDialog, ApplyRenamesASingleFileThenWritesUnderTheNewName)
+{
+    std::wstring oldPath = MakeStampedFile(L"a.txt");
+    ChooseOne(oldPath);
+    Type(IDC_NAME, L"b");
+    Type(IDC_EXTENSION, L"");
+    SetBoxes(kHiddenArchive);
+    Apply();
+
+    std::wstring newPath = folder / L"b";
+    EXPECT_FALSE(Exists(oldPath));
+    ASSERT_TRUE(Exists(newPath));
+    EXPECT_TRUE(AttributesOf(newPath) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_FALSE(Enabled(IDC_APPLY));
+    EXPECT_TRUE(boxes.Take().empty());
+}
+
+TEST_F(ApplyDialog, SeveralFilesAreNeverRenamedAndAllGetTheBoxesByte)
+{
+    std::wstring first = MakeStampedFile(L"one.txt");
+    std::wstring second = MakeStampedFile(L"two.txt");
+    std::wstring third = MakeStampedFile(L"three.txt");
+    Choose({first, second, third});
+    Type(IDC_NAME, L"renamed");
+    Type(IDC_EXTENSION, L"txt");
+    SetBoxes(kHiddenArchive);
+    Apply();
+
+    EXPECT_FALSE(Exists(folder / L"renamed.txt"));
+    for (const std::wstring& path : {first, second, third})
+        EXPECT_TRUE(AttributesOf(path) & FILE_ATTRIBUTE_HIDDEN);
+}
+
+TEST_F(ApplyDialog, AttributesAreWrittenOnlyWhenTheBoxesDifferFromTheFirstFile)
+{
+    std::wstring first = MakeStampedFile(L"plain.txt");
+    std::wstring hidden = MakeStampedFile(L"hidden.txt");
+    ASSERT_TRUE(SetFileAttributesW(hidden.c_str(), kHiddenArchive));
+    Choose({first, hidden});
+    BYTE firstByte = dialog.GetFileOperate().GetRecord(0).attribute;
+
+    SetBoxes(firstByte);
+    dialog.CheckDlgButton(IDC_ATTR_COMPRESSED, BST_CHECKED);
+    Apply();
+    EXPECT_TRUE(AttributesOf(hidden) & FILE_ATTRIBUTE_HIDDEN) << "boxes showing the first file's flags write none";
+
+    SetBoxes(0);
+    Apply();
+    EXPECT_FALSE(AttributesOf(hidden) & FILE_ATTRIBUTE_HIDDEN) << "all boxes cleared give every file the byte 0";
+    EXPECT_FALSE(AttributesOf(first) & FILE_ATTRIBUTE_HIDDEN);
+}
+
+TEST_F(ApplyDialog, UnwritableFilesAreListedInOneBoxOwnedByTheDialog)
+{
+    std::wstring good = MakeStampedFile(L"good.txt");
+    std::wstring readOnly = MakeStampedFile(L"readonly.txt");
+    ASSERT_TRUE(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+    std::wstring held = MakeStampedFile(L"held.txt");
+    HANDLE holder = CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    Choose({good, readOnly, held});
+    SetBoxes(kHiddenArchive);
+    Apply();
+    CloseHandle(holder);
+
+    std::vector<ShownMessageBox> shown = boxes.Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].caption, L"エラーのパス");
+    EXPECT_EQ(shown[0].text, readOnly + L"\r\n" + held + L"\r\n" +
+                                 L"は、ファイルが使用中か権限が足り無い為情報変更不能でした。");
+    EXPECT_EQ(shown[0].owner, dialog.GetSafeHwnd()) << "the dialog takes no input while the list is shown";
+    EXPECT_TRUE(AttributesOf(good) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_FALSE(AttributesOf(held) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_FALSE(Enabled(IDC_APPLY));
+}
+
+TEST_F(ApplyDialog, CheckedRowsAreWrittenAsLocalTimeAndUncheckedRowsKept)
+{
+    const bool tokyo = HostZone() == L"Asia/Tokyo";
+    if (!tokyo && HostZone() != L"Europe/Berlin")
+        GTEST_SKIP() << "expected instants are listed for Europe/Berlin and Asia/Tokyo only";
+    std::wstring path = MakeStampedFile(L"times.txt");
+    ChooseOne(path);
+    SetBoxes(dialog.GetFileOperate().GetRecord(0).attribute);
+    SetRow(kWriteRow, {2011, 7, 1, 12, 0, 0});
+    dialog.CheckDlgButton(IDC_SWITCH_ACCESS, BST_UNCHECKED);
+    Apply();
+    EXPECT_EQ(WriteSecondsOf(path), tokyo ? 1309489200u : 1309514400u) << "summer noon, local";
+    EXPECT_EQ(AccessSecondsOf(path), static_cast<ULONGLONG>(kOldAccess));
+
+    SetRow(kAccessRow, {2011, 1, 15, 12, 0, 0});
+    dialog.CheckDlgButton(IDC_SWITCH_WRITE, BST_UNCHECKED);
+    Apply();
+    EXPECT_EQ(AccessSecondsOf(path), tokyo ? 1295060400u : 1295089200u) << "winter noon, local";
+    EXPECT_EQ(WriteSecondsOf(path), tokyo ? 1309489200u : 1309514400u);
+}
+
+TEST_F(ApplyDialog, RowWithHour24StopsTheApplyAfterTheRename)
+{
+    std::wstring oldPath = MakeStampedFile(L"a.txt");
+    ChooseOne(oldPath);
+    Type(IDC_NAME, L"b");
+    SetBoxes(kHiddenArchive);
+    SetRow(kWriteRow, {2011, 7, 1, 24, 0, 0});
+    Apply();
+
+    std::wstring newPath = folder / L"b.txt";
+    ASSERT_TRUE(Exists(newPath)) << "the rename comes before the rows are read";
+    EXPECT_EQ(WriteSecondsOf(newPath), static_cast<ULONGLONG>(kOldWrite));
+    EXPECT_FALSE(AttributesOf(newPath) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_TRUE(Enabled(IDC_APPLY));
+    std::vector<ShownMessageBox> shown = boxes.Take();
+    ASSERT_EQ(shown.size(), 1u) << "the error alone, no failure list";
+    EXPECT_EQ(shown[0].caption, AfxGetAppName());
+    EXPECT_EQ(shown[0].owner, dialog.GetSafeHwnd());
+
+    Click(IDOK);
+    EXPECT_NE(dialog.GetSafeHwnd(), nullptr) << "OK does not close after an error";
+    EXPECT_EQ(boxes.Take().size(), 1u);
+    EXPECT_FALSE(AttributesOf(newPath) & FILE_ATTRIBUTE_HIDDEN);
+}
+
+TEST_F(ApplyDialog, OkWritesAndClosesEvenWithApplyDisabled)
+{
+    std::wstring path = MakeStampedFile(L"ok.txt");
+    ChooseOne(path);
+    SetBoxes(kHiddenArchive);
+    dialog.EnableDlgItem(IDC_APPLY, false);
+    Click(IDOK);
+    EXPECT_TRUE(AttributesOf(path) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(dialog.GetResult(), IDOK);
+    EXPECT_EQ(dialog.GetSafeHwnd(), nullptr);
+}
+
+TEST_F(ApplyDialog, OkWithoutFilesKeepsTheDialogOpen)
+{
+    Click(IDOK);
+    EXPECT_NE(dialog.GetSafeHwnd(), nullptr);
+    EXPECT_EQ(dialog.GetResult(), 0);
+    EXPECT_TRUE(boxes.Take().empty());
+}
+
+TEST_F(ApplyDialog, CancelWritesNothing)
+{
+    std::wstring path = MakeStampedFile(L"keep.txt");
+    ChooseOne(path);
+    Type(IDC_NAME, L"other");
+    SetBoxes(kHiddenArchive);
+    Click(IDCANCEL);
+    EXPECT_EQ(dialog.GetResult(), IDCANCEL);
+    ASSERT_TRUE(Exists(path));
+    EXPECT_FALSE(Exists(folder / L"other.txt"));
+    EXPECT_FALSE(AttributesOf(path) & FILE_ATTRIBUTE_HIDDEN);
+}
