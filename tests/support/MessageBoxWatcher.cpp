@@ -6,6 +6,7 @@ namespace {
 // Windows (0x14) and Wine (0x440).
 const int kMessageBoxTextId = 0xFFFF;
 const int kMessageBoxIconIds[] = {0x14, 0x440};
+const DWORD kSettleMs = 50;
 
 std::wstring WindowText(HWND window)
 {
@@ -92,6 +93,12 @@ void MessageBoxWatcher::Poll()
             stillOpen.push_back(window);
     }
     m_closing.swap(stillOpen);
+    std::vector<std::pair<HWND, DWORD>> stillSeen;
+    for (const auto& seen : m_seen) {
+        if (IsWindow(seen.first))
+            stillSeen.push_back(seen);
+    }
+    m_seen.swap(stillSeen);
 
     for (HWND window : context.found) {
         bool known = false;
@@ -102,6 +109,19 @@ void MessageBoxWatcher::Poll()
             continue;
         ShownMessageBox box{WindowText(window), WindowText(GetDlgItem(window, kMessageBoxTextId)),
                             GetWindow(window, GW_OWNER), icon};
+        // Closing a box in the instant it is mapped can make Wine's X11 driver unmap a
+        // window the X server no longer has, which ends the process; let it settle first.
+        bool settled = false;
+        for (auto& seen : m_seen)
+            settled = settled || (seen.first == window && GetTickCount() - seen.second >= kSettleMs);
+        if (!settled) {
+            bool recorded = false;
+            for (auto& seen : m_seen)
+                recorded = recorded || seen.first == window;
+            if (!recorded)
+                m_seen.push_back({window, GetTickCount()});
+            continue;
+        }
         EnterCriticalSection(&m_lock);
         m_boxes.push_back(box);
         LeaveCriticalSection(&m_lock);

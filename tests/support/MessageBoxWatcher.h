@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct ShownMessageBox {
@@ -32,4 +33,5 @@ private:
     CRITICAL_SECTION m_lock;
     std::vector<ShownMessageBox> m_boxes;
     std::vector<HWND> m_closing;
+    std::vector<std::pair<HWND, DWORD>> m_seen; // boxes waiting to settle, with the tick first seen
 };
