@@ -72,16 +72,31 @@ bool IsNetworkPath(const wchar_t* path)
 
 // Applies what the volume does to names: upper case where it does not preserve case,
 // the directory's own spelling where it does not store Unicode names.
-bool MatchVolumeNaming(const std::wstring& givenPath, WCHAR (&fullPath)[MAX_PATH])
+bool QueryVolumeFlags(const WCHAR* fullPath, DWORD* flags)
 {
-    if (IsNetworkPath(fullPath))
-        return true;
     WCHAR root[MAX_PATH];
     if (!GetVolumePathNameW(fullPath, root, MAX_PATH))
         return false;
+    return GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, flags, nullptr, 0) != FALSE;
+}
+
+bool MatchVolumeNaming(const std::wstring& givenPath, WCHAR (&fullPath)[MAX_PATH], VolumeFlagsCache* cache)
+{
+    if (IsNetworkPath(fullPath))
+        return true;
     DWORD flags = 0;
-    if (!GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0))
-        return false;
+    const WCHAR* lastSlash = wcsrchr(fullPath, L'\\');
+    std::wstring folder(fullPath, lastSlash != nullptr ? static_cast<size_t>(lastSlash - fullPath) : 0);
+    if (cache != nullptr && !cache->folder.empty() && cache->folder == folder) {
+        flags = cache->flags;
+    } else {
+        if (!QueryVolumeFlags(fullPath, &flags))
+            return false;
+        if (cache != nullptr) {
+            cache->folder = folder;
+            cache->flags = flags;
+        }
+    }
     if (!(flags & FILE_CASE_PRESERVED_NAMES))
         CharUpperW(fullPath);
     if (!(flags & FILE_UNICODE_ON_DISK)) {
@@ -103,11 +118,11 @@ bool MatchVolumeNaming(const std::wstring& givenPath, WCHAR (&fullPath)[MAX_PATH
 
 } // namespace
 
-bool ResolveFullPath(const std::wstring& path, WCHAR (&fullPath)[MAX_PATH])
+bool ResolveFullPath(const std::wstring& path, WCHAR (&fullPath)[MAX_PATH], VolumeFlagsCache* cache)
 {
     fullPath[0] = L'\0';
     DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, fullPath, nullptr);
-    if (length == 0 || length >= MAX_PATH || !MatchVolumeNaming(path, fullPath)) {
+    if (length == 0 || length >= MAX_PATH || !MatchVolumeNaming(path, fullPath, cache)) {
         fullPath[0] = L'\0';
         return false;
     }

@@ -8,6 +8,13 @@
 #include <windows.h>
 #include <string>
 
+// The naming rules of the volume of one folder, remembered while many files of that
+// folder are resolved in a row.
+struct VolumeFlagsCache {
+    std::wstring folder;
+    DWORD flags = 0;
+};
+
 class CFileOperate {
 public:
     CFileOperate() = default;
@@ -42,10 +49,13 @@ private:
 
     CStringArray m_paths;
     CStringArray m_failures;
+    // Valid only during one WriteRecord, so that a volume is queried once, not per file.
+    mutable VolumeFlagsCache m_volumeCache;
+    bool m_volumeCacheActive = false;
     std::wstring m_firstPath;
     int m_count = 0;
 };
 
 // The absolute form of `path` as a record carries it; false when it cannot be resolved
 // within MAX_PATH units.
-bool ResolveFullPath(const std::wstring& path, WCHAR (&fullPath)[MAX_PATH]);
+bool ResolveFullPath(const std::wstring& path, WCHAR (&fullPath)[MAX_PATH], VolumeFlagsCache* cache = nullptr);

@@ -36,6 +36,17 @@ BOOL CFileOperate::WriteRecord(FileRecord record, bool writeAttributes)
         }
     }
 
+    // Files of one folder share a volume: its naming rules are queried once for them.
+    struct VolumeCacheScope {
+        CFileOperate& files;
+        explicit VolumeCacheScope(CFileOperate& owner) : files(owner)
+        {
+            files.m_volumeCache = VolumeFlagsCache();
+            files.m_volumeCacheActive = true;
+        }
+        ~VolumeCacheScope() { files.m_volumeCacheActive = false; }
+    } volumeCacheScope(*this);
+
     for (int i = 0; i < targets.GetSize(); ++i) {
         const std::wstring& target = targets[i];
         if (!CanOpenForWrite(target)) {
@@ -57,7 +68,7 @@ BOOL CFileOperate::CanOpenForWrite(std::wstring path) const
     if (path.size() >= MAX_PATH)
         return FALSE;
     WCHAR fullPath[MAX_PATH];
-    if (!ResolveFullPath(path, fullPath))
+    if (!ResolveFullPath(path, fullPath, m_volumeCacheActive ? &m_volumeCache : nullptr))
         return FALSE;
     SECURITY_ATTRIBUTES security = {sizeof(security), nullptr, TRUE};
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, &security, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
