@@ -1,6 +1,7 @@
 #include "framework/Exceptions.h"
 #include "framework/WinApp.h"
 #include "model/FileOperate.h"
+#include "support/PathList.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -9,13 +10,7 @@ namespace {
 
 class FileRead : public ::testing::Test {
 protected:
-    void Choose(std::initializer_list<std::wstring> paths)
-    {
-        CStringArray list;
-        for (const std::wstring& path : paths)
-            list.Add(path);
-        files.SetFiles(list);
-    }
+    void Choose(std::initializer_list<std::wstring> paths) { files.SetFiles(PathList(paths)); }
 
     TempFolder folder;
     CFileOperate files;

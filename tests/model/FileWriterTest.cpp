@@ -1,6 +1,7 @@
 #include "framework/FileException.h"
 #include "model/FileOperate.h"
 #include "support/MessageBoxWatcher.h"
+#include "support/PathList.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -37,13 +38,7 @@ DWORD AttributesOf(const std::wstring& path)
 
 class FileWrite : public ::testing::Test {
 protected:
-    void Choose(std::initializer_list<std::wstring> paths)
-    {
-        CStringArray list;
-        for (const std::wstring& path : paths)
-            list.Add(path);
-        files.SetFiles(list);
-    }
+    void Choose(std::initializer_list<std::wstring> paths) { files.SetFiles(PathList(paths)); }
 
     // A file with the old stamps.
     std::wstring MakeStampedFile(const std::wstring& name)

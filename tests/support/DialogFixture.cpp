@@ -1,5 +1,7 @@
 #include "DialogFixture.h"
 
+#include "PathList.h"
+
 #include "framework/WinApp.h"
 
 namespace {
@@ -26,10 +28,7 @@ void DialogFixture::TearDown()
 
 void DialogFixture::Choose(std::initializer_list<std::wstring> paths)
 {
-    CStringArray list;
-    for (const std::wstring& path : paths)
-        list.Add(path);
-    dialog.GetFileOperate().SetFiles(list);
+    dialog.GetFileOperate().SetFiles(PathList(paths));
     dialog.UpdateFileView();
 }
 
@@ -41,6 +40,22 @@ void DialogFixture::Type(int id, const std::wstring& text)
 void DialogFixture::Click(int id)
 {
     SendMessageW(dialog.GetDlgItem(id), BM_CLICK, 0, 0);
+}
+
+int DialogFixture::ListRowCount() const
+{
+    return static_cast<int>(SendMessageW(dialog.GetDlgItem(IDC_FILE_LIST), LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::wstring DialogFixture::ListCell(int row, int column) const
+{
+    wchar_t text[MAX_PATH + 40] = L"";
+    LVITEMW item = {};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = MAX_PATH + 40;
+    SendMessageW(dialog.GetDlgItem(IDC_FILE_LIST), LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    return text;
 }
 
 std::wstring DialogFixture::RowText(TimeRow row) const

@@ -26,6 +26,9 @@ protected:
     void Click(int id);
     bool Enabled(int id) const { return IsWindowEnabled(dialog.GetDlgItem(id)) != FALSE; }
     bool Checked(int id) const { return dialog.IsDlgButtonChecked(id) == BST_CHECKED; }
+    // Rows and cells of the file list.
+    int ListRowCount() const;
+    std::wstring ListCell(int row, int column) const;
     // The six texts of a date-time row.
     std::wstring RowText(TimeRow row) const;
 

@@ -33,22 +33,6 @@ protected:
     {
         SendMessageW(dialog.m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
     }
-
-    int RowCount() const
-    {
-        return static_cast<int>(SendMessageW(dialog.GetDlgItem(IDC_FILE_LIST), LVM_GETITEMCOUNT, 0, 0));
-    }
-
-    std::wstring Cell(int row, int column) const
-    {
-        wchar_t text[MAX_PATH + 40] = L"";
-        LVITEMW item = {};
-        item.iSubItem = column;
-        item.pszText = text;
-        item.cchTextMax = MAX_PATH + 40;
-        SendMessageW(dialog.GetDlgItem(IDC_FILE_LIST), LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-        return text;
-    }
 };
 
 } // namespace
@@ -59,13 +43,13 @@ TEST_F(FileSelection, DroppedFileReplacesTheFilesShown)
     for (const wchar_t* name : {L"1.txt", L"2.txt", L"3.txt", L"4.txt", L"5.txt"})
         five.push_back(folder.MakeFile(name));
     Drop(five);
-    ASSERT_EQ(RowCount(), 5);
+    ASSERT_EQ(ListRowCount(), 5);
 
     std::wstring single = folder.MakeFile(L"single.txt", 1536);
     Drop({single});
     EXPECT_EQ(dialog.GetFileOperate().GetCount(), 1);
-    ASSERT_EQ(RowCount(), 4);
-    EXPECT_EQ(Cell(1, 1), single);
+    ASSERT_EQ(ListRowCount(), 4);
+    EXPECT_EQ(ListCell(1, 1), single);
     EXPECT_EQ(Text(IDC_NAME), L"single");
 }
 
@@ -74,8 +58,8 @@ TEST_F(FileSelection, DroppedFolderIsHandedOverLikeAFile)
     std::wstring album = folder.MakeFolder(L"album");
     Drop({album});
     EXPECT_EQ(dialog.GetFileOperate().GetCount(), 1);
-    ASSERT_EQ(RowCount(), 4);
-    EXPECT_EQ(Cell(1, 1), album);
+    ASSERT_EQ(ListRowCount(), 4);
+    EXPECT_EQ(ListCell(1, 1), album);
     EXPECT_EQ(Text(IDC_NAME), L"album");
 }
 
@@ -90,7 +74,7 @@ TEST_F(FileSelection, EmptyDropClearsTheDisplayWithoutAMessage)
     Drop({folder.MakeFile(L"a.txt"), folder.MakeFile(L"b.txt")});
     Drop({});
     EXPECT_EQ(dialog.GetFileOperate().GetCount(), 0);
-    EXPECT_EQ(RowCount(), 0);
+    EXPECT_EQ(ListRowCount(), 0);
     EXPECT_FALSE(Enabled(IDC_SWITCH_CREATE));
     EXPECT_TRUE(boxes.Take().empty());
 }
@@ -118,7 +102,7 @@ TEST_F(FileSelection, CommandLineArgumentsAreHandedOverAsGiven)
     ASSERT_TRUE(created);
 
     EXPECT_EQ(dialog.GetFileOperate().GetCount(), 2);
-    ASSERT_EQ(RowCount(), 2);
+    ASSERT_EQ(ListRowCount(), 2);
     EXPECT_EQ(dialog.GetFileOperate().GetBaseName(0), L"with blank");
     EXPECT_EQ(dialog.GetFileOperate().GetBaseName(1), L"plain");
     EXPECT_EQ(dialog.GetFileOperate().GetFolder(), folder.Path());
@@ -131,7 +115,7 @@ TEST_F(FileSelection, CommandLineArgumentsAreHandedOverAsGiven)
 TEST_F(FileSelection, NoArgumentsLeaveTheOpeningState)
 {
     EXPECT_EQ(dialog.GetFileOperate().GetCount(), 0);
-    EXPECT_EQ(RowCount(), 0);
+    EXPECT_EQ(ListRowCount(), 0);
     EXPECT_FALSE(Enabled(IDC_SWITCH_CREATE));
     EXPECT_FALSE(Enabled(IDC_ORIGINAL_TIME));
 }

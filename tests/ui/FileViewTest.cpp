@@ -12,18 +12,6 @@ namespace {
 class FileView : public DialogFixture {
 protected:
     HWND List() const { return dialog.GetDlgItem(IDC_FILE_LIST); }
-    int RowCount() const { return static_cast<int>(SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0)); }
-
-    std::wstring Cell(int row, int column) const
-    {
-        wchar_t text[MAX_PATH + 40] = L"";
-        LVITEMW item = {};
-        item.iSubItem = column;
-        item.pszText = text;
-        item.cchTextMax = MAX_PATH + 40;
-        SendMessageW(List(), LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-        return text;
-    }
 
     std::wstring Header(int column) const
     {
@@ -117,15 +105,15 @@ TEST_F(FileView, OneFileShowsItsPropertiesNameAndState)
 
     EXPECT_EQ(Header(0), L"項目");
     EXPECT_EQ(Header(1), L"値");
-    ASSERT_EQ(RowCount(), 4);
+    ASSERT_EQ(ListRowCount(), 4);
     const wchar_t* labels[] = {L"種類", L"パス名", L"MS-DOS名", L"サイズ"};
     for (int row = 0; row < 4; ++row)
-        EXPECT_EQ(Cell(row, 0), labels[row]);
-    EXPECT_FALSE(Cell(0, 1).empty());
-    EXPECT_EQ(Cell(0, 1), ShellTypeName(path)) << "the type name is the shell's own";
-    EXPECT_EQ(Cell(1, 1), path);
-    EXPECT_EQ(Cell(2, 1), ShortPath(path));
-    EXPECT_EQ(Cell(3, 1), L"1.5KB(1536バイト)");
+        EXPECT_EQ(ListCell(row, 0), labels[row]);
+    EXPECT_FALSE(ListCell(0, 1).empty());
+    EXPECT_EQ(ListCell(0, 1), ShellTypeName(path)) << "the type name is the shell's own";
+    EXPECT_EQ(ListCell(1, 1), path);
+    EXPECT_EQ(ListCell(2, 1), ShortPath(path));
+    EXPECT_EQ(ListCell(3, 1), L"1.5KB(1536バイト)");
 
     EXPECT_TRUE(Enabled(IDC_NAME));
     EXPECT_EQ(Text(IDC_NAME), L"report");
@@ -161,7 +149,7 @@ TEST_F(FileView, SizeRowCarriesTheWholeCountOfALargeFile)
     if (made != (5ULL << 30))
         GTEST_SKIP() << "this file system cannot hold a 5 GiB test file (made " << made << " bytes)";
     Choose({path});
-    EXPECT_EQ(Cell(3, 1), L"5242880.0KB(5368709120バイト)");
+    EXPECT_EQ(ListCell(3, 1), L"5242880.0KB(5368709120バイト)");
 }
 
 TEST_F(FileView, SeveralFilesListEachFileAndShowTheFirst)
@@ -174,13 +162,13 @@ TEST_F(FileView, SeveralFilesListEachFileAndShowTheFirst)
 
     EXPECT_EQ(Header(0), L"ファイル名");
     EXPECT_EQ(Header(1), L"ファイルタイプ");
-    ASSERT_EQ(RowCount(), 3);
+    ASSERT_EQ(ListRowCount(), 3);
     const std::wstring names[] = {L"alpha", L"beta", L"gamma"};
     const std::wstring paths[] = {first, second, third};
     for (int row = 0; row < 3; ++row) {
-        EXPECT_EQ(Cell(row, 0).rfind(names[row], 0), 0u) << "row " << row;
-        EXPECT_FALSE(Cell(row, 1).empty()) << "row " << row;
-        EXPECT_EQ(Cell(row, 1), ShellTypeName(paths[row])) << "row " << row;
+        EXPECT_EQ(ListCell(row, 0).rfind(names[row], 0), 0u) << "row " << row;
+        EXPECT_FALSE(ListCell(row, 1).empty()) << "row " << row;
+        EXPECT_EQ(ListCell(row, 1), ShellTypeName(paths[row])) << "row " << row;
     }
     EXPECT_FALSE(Enabled(IDC_NAME));
     EXPECT_EQ(Text(IDC_NAME), L"");
@@ -295,7 +283,7 @@ TEST_F(FileView, RefreshWithNoFileReturnsToTheOpeningState)
     Choose({MakeStampedFile(L"report.txt", kJuly2011, FILE_ATTRIBUTE_HIDDEN)});
     Choose({});
 
-    EXPECT_EQ(RowCount(), 0);
+    EXPECT_EQ(ListRowCount(), 0);
     EXPECT_EQ(Header(0), L"ファイル名");
     EXPECT_EQ(Header(1), L"ファイルタイプ");
     for (int id : {IDC_NAME, IDC_EXTENSION}) {
