@@ -80,7 +80,7 @@ bool QueryVolumeFlags(const WCHAR* fullPath, DWORD* flags)
     return GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, flags, nullptr, 0) != FALSE;
 }
 
-bool MatchVolumeNaming(const std::wstring& givenPath, WCHAR (&fullPath)[MAX_PATH], VolumeFlagsCache* cache)
+bool MatchVolumeNaming(const std::wstring& givenPath, WCHAR (&fullPath)[MAX_PATH], ResolutionCache* cache)
 {
     if (IsNetworkPath(fullPath))
         return true;
@@ -100,6 +100,10 @@ bool MatchVolumeNaming(const std::wstring& givenPath, WCHAR (&fullPath)[MAX_PATH
     if (!(flags & FILE_CASE_PRESERVED_NAMES))
         CharUpperW(fullPath);
     if (!(flags & FILE_UNICODE_ON_DISK)) {
+        // A name the folder is known to store exactly is what the search would give back:
+        // the path would stay as it is.
+        if (cache != nullptr && lastSlash != nullptr && cache->listings.Stores(folder, lastSlash + 1))
+            return true;
         WIN32_FIND_DATAW entry;
         HANDLE find = FindFirstFileW(givenPath.c_str(), &entry);
         if (find != INVALID_HANDLE_VALUE) {
@@ -118,7 +122,7 @@ bool MatchVolumeNaming(const std::wstring& givenPath, WCHAR (&fullPath)[MAX_PATH
 
 } // namespace
 
-bool ResolveFullPath(const std::wstring& path, WCHAR (&fullPath)[MAX_PATH], VolumeFlagsCache* cache)
+bool ResolveFullPath(const std::wstring& path, WCHAR (&fullPath)[MAX_PATH], ResolutionCache* cache)
 {
     fullPath[0] = L'\0';
     DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, fullPath, nullptr);

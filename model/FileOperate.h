@@ -4,15 +4,17 @@
 
 #include "../framework/StringArray.h"
 #include "FileRecord.h"
+#include "FolderListings.h"
 
 #include <windows.h>
 #include <string>
 
-// The naming rules of the volume of one folder, remembered while many files of that
-// folder are resolved in a row.
-struct VolumeFlagsCache {
+// What one write remembers while it resolves many paths in a row: the naming rules of
+// the volume of the last folder, and the names stored in the folders of its files.
+struct ResolutionCache {
     std::wstring folder;
     DWORD flags = 0;
+    FolderListings listings;
 };
 
 class CFileOperate {
@@ -49,13 +51,14 @@ private:
 
     CStringArray m_paths;
     CStringArray m_failures;
-    // Valid only during one WriteRecord, so that a volume is queried once, not per file.
-    mutable VolumeFlagsCache m_volumeCache;
-    bool m_volumeCacheActive = false;
+    // Valid only during one WriteRecord, so that a volume is queried and a folder listed
+    // once, not per file.
+    mutable ResolutionCache m_resolutionCache;
+    bool m_resolutionCacheActive = false;
     std::wstring m_firstPath;
     int m_count = 0;
 };
 
 // The absolute form of `path` as a record carries it; false when it cannot be resolved
 // within MAX_PATH units.
-bool ResolveFullPath(const std::wstring& path, WCHAR (&fullPath)[MAX_PATH], VolumeFlagsCache* cache = nullptr);
+bool ResolveFullPath(const std::wstring& path, WCHAR (&fullPath)[MAX_PATH], ResolutionCache* cache = nullptr);

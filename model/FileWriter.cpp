@@ -36,16 +36,23 @@ BOOL CFileOperate::WriteRecord(FileRecord record, bool writeAttributes)
         }
     }
 
-    // Files of one folder share a volume: its naming rules are queried once for them.
-    struct VolumeCacheScope {
+    // Files of one folder share a volume and a directory: the volume's naming rules are
+    // queried once for them, and the directory listed once instead of searched per file.
+    struct ResolutionCacheScope {
         CFileOperate& files;
-        explicit VolumeCacheScope(CFileOperate& owner) : files(owner)
+        ResolutionCacheScope(CFileOperate& owner, const CStringArray& targets) : files(owner)
         {
-            files.m_volumeCache = VolumeFlagsCache();
-            files.m_volumeCacheActive = true;
+            files.m_resolutionCache.folder.clear();
+            files.m_resolutionCache.flags = 0;
+            files.m_resolutionCache.listings.Prepare(targets);
+            files.m_resolutionCacheActive = true;
         }
-        ~VolumeCacheScope() { files.m_volumeCacheActive = false; }
-    } volumeCacheScope(*this);
+        ~ResolutionCacheScope()
+        {
+            files.m_resolutionCacheActive = false;
+            files.m_resolutionCache.listings.Prepare(CStringArray());
+        }
+    } resolutionCacheScope(*this, targets);
 
     for (int i = 0; i < targets.GetSize(); ++i) {
         const std::wstring& target = targets[i];
@@ -68,7 +75,7 @@ BOOL CFileOperate::CanOpenForWrite(std::wstring path) const
     if (path.size() >= MAX_PATH)
         return FALSE;
     WCHAR fullPath[MAX_PATH];
-    if (!ResolveFullPath(path, fullPath, m_volumeCacheActive ? &m_volumeCache : nullptr))
+    if (!ResolveFullPath(path, fullPath, m_resolutionCacheActive ? &m_resolutionCache : nullptr))
         return FALSE;
     SECURITY_ATTRIBUTES security = {sizeof(security), nullptr, TRUE};
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, &security, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -1,12 +1,15 @@
 #include "framework/FileException.h"
 #include "model/FileOperate.h"
+#include "model/NameParts.h"
 #include "support/MessageBoxWatcher.h"
 #include "support/PathList.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <initializer_list>
+#include <vector>
 
 namespace {
 
@@ -342,4 +345,62 @@ TEST_F(FileWrite, ChangeOfCaseAloneIsNoRename)
     ASSERT_NE(find, INVALID_HANDLE_VALUE);
     FindClose(find);
     EXPECT_STREQ(entry.cFileName, L"Report.txt");
+}
+
+// On volumes that do not store Unicode names a path is matched with the name its directory
+// stores. A file given by its short name whose stored name would make the path too long
+// cannot be resolved and is not written, also among other files of its folder.
+TEST_F(FileWrite, ShortNameWhoseStoredNameWouldNotFitIsNotWritableAmongItsNeighbours)
+{
+    DWORD volumeFlags = 0;
+    WCHAR root[MAX_PATH];
+    ASSERT_TRUE(GetVolumePathNameW(folder.Path().c_str(), root, MAX_PATH));
+    ASSERT_TRUE(GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, &volumeFlags, nullptr, 0));
+    if (volumeFlags & FILE_UNICODE_ON_DISK)
+        GTEST_SKIP() << "this volume stores Unicode names, so paths are not matched with their directory's names";
+
+    // A folder whose path leaves room for a short name but not for the stored one.
+    std::wstring deep = folder.Path();
+    while (deep.size() < 220) {
+        deep += L"\\" + std::wstring(std::min<size_t>(50, 220 - deep.size()), L'd');
+        ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr));
+    }
+    const std::wstring storedName = std::wstring(45, L'L') + L".txt";
+    const std::wstring longPath = L"\\\\?\\" + deep + L"\\" + storedName;
+    HANDLE file = CreateFileW(longPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    WCHAR shortPath[1024];
+    DWORD length = GetShortPathNameW(longPath.c_str(), shortPath, 1024);
+    std::wstring shortName = length > 0 && length < 1024 ? FileNameOfPath(shortPath) : L"";
+    if (shortName.empty() || shortName == storedName) {
+        DeleteFileW(longPath.c_str());
+        GTEST_SKIP() << "this volume gives the file no short name";
+    }
+    const std::wstring byShortName = deep + L"\\" + shortName;
+    ASSERT_LT(byShortName.size(), static_cast<size_t>(MAX_PATH));
+
+    std::vector<std::wstring> neighbours;
+    for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt"}) {
+        neighbours.push_back(deep + L"\\" + name);
+        FILETIME write = StampOf(kOldWrite);
+        HANDLE created = CreateFileW(neighbours.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(created, INVALID_HANDLE_VALUE);
+        SetFileTime(created, nullptr, nullptr, &write);
+        CloseHandle(created);
+    }
+    Choose({neighbours[0], byShortName, neighbours[1], neighbours[2]});
+
+    EXPECT_FALSE(files.WriteRecord(RecordOf(0, kNewWrite, 0), false));
+    for (const std::wstring& neighbour : neighbours)
+        EXPECT_EQ(UnixSecondsOf(StampsOf(neighbour).write), static_cast<ULONGLONG>(kNewWrite));
+    FileStamps stamps = {};
+    ASSERT_TRUE(ReadStamps(longPath, &stamps));
+    EXPECT_NE(UnixSecondsOf(stamps.write), static_cast<ULONGLONG>(kNewWrite));
+    files.ReportFailures();
+    std::vector<ShownMessageBox> shown = boxes.Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, byShortName + L"\r\n" + kFailureSentence);
+    DeleteFileW(longPath.c_str());
 }
