@@ -68,6 +68,22 @@ CStringArray ToList(const std::vector<std::wstring>& paths)
     return list;
 }
 
+// N real files in a temporary folder and the real dialog, the application's main window
+// while it lives.
+struct Scene {
+    explicit Scene(int n) : paths(MakeFiles(folder, n)), list(ToList(paths))
+    {
+        dialog.Create();
+        AfxGetApp()->m_pMainWnd = &dialog;
+    }
+    ~Scene() { AfxGetApp()->m_pMainWnd = nullptr; }
+
+    TempFolder folder;
+    std::vector<std::wstring> paths;
+    CStringArray list;
+    CKalendrixDlg dialog;
+};
+
 // Per file the shell's display and type names and one list row of two cells; for file 0
 // the record's reads and the short path.
 void RefreshFloor(HWND list, const std::vector<std::wstring>& paths)
@@ -160,32 +176,26 @@ int wmain(int argc, wchar_t** argv)
     std::vector<Result> results;
 
     for (int n : {1, 100, 1000}) {
-        TempFolder folder;
-        std::vector<std::wstring> paths = MakeFiles(folder, n);
-        CKalendrixDlg dialog;
-        dialog.Create();
-        AfxGetApp()->m_pMainWnd = &dialog;
-        CStringArray list = ToList(paths);
+        Scene scene(n);
+        CKalendrixDlg& dialog = scene.dialog;
+        const std::vector<std::wstring>& paths = scene.paths;
+        const CStringArray& list = scene.list;
         double program = MedianMs([&] {
             dialog.GetFileOperate().SetFiles(list);
             dialog.UpdateFileView();
         });
         double floor = MedianMs([&] { RefreshFloor(dialog.GetDlgItem(IDC_FILE_LIST), paths); });
         results.push_back({"refresh", n, program, floor});
-        AfxGetApp()->m_pMainWnd = nullptr;
     }
 
     for (int n : {1, 100, 1000, 10000}) {
-        TempFolder folder;
-        std::vector<std::wstring> paths = MakeFiles(folder, n);
-        CKalendrixDlg dialog;
-        dialog.Create();
-        AfxGetApp()->m_pMainWnd = &dialog;
+        Scene scene(n);
+        CKalendrixDlg& dialog = scene.dialog;
+        const std::vector<std::wstring>& paths = scene.paths;
         // The first file's state in the rows and boxes. One file is shown in full, so that
         // its name and extension fill the name edits and no rename happens; a full refresh
         // of thousands of files would take minutes here (the shell's type names).
-        CStringArray list = ToList(paths);
-        dialog.GetFileOperate().SetFiles(list);
+        dialog.GetFileOperate().SetFiles(scene.list);
         if (n == 1)
             dialog.UpdateFileView();
         else
@@ -200,7 +210,6 @@ int wmain(int argc, wchar_t** argv)
         if (failed != 0)
             fprintf(stderr, "apply n=%d: %d calls of the floor failed; its figure is not a floor\n", n, failed);
         results.push_back({"apply", n, program, floor});
-        AfxGetApp()->m_pMainWnd = nullptr;
     }
 
     PROCESS_MEMORY_COUNTERS memory = {};
