@@ -86,7 +86,7 @@ bool MatchVolumeNaming(const std::wstring& givenPath, WCHAR (&fullPath)[MAX_PATH
         return true;
     DWORD flags = 0;
     const WCHAR* lastSlash = wcsrchr(fullPath, L'\\');
-    std::wstring folder(fullPath, lastSlash != nullptr ? static_cast<size_t>(lastSlash - fullPath) : 0);
+    const std::wstring folder = FolderOfPath(fullPath);
     if (cache != nullptr && !cache->folder.empty() && cache->folder == folder) {
         flags = cache->flags;
     } else {

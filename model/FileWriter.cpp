@@ -42,15 +42,13 @@ BOOL CFileOperate::WriteRecord(FileRecord record, bool writeAttributes)
         CFileOperate& files;
         ResolutionCacheScope(CFileOperate& owner, const CStringArray& targets) : files(owner)
         {
-            files.m_resolutionCache.folder.clear();
-            files.m_resolutionCache.flags = 0;
             files.m_resolutionCache.listings.Prepare(targets);
             files.m_resolutionCacheActive = true;
         }
         ~ResolutionCacheScope()
         {
             files.m_resolutionCacheActive = false;
-            files.m_resolutionCache.listings.Prepare(CStringArray());
+            files.m_resolutionCache = ResolutionCache(); // the listings' names go with it
         }
     } resolutionCacheScope(*this, targets);
 

@@ -1,8 +1,8 @@
 #include "FolderListings.h"
 
-#include <windows.h>
+#include "NameParts.h"
 
-#include <cwchar>
+#include <windows.h>
 
 namespace {
 
@@ -19,8 +19,7 @@ bool ResolvedFolderOf(const std::wstring& path, std::wstring* folder)
     DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, fullPath, nullptr);
     if (length == 0 || length >= MAX_PATH)
         return false;
-    const WCHAR* lastSlash = wcsrchr(fullPath, L'\\');
-    folder->assign(fullPath, lastSlash != nullptr ? static_cast<size_t>(lastSlash - fullPath) : 0);
+    *folder = FolderOfPath(fullPath);
     return true;
 }
 
