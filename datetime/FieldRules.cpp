@@ -72,10 +72,31 @@ int FieldComponent(const LocalFields& fields, FieldKind kind)
     return 0;
 }
 
-HRESULT CheckRowFields(const LocalFields& fields)
+FieldRange WritableRange(FieldKind kind, int year, int month)
 {
-    bool inRange = fields.year >= 1900 && fields.month >= 1 && fields.month <= 12 && fields.day >= 1 &&
-                   fields.day <= 31 && fields.hour >= 0 && fields.hour <= 23 && fields.minute >= 0 &&
-                   fields.minute <= 59 && fields.second >= 0 && fields.second <= 59;
-    return inRange ? S_OK : E_FAIL;
+    switch (kind) {
+    case FieldKind::year:
+        return {kFirstWritableYear, kLastWritableYear};
+    case FieldKind::month:
+        return {1, 12};
+    case FieldKind::day:
+        return {1, DaysInMonth(year, month)};
+    case FieldKind::hour:
+        return {0, 23};
+    case FieldKind::minute:
+    case FieldKind::second:
+        return {0, 59};
+    }
+    return {0, 0};
+}
+
+bool IsFieldNumber(const std::wstring& text)
+{
+    if (text.empty() || text.size() > 9)
+        return false;
+    for (wchar_t c : text) {
+        if (c < L'0' || c > L'9')
+            return false;
+    }
+    return true;
 }

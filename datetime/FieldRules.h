@@ -32,6 +32,17 @@ constexpr bool LimitsDay(FieldKind kind)
 // The component of `fields` that a field of `kind` shows.
 int FieldComponent(const LocalFields& fields, FieldKind kind);
 
-// S_OK when every component lies in its range, else E_FAIL. Looser than the time value
-// range: 1900 to 1969 passes here and fails in the conversion.
-HRESULT CheckRowFields(const LocalFields& fields);
+// The values a field may hold for a row to be written: the years a file stamp can hold,
+// and for the day the length of the row's month. Both ends included.
+struct FieldRange {
+    int lower;
+    int upper;
+};
+FieldRange WritableRange(FieldKind kind, int year, int month);
+
+// The years a time value reaches (the local edges of 1970 and 3000 are left to the conversion).
+constexpr int kFirstWritableYear = 1970;
+constexpr int kLastWritableYear = 3000;
+
+// True for a text of decimal digits only, short enough to be read without overflow.
+bool IsFieldNumber(const std::wstring& text);

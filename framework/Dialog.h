@@ -113,6 +113,9 @@ protected:                    \
 // void OnDropFiles(HDROP drop)
 #define ON_WM_DROPFILES() \
     {WM_DROPFILES, 0, 0, 0, MESSAGE_THUNK(self.OnDropFiles(reinterpret_cast<HDROP>(args.wParam)); return 0;)},
+// void handler(WPARAM wParam, LPARAM lParam), for a message of the program's own
+#define ON_MESSAGE(message, handler) \
+    {message, 0, 0, 0, MESSAGE_THUNK(self.handler(args.wParam, args.lParam); return 0;)},
 // void handler()
 #define ON_BN_CLICKED(id, handler) {WM_COMMAND, BN_CLICKED, id, id, MESSAGE_THUNK(self.handler(); return 0;)},
 // void handler(UINT id), for every control from first to last

@@ -11,19 +11,25 @@ std::wstring CInvalidArgException::GetErrorMessage() const
     return L"引数が正しくありません。";
 }
 
-std::wstring CHResultException::GetErrorMessage() const
+std::wstring SystemMessageText(DWORD code)
 {
     wchar_t* buffer = nullptr;
     DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, static_cast<DWORD>(m_code), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+                                  nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     if (length == 0 || buffer == nullptr)
-        return kInternalErrorText;
+        return std::wstring();
     std::wstring text(buffer, length);
     LocalFree(buffer);
-    // The system text ends with a line break that the message box does not need.
+    // The system text ends with a line break that a message box does not need.
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r'))
         text.pop_back();
     return text;
+}
+
+std::wstring CHResultException::GetErrorMessage() const
+{
+    std::wstring text = SystemMessageText(static_cast<DWORD>(m_code));
+    return text.empty() ? kInternalErrorText : text;
 }
 
 void AfxThrowInvalidArgException()

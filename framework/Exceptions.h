@@ -3,6 +3,7 @@
 
 #include <windows.h>
 #include <string>
+#include <utility>
 
 class CException {
 public:
@@ -26,6 +27,20 @@ public:
 
 private:
     HRESULT m_code;
+};
+
+// The system's text for an error code (a Win32 error or an HRESULT), without the line
+// break it ends with; empty when the system has none.
+std::wstring SystemMessageText(DWORD code);
+
+// An error whose text the program words for the user itself (which field is wrong, say).
+class CMessageException : public CException {
+public:
+    explicit CMessageException(std::wstring text) : m_text(std::move(text)) {}
+    std::wstring GetErrorMessage() const override { return m_text; }
+
+private:
+    std::wstring m_text;
 };
 
 [[noreturn]] void AfxThrowInvalidArgException();

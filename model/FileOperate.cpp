@@ -8,6 +8,7 @@
 void CFileOperate::SetFiles(const CStringArray& paths)
 {
     m_paths.RemoveAll();
+    m_renameFailed = false;
     m_count = paths.GetSize();
     if (paths.IsEmpty())
         return;
@@ -133,35 +134,71 @@ bool ResolveFullPath(const std::wstring& path, WCHAR (&fullPath)[MAX_PATH], Reso
     return true;
 }
 
+namespace {
+
+// No wildcards: the directory search of the path resolution would match other files.
+bool NamesOneFile(const std::wstring& path)
+{
+    size_t start = path.compare(0, 4, L"\\\\?\\") == 0 ? 4 : 0; // the long-path prefix \\?\ is no wildcard
+    return path.find_first_of(L"*?", start) == std::wstring::npos;
+}
+
+bool IsDevicePath(const WCHAR* fullPath)
+{
+    return wcsncmp(fullPath, L"\\\\.\\", 4) == 0;
+}
+
+bool EndsWithSeparator(const std::wstring& path)
+{
+    return !path.empty() && (path.back() == L'\\' || path.back() == L'/');
+}
+
+} // namespace
+
 bool CFileOperate::ReadRecordFromFile(const std::wstring& path, FileRecord& record)
 {
-    if (path.size() >= MAX_PATH)
+    if (path.size() >= MAX_PATH || !NamesOneFile(path))
         return false;
     if (!ResolveFullPath(path, record.fullPath))
+        return false;
+    if (IsDevicePath(record.fullPath))
         return false;
 
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
         return false;
+    // "a.txt\" names a folder; only a folder is found under it.
+    if (EndsWithSeparator(path) && !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    record.found = true;
     record.attribute = static_cast<BYTE>(data.dwFileAttributes & kRecordAttributeMask);
     record.size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 
     const struct {
         const FILETIME& stamp;
         TimeValue& value;
+        StampBit bit;
     } conversions[] = {
-        {data.ftCreationTime, record.createTime},
-        {data.ftLastAccessTime, record.accessTime},
-        {data.ftLastWriteTime, record.writeTime},
+        {data.ftCreationTime, record.createTime, kCreationStamp},
+        {data.ftLastAccessTime, record.accessTime, kAccessStamp},
+        {data.ftLastWriteTime, record.writeTime, kWriteStamp},
     };
     for (const auto& conversion : conversions) {
         if (FileTimeToTimeValue(conversion.stamp, &conversion.value) == StampConversion::unrepresentable)
-            AfxThrowHResultException(E_INVALIDARG);
+            record.unrepresentable |= conversion.bit;
     }
 
-    if (record.createTime == 0)
-        record.createTime = record.writeTime;
-    if (record.accessTime == 0)
-        record.accessTime = record.writeTime;
+    // A stamp without a time shows the last-write time, and so shares its fate.
+    const struct {
+        TimeValue& value;
+        StampBit bit;
+    } fallbacks[] = {{record.createTime, kCreationStamp}, {record.accessTime, kAccessStamp}};
+    for (const auto& fallback : fallbacks) {
+        if (fallback.value != 0 || (record.unrepresentable & fallback.bit))
+            continue;
+        fallback.value = record.writeTime;
+        if (record.unrepresentable & kWriteStamp)
+            record.unrepresentable |= fallback.bit;
+    }
     return true;
 }

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 #include <string>
+#include <vector>
 
 // What one write remembers while it resolves many paths in a row: the naming rules of
 // the volume of the last folder, and the names stored in the folders of its files.
@@ -15,6 +16,13 @@ struct ResolutionCache {
     std::wstring folder;
     DWORD flags = 0;
     FolderListings listings;
+};
+
+// A file that one write did not change fully: its path and, where the system told why,
+// the step that failed and the reason.
+struct WriteFailure {
+    std::wstring path;
+    std::wstring detail; // empty: the file could not be opened for writing at all
 };
 
 class CFileOperate {
@@ -29,14 +37,18 @@ public:
     FileRecord GetRecord(int index) const;
     DWORD GetFirstFileAttributes() const;
     std::wstring GetFolder() const;
+    const std::wstring& GetFirstPath() const { return m_firstPath; }
     std::wstring GetBaseName(int index) const;
     std::wstring GetExtension(int index) const;
     int GetDaysInMonth(int year, int month) const;
 
     // Writing file state.
     BOOL WriteRecord(FileRecord record, bool writeAttributes);
-    void Rename(std::wstring newPath);
+    // Moves the first file to `newPath`, never over an existing file; false when the move
+    // failed, which the next write's failure list then names.
+    bool Rename(std::wstring newPath);
     void ReportFailures() const;
+    const std::vector<WriteFailure>& GetFailures() const { return m_failures; }
     BOOL CanOpenForWrite(std::wstring path) const;
 
     // The shell's presentation.
@@ -46,11 +58,16 @@ public:
 
 private:
     static bool ReadRecordFromFile(const std::wstring& path, FileRecord& record);
-    static void WriteRecordToFile(const std::wstring& path, const FileRecord& record, bool writeAttributes);
+    bool WriteTarget(const std::wstring& path, const FileRecord& record, bool writeAttributes, std::wstring* detail);
+    static bool WriteRecordToFile(const std::wstring& path, const FileRecord& record, bool writeAttributes,
+                                  std::wstring* detail);
     void CheckIndex(int index) const;
 
     CStringArray m_paths;
-    CStringArray m_failures;
+    std::vector<WriteFailure> m_failures;
+    // A failed move, held until the write that follows it lists it first.
+    bool m_renameFailed = false;
+    WriteFailure m_renameFailure;
     // Valid only during one WriteRecord, so that a volume is queried and a folder listed
     // once, not per file.
     mutable ResolutionCache m_resolutionCache;

@@ -2,8 +2,8 @@
 #include "FileOperate.h"
 
 #include "../framework/Exceptions.h"
-#include "../framework/FileException.h"
 #include "../framework/WinApp.h"
+#include "NameParts.h"
 
 #include <cwchar>
 
@@ -12,20 +12,101 @@ namespace {
 const wchar_t* const kFailureSentence = L"は、ファイルが使用中か権限が足り無い為情報変更不能でした。";
 const wchar_t* const kFailureCaption = L"エラーのパス";
 
-// The stamp of a time value, or a file error naming no file when it has none.
-FILETIME StampOrThrow(TimeValue value)
+// The flags the four boxes set. Every other flag a program can set (not content indexed,
+// temporary, offline, ...) is kept as the file has it; the rest (directory, compressed,
+// ...) SetFileAttributesW cannot set at all.
+constexpr DWORD kBoxFlags = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                            FILE_ATTRIBUTE_ARCHIVE;
+constexpr DWORD kKeptFlags = FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED |
+                             0x00008000 /* integrity stream */ | 0x00020000 /* no scrub data */ |
+                             0x00080000 /* pinned */ | 0x00100000 /* unpinned */;
+
+// The attribute word a file gets: its own kept flags and the boxes' four.
+DWORD MergedAttributes(DWORD current, BYTE boxes)
 {
-    FILETIME stamp;
-    if (!TimeValueToFileTime(value, &stamp))
-        throw CFileException(CFileException::genericException, ERROR_INVALID_PARAMETER);
-    return stamp;
+    DWORD word = (current & kKeptFlags) | (boxes & kBoxFlags);
+    return word == 0 ? FILE_ATTRIBUTE_NORMAL : word;
+}
+
+// Puts a word back as it was. Read-only goes on last: some file systems drop hidden and
+// system when they are set together with it (Wine does).
+void RestoreAttributes(const std::wstring& path, DWORD word)
+{
+    if (word & FILE_ATTRIBUTE_READONLY)
+        SetFileAttributesW(path.c_str(), (word & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(path.c_str(), word);
+}
+
+bool Fail(std::wstring* detail, const wchar_t* step, DWORD error)
+{
+    *detail = step;
+    std::wstring reason = SystemMessageText(error);
+    if (!reason.empty())
+        *detail += L"（" + reason + L"）";
+    return false;
+}
+
+// True when `stamp` already holds the second `value`: writing it would only drop the
+// stamp's fraction of a second.
+bool HoldsSecond(const FILETIME& stamp, TimeValue value)
+{
+    TimeValue held = 0;
+    return FileTimeToTimeValue(stamp, &held) == StampConversion::converted && held == value;
+}
+
+// Sets the record's non-zero times that differ from the file's by a second or more.
+bool WriteStamps(const std::wstring& path, const FileRecord& record, std::wstring* detail)
+{
+    const TimeValue values[] = {record.createTime, record.accessTime, record.writeTime};
+    FILETIME wanted[3] = {};
+    bool any = false;
+    for (int i = 0; i < 3; ++i) {
+        if (values[i] == 0)
+            continue;
+        if (!TimeValueToFileTime(values[i], &wanted[i]))
+            return Fail(detail, L"日時がファイルに記録できる範囲の外です", ERROR_INVALID_PARAMETER);
+        any = true;
+    }
+    if (!any)
+        return true;
+
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return Fail(detail, L"日時を変更するために開けませんでした", GetLastError());
+    FILETIME held[3];
+    if (!GetFileTime(file, &held[0], &held[1], &held[2])) {
+        DWORD error = GetLastError();
+        CloseHandle(file);
+        return Fail(detail, L"日時を読めませんでした", error);
+    }
+    const FILETIME* stamps[3] = {};
+    bool changes = false;
+    for (int i = 0; i < 3; ++i) {
+        if (values[i] != 0 && !HoldsSecond(held[i], values[i])) {
+            stamps[i] = &wanted[i];
+            changes = true;
+        }
+    }
+    if (changes && !SetFileTime(file, stamps[0], stamps[1], stamps[2])) {
+        DWORD error = GetLastError();
+        CloseHandle(file);
+        return Fail(detail, L"日時を変更できませんでした", error);
+    }
+    if (!CloseHandle(file))
+        return Fail(detail, L"日時を変更したファイルを閉じられませんでした", GetLastError());
+    return true;
 }
 
 } // namespace
 
 BOOL CFileOperate::WriteRecord(FileRecord record, bool writeAttributes)
 {
-    m_failures.RemoveAll();
+    m_failures.clear();
+    if (m_renameFailed) {
+        m_failures.push_back(m_renameFailure);
+        m_renameFailed = false;
+    }
     CStringArray targets;
     if (m_count <= 1) {
         targets.Add(m_firstPath);
@@ -52,20 +133,32 @@ BOOL CFileOperate::WriteRecord(FileRecord record, bool writeAttributes)
         }
     } resolutionCacheScope(*this, targets);
 
+    // One file that fails is recorded and the next one written all the same.
     for (int i = 0; i < targets.GetSize(); ++i) {
-        const std::wstring& target = targets[i];
-        if (!CanOpenForWrite(target)) {
-            m_failures.Add(target);
-            continue;
-        }
-        try {
-            WriteRecordToFile(target, record, writeAttributes);
-        } catch (const CFileException& error) {
-            // The user sees the kind only: the failing file is not named.
-            throw CFileException(error.GetCause());
-        }
+        std::wstring detail;
+        if (!WriteTarget(targets[i], record, writeAttributes, &detail))
+            m_failures.push_back({targets[i], detail});
     }
-    return m_failures.IsEmpty() ? TRUE : FALSE;
+    return m_failures.empty() ? TRUE : FALSE;
+}
+
+bool CFileOperate::WriteTarget(const std::wstring& path, const FileRecord& record, bool writeAttributes,
+                               std::wstring* detail)
+{
+    // A read-only file whose flag the boxes clear gets its new flags first, so that it
+    // can be opened for writing; a file whose flag stays set is refused below.
+    const DWORD original = GetFileAttributesW(path.c_str());
+    const bool clearsReadOnly = writeAttributes && original != INVALID_FILE_ATTRIBUTES &&
+                                (original & FILE_ATTRIBUTE_READONLY) && !(record.attribute & FILE_ATTRIBUTE_READONLY) &&
+                                !(original & FILE_ATTRIBUTE_DIRECTORY);
+    if (clearsReadOnly && !SetFileAttributesW(path.c_str(), MergedAttributes(original, record.attribute)))
+        return Fail(detail, L"属性を変更できませんでした", GetLastError());
+
+    bool written = CanOpenForWrite(path) && WriteRecordToFile(path, record, writeAttributes, detail);
+    // A file that could not be written fully is left with the flags it had.
+    if (!written && clearsReadOnly)
+        RestoreAttributes(path, original);
+    return written;
 }
 
 BOOL CFileOperate::CanOpenForWrite(std::wstring path) const
@@ -83,61 +176,62 @@ BOOL CFileOperate::CanOpenForWrite(std::wstring path) const
     return TRUE;
 }
 
-void CFileOperate::WriteRecordToFile(const std::wstring& path, const FileRecord& record, bool writeAttributes)
+bool CFileOperate::WriteRecordToFile(const std::wstring& path, const FileRecord& record, bool writeAttributes,
+                                     std::wstring* detail)
 {
-    DWORD current = GetFileAttributesW(path.c_str());
+    const DWORD current = GetFileAttributesW(path.c_str());
     if (current == INVALID_FILE_ATTRIBUTES)
-        CFileException::ThrowOsError(static_cast<LONG>(GetLastError()), path);
+        return Fail(detail, L"属性を読めませんでした", GetLastError());
 
-    const DWORD wanted = record.attribute;
-    const bool attributesDiffer = writeAttributes && wanted != current;
+    const DWORD wanted = MergedAttributes(current, record.attribute);
+    const bool attributesDiffer = writeAttributes && (current & kBoxFlags) != (record.attribute & kBoxFlags);
     const bool wasReadOnly = (current & FILE_ATTRIBUTE_READONLY) != 0;
     // A read-only file takes its new flags first so that its times may be set.
     if (attributesDiffer && wasReadOnly && !SetFileAttributesW(path.c_str(), wanted))
-        CFileException::ThrowOsError(static_cast<LONG>(GetLastError()), path);
+        return Fail(detail, L"属性を変更できませんでした", GetLastError());
 
-    if (record.writeTime != 0 || record.accessTime != 0 || record.createTime != 0) {
-        FILETIME write = {}, access = {}, creation = {};
-        if (record.writeTime != 0)
-            write = StampOrThrow(record.writeTime);
-        if (record.accessTime != 0)
-            access = StampOrThrow(record.accessTime);
-        if (record.createTime != 0)
-            creation = StampOrThrow(record.createTime);
-
-        HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
-            CFileException::ThrowOsError(static_cast<LONG>(GetLastError()), path);
-        if (!SetFileTime(file, record.createTime != 0 ? &creation : nullptr,
-                         record.accessTime != 0 ? &access : nullptr, record.writeTime != 0 ? &write : nullptr)) {
-            DWORD error = GetLastError();
-            CloseHandle(file);
-            CFileException::ThrowOsError(static_cast<LONG>(error), path);
-        }
-        if (!CloseHandle(file))
-            CFileException::ThrowOsError(static_cast<LONG>(GetLastError()), path);
+    if (!WriteStamps(path, record, detail)) {
+        if (attributesDiffer && wasReadOnly)
+            RestoreAttributes(path, current);
+        return false;
     }
 
     if (attributesDiffer && !wasReadOnly && !SetFileAttributesW(path.c_str(), wanted))
-        CFileException::ThrowOsError(static_cast<LONG>(GetLastError()), path);
+        return Fail(detail, L"属性を変更できませんでした", GetLastError());
+    return true;
 }
 
-void CFileOperate::Rename(std::wstring newPath)
+bool CFileOperate::Rename(std::wstring newPath)
 {
+    m_renameFailed = false;
     if (_wcsicmp(m_firstPath.c_str(), newPath.c_str()) == 0)
-        return;
-    if (MoveFileW(m_firstPath.c_str(), newPath.c_str()))
-        m_firstPath = newPath;
+        return true;
+    // MoveFileW never replaces a file that has the new name.
+    if (!MoveFileW(m_firstPath.c_str(), newPath.c_str())) {
+        DWORD error = GetLastError();
+        m_renameFailed = true;
+        m_renameFailure.path = m_firstPath;
+        Fail(&m_renameFailure.detail, (L"名前を「" + FileNameOfPath(newPath) + L"」に変更できませんでした").c_str(), error);
+        return false;
+    }
+    // Everything that reads the first file follows it to its new name.
+    if (m_count == 1)
+        m_paths.SetAt(0, newPath);
+    m_firstPath = newPath;
+    return true;
 }
 
 void CFileOperate::ReportFailures() const
 {
-    if (m_failures.IsEmpty())
+    if (m_failures.empty())
         return;
     std::wstring text;
-    for (int i = 0; i < m_failures.GetSize(); ++i)
-        text += m_failures[i] + L"\r\n";
+    for (const WriteFailure& failure : m_failures) {
+        text += failure.path;
+        if (!failure.detail.empty())
+            text += L"：" + failure.detail;
+        text += L"\r\n";
+    }
     text += kFailureSentence;
     // Owned by the main dialog, so that it takes no input while the list is shown.
     MessageBoxW(AfxGetMainWndHandle(), text.c_str(), kFailureCaption, MB_OK | MB_ICONERROR);

@@ -1,14 +1,21 @@
 #include "NameParts.h"
 
+namespace {
+
+// Windows takes a forward slash as a separator as well (Z:/dir/a.txt).
+const wchar_t* const kSeparators = L"\\/";
+
+} // namespace
+
 std::wstring FolderOfPath(const std::wstring& path)
 {
-    size_t slash = path.rfind(L'\\');
+    size_t slash = path.find_last_of(kSeparators);
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }
 
 std::wstring FileNameOfPath(const std::wstring& path)
 {
-    size_t slash = path.rfind(L'\\');
+    size_t slash = path.find_last_of(kSeparators);
     return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 

@@ -3,9 +3,9 @@
 
 #include <string>
 
-// Text before the last backslash; empty when there is none.
+// Text before the last backslash or slash; empty when there is none.
 std::wstring FolderOfPath(const std::wstring& path);
-// Text after the last backslash, or the whole path.
+// Text after the last backslash or slash, or the whole path.
 std::wstring FileNameOfPath(const std::wstring& path);
 // File name up to its last dot, or the whole file name.
 std::wstring BaseNameOfPath(const std::wstring& path);

@@ -1,33 +1,61 @@
 // Writing the edited state to the chosen files.
 #include "KalendrixDlg.h"
 
+#include "../framework/Exceptions.h"
 #include "../model/NameParts.h"
+#include "../model/NewNameRules.h"
+
+#include <cwchar>
 
 void CKalendrixDlg::OnApply()
 {
-    ApplyChanges(m_fileOperate.GetRecord(0));
-    EnableDlgItem(IDC_APPLY, false);
+    if (ApplyChanges(m_fileOperate.GetRecord(0)))
+        EnableDlgItem(IDC_APPLY, false);
 }
 
 void CKalendrixDlg::OnOK()
 {
     if (m_fileOperate.GetCount() <= 0)
         return;
-    ApplyChanges(m_fileOperate.GetRecord(0));
+    // Apply is enabled exactly when the user changed something: a plain OK writes nothing.
+    if (IsWindowEnabled(GetDlgItem(IDC_APPLY)) && !ApplyChanges(m_fileOperate.GetRecord(0)))
+        return;
     CDialog::OnOK();
 }
 
-void CKalendrixDlg::ApplyChanges(FileRecord base)
+bool CKalendrixDlg::ApplyChanges(FileRecord base)
 {
     if (m_fileOperate.GetCount() < 1)
-        return;
-    if (m_fileOperate.GetCount() == 1)
-        m_fileOperate.Rename(BuildNewName());
+        return true;
+
+    // Everything the user entered is checked before anything changes: a refused row or
+    // name raises its error here, before the rename and before any file is written.
+    std::wstring newPath;
+    if (m_fileOperate.GetCount() == 1) {
+        newPath = BuildNewName();
+        if (_wcsicmp(newPath.c_str(), m_fileOperate.GetFirstPath().c_str()) == 0) {
+            newPath.clear();
+        } else {
+            std::wstring problem = NewNameProblem(GetDlgItemText(IDC_NAME), GetDlgItemText(IDC_EXTENSION));
+            if (problem.empty() && newPath.size() >= MAX_PATH)
+                problem = L"新しいパスが長すぎます（259文字まで）。";
+            if (!problem.empty())
+                throw CMessageException(L"新しい名前「" + FileNameOfPath(newPath) + L"」は使えません。" + problem +
+                                        L"\r\nファイルは何も変更されていません。");
+        }
+    }
 
     TimeValue* const times[kTimeRowCount] = {&base.createTime, &base.writeTime, &base.accessTime};
-    for (int row = 0; row < kTimeRowCount; ++row) {
-        bool on = IsDlgButtonChecked(kTimeRows[row].switchId) == BST_CHECKED;
-        *times[row] = on ? ReadTimeRow(static_cast<TimeRow>(row)) : 0;
+    for (int index = 0; index < kTimeRowCount; ++index) {
+        const TimeRow row = static_cast<TimeRow>(index);
+        if (IsDlgButtonChecked(kTimeRows[row].switchId) != BST_CHECKED)
+            *times[row] = 0;
+        else if (RowShowsStamp(row, base))
+            // An untouched row stands for the first file's own stamp, not for what its
+            // local fields would build (the repeated hour of autumn builds another second).
+            *times[row] = StoredStamp(row, base);
+        else
+            *times[row] = ReadTimeRow(row, base);
     }
 
     // Boxes that show the first file's own flags leave every file's flags alone.
@@ -36,8 +64,11 @@ void CKalendrixDlg::ApplyChanges(FileRecord base)
     if (writeAttributes)
         base.attribute = bits;
 
+    if (!newPath.empty() && m_fileOperate.Rename(newPath))
+        ShowFileProperties(m_fileOperate.GetRecord(0));
     m_fileOperate.WriteRecord(base, writeAttributes);
     m_fileOperate.ReportFailures();
+    return true;
 }
 
 std::wstring CKalendrixDlg::BuildNewName()

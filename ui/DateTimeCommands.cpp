@@ -15,10 +15,9 @@ bool IsTicked(const CKalendrixDlg& dialog, TimeRow row)
 void CKalendrixDlg::OnOriginalTime()
 {
     const FileRecord first = m_fileOperate.GetRecord(0);
-    const TimeValue stamps[kTimeRowCount] = {first.createTime, first.writeTime, first.accessTime};
     for (int row = 0; row < kTimeRowCount; ++row) {
         if (IsTicked(*this, static_cast<TimeRow>(row)))
-            WriteTimeRow(static_cast<TimeRow>(row), stamps[row]);
+            ShowStamp(static_cast<TimeRow>(row), first);
     }
     EnableDlgItem(IDC_APPLY, true);
 }
@@ -47,7 +46,9 @@ void CKalendrixDlg::OnClearTime()
 
 void CKalendrixDlg::OnSameAsCreation()
 {
-    // The creation row is copied as it stands, ticked or not, empty fields included.
+    // The creation row is copied as it stands, ticked or not, empty fields included, and
+    // with the year it shows.
+    ProgramWrites writing(m_programWrites);
     std::wstring texts[kTimeFieldCount];
     for (int field = 0; field < kTimeFieldCount; ++field)
         texts[field] = GetDlgItemText(kTimeRows[kCreationRow].edits[field]);

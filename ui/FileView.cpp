@@ -9,6 +9,7 @@ namespace {
 // The square at the dialog's top left where the first file's icon is drawn.
 constexpr RECT kIconArea = {20, 0, 52, 32};
 constexpr COLORREF kIconBackground = RGB(210, 210, 210);
+const wchar_t* const kUnreadableText = L"（読み取れません）";
 
 void SetHeaderTexts(HWND list, const wchar_t* first, const wchar_t* second)
 {
@@ -84,44 +85,43 @@ void CKalendrixDlg::UpdateFileView()
     const FileRecord record = m_fileOperate.GetRecord(0);
     HWND list = GetDlgItem(IDC_FILE_LIST);
     ListView_DeleteAllItems(list);
+    m_shownIndex = -1;
 
     if (m_fileOperate.GetCount() == 0) {
         ShowNoFile(*this);
         return;
     }
 
+    // The icon is drawn by the paint that follows, over the freshly erased area.
+    InvalidateRect(m_hWnd, &kIconArea, TRUE);
     if (m_fileOperate.GetCount() > 1) {
         EnableDlgItem(IDC_NAME, false);
         SetDlgItemText(IDC_NAME, L"");
         EnableDlgItem(IDC_EXTENSION, false);
         SetDlgItemText(IDC_EXTENSION, L"");
-        DrawFileIcon();
         SetHeaderTexts(list, L"ファイル名", L"ファイルタイプ");
         for (int i = 0; i < m_fileOperate.GetCount(); ++i) {
             InsertRow(list, i, m_fileOperate.GetDisplayName(i));
-            SetCellText(list, i, 1, m_fileOperate.GetTypeName(i));
+            std::wstring type = m_fileOperate.GetTypeName(i);
+            if (type.empty() && !m_fileOperate.GetRecord(i).found)
+                type = kUnreadableText;
+            SetCellText(list, i, 1, type);
         }
     } else {
-        DrawFileIcon();
         EnableDlgItem(IDC_NAME, true);
         SetDlgItemText(IDC_NAME, m_fileOperate.GetBaseName(0));
         EnableDlgItem(IDC_EXTENSION, true);
         SetDlgItemText(IDC_EXTENSION, m_fileOperate.GetExtension(0));
-        const std::wstring shortPath = ShortPathOf(record.fullPath);
         SetHeaderTexts(list, L"項目", L"値");
         const wchar_t* labels[] = {L"種類", L"パス名", L"MS-DOS名", L"サイズ"};
         for (int row = 0; row < 4; ++row)
             InsertRow(list, row, labels[row]);
-        const std::wstring values[] = {m_fileOperate.GetTypeName(0), record.fullPath, shortPath,
-                                       SizeText(record.size)};
-        for (int row = 0; row < 4; ++row)
-            SetCellText(list, row, 1, values[row]);
+        ShowFileProperties(record);
     }
 
     SetSpinRanges();
-    WriteTimeRow(kCreationRow, record.createTime);
-    WriteTimeRow(kWriteRow, record.writeTime);
-    WriteTimeRow(kAccessRow, record.accessTime);
+    ShowStamps(record);
+    m_shownIndex = 0;
     for (int id : {IDC_ORIGINAL_TIME, IDC_CURRENT_TIME, IDC_CLEAR_TIME, IDC_SAME_AS_CREATION})
         EnableDlgItem(id, true);
 
@@ -140,6 +140,25 @@ void CKalendrixDlg::UpdateFileView()
     ShowAttributes(record.attribute);
     // Last: the writes above may have enabled it through their change notifications.
     EnableDlgItem(IDC_APPLY, false);
+    ReportUnreadableStamps(0, record);
+}
+
+// The four property rows of the one-file layout.
+void CKalendrixDlg::ShowFileProperties(const FileRecord& record)
+{
+    HWND list = GetDlgItem(IDC_FILE_LIST);
+    if (!record.found) {
+        // Nothing on disk answers to the path: the rows say so instead of showing a size of 0.
+        const std::wstring path = record.fullPath[0] != L'\0' ? record.fullPath : m_fileOperate.GetFirstPath();
+        const std::wstring values[] = {kUnreadableText, path, L"", L""};
+        for (int row = 0; row < 4; ++row)
+            SetCellText(list, row, 1, values[row]);
+        return;
+    }
+    const std::wstring values[] = {m_fileOperate.GetTypeName(0), record.fullPath, ShortPathOf(record.fullPath),
+                                   SizeText(record.size)};
+    for (int row = 0; row < 4; ++row)
+        SetCellText(list, row, 1, values[row]);
 }
 
 void CKalendrixDlg::ShowRecord(int index)
@@ -147,10 +166,54 @@ void CKalendrixDlg::ShowRecord(int index)
     if (index < 0 || index >= m_fileOperate.GetCount())
         return;
     const FileRecord record = m_fileOperate.GetRecord(index);
-    WriteTimeRow(kCreationRow, record.createTime);
-    WriteTimeRow(kWriteRow, record.writeTime);
-    WriteTimeRow(kAccessRow, record.accessTime);
+    ShowStamps(record);
     ShowAttributes(record.attribute);
+    if (index != m_shownIndex) {
+        m_shownIndex = index;
+        ReportUnreadableStamps(index, record);
+    }
+}
+
+// Stamps a time value cannot hold are told once, naming the file and the stamps as the
+// file system keeps them (in UTC: the runtime cannot give local times before 1970).
+void CKalendrixDlg::ReportUnreadableStamps(int index, const FileRecord& record)
+{
+    if (!record.found || record.unrepresentable == 0)
+        return;
+    if (!IsWindowVisible(m_hWnd)) {
+        PostMessageW(m_hWnd, WM_REPORT_STAMPS, static_cast<WPARAM>(index), 0);
+        return;
+    }
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExW(record.fullPath, GetFileExInfoStandard, &data);
+    const struct {
+        StampBit bit;
+        const wchar_t* name;
+        const FILETIME& stamp;
+    } stamps[] = {{kCreationStamp, L"作成日時", data.ftCreationTime},
+                  {kWriteStamp, L"更新日時", data.ftLastWriteTime},
+                  {kAccessStamp, L"アクセス日時", data.ftLastAccessTime}};
+    std::wstring text = std::wstring(record.fullPath) + L"\r\n";
+    for (const auto& stamp : stamps) {
+        if (!(record.unrepresentable & stamp.bit))
+            continue;
+        SYSTEMTIME utc = {};
+        FileTimeToSystemTime(&stamp.stamp, &utc);
+        wchar_t line[128];
+        swprintf(line, 128, L"%ls: %d年%d月%d日 %d:%02d:%02d (UTC)\r\n", stamp.name, utc.wYear, utc.wMonth, utc.wDay,
+                 utc.wHour, utc.wMinute, utc.wSecond);
+        text += line;
+    }
+    text += L"この日時は表示できない範囲（1970年より前か3000年より後）にあるため、その行は空のままにしています。"
+            L"その行は、新しい日時をすべて入れたときだけ書き込みます。";
+    MessageBoxW(m_hWnd, text.c_str(), AfxGetAppName(), MB_OK | MB_ICONWARNING);
+}
+
+void CKalendrixDlg::OnReportStamps(WPARAM index, LPARAM)
+{
+    const int file = static_cast<int>(index);
+    if (file < m_fileOperate.GetCount())
+        ReportUnreadableStamps(file, m_fileOperate.GetRecord(file));
 }
 
 void CKalendrixDlg::ShowAttributes(BYTE attributes)
@@ -169,20 +232,18 @@ void CKalendrixDlg::ShowAttributes(BYTE attributes)
     CheckDlgButton(IDC_ATTR_COMPRESSED, compressed ? BST_CHECKED : BST_UNCHECKED);
 }
 
-void CKalendrixDlg::DrawFileIcon()
+void CKalendrixDlg::DrawFileIcon(HDC dc)
 {
     // With no file chosen there is no icon, not even the last first file's.
     if (m_fileOperate.GetCount() == 0)
         return;
-    HDC dc = ::GetDC(m_hWnd);
-    HBRUSH brush = CreateSolidBrush(kIconBackground);
     if (HICON icon = m_fileOperate.GetIcon(1)) {
+        HBRUSH brush = CreateSolidBrush(kIconBackground);
         FillRect(dc, &kIconArea, brush);
+        DeleteObject(brush);
         DrawIcon(dc, kIconArea.left, kIconArea.top, icon);
         DestroyIcon(icon);
     }
-    ::ReleaseDC(m_hWnd, dc);
-    DeleteObject(brush);
 }
 
 void CKalendrixDlg::OnListClick(NMHDR* header, LRESULT* result)

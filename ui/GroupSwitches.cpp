@@ -10,6 +10,9 @@ void CKalendrixDlg::OnSwitch(SwitchGroupIndex index)
     AfxGetApp()->WriteProfileInt(kProfileSection, group.profileKey, on ? 1 : 0);
     for (int i = 0; i < group.controlCount; ++i)
         EnableDlgItem(group.controls[i], on);
+    // With several files, ticking a row is how the first file's time goes to all of them.
+    if (on && index != kAttributeSwitch && m_fileOperate.GetCount() > 1)
+        EnableDlgItem(IDC_APPLY, true);
 }
 
 void CKalendrixDlg::OnSwitchCreate()

@@ -30,6 +30,7 @@ BEGIN_MESSAGE_MAP(CKalendrixDlg)
     ON_BN_CLICKED(IDC_SAME_AS_CREATION, OnSameAsCreation)
     ON_NOTIFY(NM_CLICK, IDC_FILE_LIST, OnListClick)
     ON_NOTIFY(LVN_ITEMCHANGED, IDC_FILE_LIST, OnListItemChanged)
+    ON_MESSAGE(WM_REPORT_STAMPS, OnReportStamps)
 END_MESSAGE_MAP()
 
 CKalendrixDlg::CKalendrixDlg() : CDialog(IDD)
@@ -106,8 +107,12 @@ void CKalendrixDlg::OnPaint()
         DrawIcon(dc, x, y, m_hIcon);
         EndPaint(m_hWnd, &paint);
     } else {
-        DrawFileIcon();
-        Default();
+        // The icon goes into the painted area after the background is erased, so that no
+        // repaint wipes it.
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(m_hWnd, &paint);
+        DrawFileIcon(dc);
+        EndPaint(m_hWnd, &paint);
     }
 }
 

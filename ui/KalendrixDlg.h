@@ -9,6 +9,10 @@
 #include <shellapi.h>
 #include <string>
 
+// Posted to itself when a file's unreadable stamps are found before the dialog is shown,
+// so that the message comes over the dialog, not before it.
+constexpr UINT WM_REPORT_STAMPS = WM_APP + 1;
+
 class CKalendrixDlg : public CDialog {
 public:
     enum { IDD = IDD_MAIN };
@@ -20,15 +24,24 @@ public:
     void UpdateFileView();
     void ShowRecord(int index);
     void ShowAttributes(BYTE attributes);
-    void DrawFileIcon();
+    void DrawFileIcon(HDC dc);
 
     // Date-time rows.
     void WriteTimeRow(TimeRow row, TimeValue value);
+    // A row shows the record's stamp, or stays empty where the record has none to show.
+    void ShowStamp(TimeRow row, const FileRecord& record);
+    void ShowStamps(const FileRecord& record);
+    // True when the row shows the first file's stamp exactly as a refresh shows it.
+    bool RowShowsStamp(TimeRow row, const FileRecord& first) const;
+    static TimeValue StoredStamp(TimeRow row, const FileRecord& first);
+    // The time value of a row; raises an error naming the row and field when the row
+    // holds no time that a file stamp can take.
     TimeValue ReadTimeRow(TimeRow row);
+    TimeValue ReadTimeRow(TimeRow row, const FileRecord& first);
     void SetSpinRanges();
 
-    // Apply.
-    void ApplyChanges(FileRecord base);
+    // Apply. False when the dialog's state was refused before anything was changed.
+    bool ApplyChanges(FileRecord base);
     std::wstring BuildNewName();
     BYTE GetAttributeBits();
 
@@ -55,14 +68,30 @@ protected:
     void OnFieldChanged(UINT id);
     void OnListClick(NMHDR* header, LRESULT* result);
     void OnListItemChanged(NMHDR* header, LRESULT* result);
+    void OnReportStamps(WPARAM index, LPARAM);
 
     DECLARE_MESSAGE_MAP()
 
 private:
+    // Counts the program's own writes of stamps into the rows, during which the
+    // corrections meant for typing are not made.
+    struct ProgramWrites {
+        int& depth;
+        explicit ProgramWrites(int& counter) : depth(counter) { ++depth; }
+        ~ProgramWrites() { --depth; }
+    };
+
+    bool CheckTimeField(const FileRecord& first, TimeRow row, int field);
+    void ReportUnreadableStamps(int index, const FileRecord& record);
+    void ShowFileProperties(const FileRecord& record);
     void HandOverFiles(const CStringArray& paths);
     void OnSwitch(SwitchGroupIndex group);
     void RestoreSwitch(SwitchGroupIndex group, UINT storedValue);
 
     HICON m_hIcon;
     CFileOperate m_fileOperate;
+    int m_programWrites = 0;
+    // The file whose record the rows show, so that a file's unreadable stamps are told
+    // once when it is picked, not at every notification of the list.
+    int m_shownIndex = -1;
 };

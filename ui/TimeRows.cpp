@@ -11,6 +11,11 @@ static_assert(static_cast<int>(FieldKind::year) == kYear && static_cast<int>(Fie
 
 namespace {
 
+const wchar_t* const kRowNames[kTimeRowCount] = {L"作成日時", L"更新日時", L"アクセス日時"};
+const wchar_t* const kFieldNames[kTimeFieldCount] = {L"年", L"月", L"日", L"時", L"分", L"秒"};
+const StampBit kRowStamps[kTimeRowCount] = {kCreationStamp, kWriteStamp, kAccessStamp};
+const wchar_t* const kNothingChanged = L"ファイルは何も変更されていません。";
+
 FieldKind KindOf(int field)
 {
     return static_cast<FieldKind>(field);
@@ -22,52 +27,107 @@ TimeValue StampOfRow(const FileRecord& record, TimeRow row)
     return stamps[row];
 }
 
-// What a field shows for a stored stamp; broken down anew each time, as the row is.
-std::wstring StoredFieldText(TimeValue stamp, int field)
+// Whether the record has a stamp for the row that a time value holds.
+bool HasStamp(const FileRecord& record, TimeRow row)
 {
-    return FieldText(FieldComponent(BreakDownLocal(stamp), KindOf(field)));
+    return record.found && !(record.unrepresentable & kRowStamps[row]);
 }
 
-// Compares a date-time field with the first file's stamp and corrects it; true when it differs.
-bool CheckTimeField(CKalendrixDlg& dialog, const FileRecord& first, TimeRow row, int field)
+// What a field shows for the first file's stamp; empty where it has none to show.
+std::wstring StoredText(const FileRecord& record, TimeRow row, int field)
 {
-    const int* edits = kTimeRows[row].edits;
-    std::wstring text = dialog.GetDlgItemText(edits[field]);
-    std::wstring stripped;
-    if (StripLeadingZeros(text, &stripped)) {
-        // Runs this handler again for the stripped text before going on with it here.
-        dialog.SetDlgItemText(edits[field], stripped);
-        text = stripped;
-    }
+    if (!HasStamp(record, row))
+        return std::wstring();
+    return FieldText(FieldComponent(BreakDownLocal(StampOfRow(record, row)), KindOf(field)));
+}
 
-    bool changed = _wcsicmp(text.c_str(), StoredFieldText(StampOfRow(first, row), field).c_str()) != 0;
-
-    int value = FieldValue(text);
-    int corrected = value;
-    if (CorrectFieldValue(KindOf(field), value, &corrected))
-        dialog.SetDlgItemText(edits[field], FieldText(corrected));
-
-    if (LimitsDay(KindOf(field))) {
-        // The changed field counts with its text before correction, the others as they stand now.
-        auto valueOf = [&](int f) { return f == field ? value : FieldValue(dialog.GetDlgItemText(edits[f])); };
-        int days = dialog.GetFileOperate().GetDaysInMonth(valueOf(kYear), valueOf(kMonth));
-        if (days < valueOf(kDay))
-            dialog.SetDlgItemText(edits[kDay], FieldText(days));
-    }
-    return changed;
+[[noreturn]] void RefuseField(TimeRow row, int field, const std::wstring& what)
+{
+    throw CMessageException(std::wstring(kRowNames[row]) + L"の「" + kFieldNames[field] + L"」" + what + L"\r\n" +
+                            kNothingChanged);
 }
 
 } // namespace
 
+// Compares a date-time field with the first file's stamp and corrects it; true when it
+// differs. The program's own display of a stamp keeps the stamp's true year: the year
+// correction is for what the user types.
+bool CKalendrixDlg::CheckTimeField(const FileRecord& first, TimeRow row, int field)
+{
+    const int* edits = kTimeRows[row].edits;
+    std::wstring text = GetDlgItemText(edits[field]);
+    std::wstring stripped;
+    if (StripLeadingZeros(text, &stripped)) {
+        // Runs this handler again for the stripped text before going on with it here.
+        SetDlgItemText(edits[field], stripped);
+        text = stripped;
+    }
+
+    bool changed = _wcsicmp(text.c_str(), StoredText(first, row, field).c_str()) != 0;
+
+    int value = FieldValue(text);
+    int corrected = value;
+    if (m_programWrites == 0 && CorrectFieldValue(KindOf(field), value, &corrected))
+        SetDlgItemText(edits[field], FieldText(corrected));
+
+    if (LimitsDay(KindOf(field))) {
+        // The changed field counts with its text before correction, the others as they stand now.
+        auto valueOf = [&](int f) { return f == field ? value : FieldValue(GetDlgItemText(edits[f])); };
+        int days = m_fileOperate.GetDaysInMonth(valueOf(kYear), valueOf(kMonth));
+        if (days < valueOf(kDay))
+            SetDlgItemText(edits[kDay], FieldText(days));
+    }
+    return changed;
+}
+
 void CKalendrixDlg::WriteTimeRow(TimeRow row, TimeValue value)
 {
+    ProgramWrites writing(m_programWrites);
+    const LocalFields fields = BreakDownLocal(value);
+    // A value the runtime cannot break down leaves the row empty rather than show a false date.
+    const bool shown = fields.year != kUnrepresentableFields.year;
     for (int field = 0; field < kTimeFieldCount; ++field)
-        SetDlgItemText(kTimeRows[row].edits[field], StoredFieldText(value, field));
+        SetDlgItemText(kTimeRows[row].edits[field], shown ? FieldText(FieldComponent(fields, KindOf(field))) : L"");
+}
+
+void CKalendrixDlg::ShowStamp(TimeRow row, const FileRecord& record)
+{
+    if (HasStamp(record, row)) {
+        WriteTimeRow(row, StampOfRow(record, row));
+        return;
+    }
+    ProgramWrites writing(m_programWrites);
+    for (int id : kTimeRows[row].edits)
+        SetDlgItemText(id, L"");
+}
+
+void CKalendrixDlg::ShowStamps(const FileRecord& record)
+{
+    for (int row = 0; row < kTimeRowCount; ++row)
+        ShowStamp(static_cast<TimeRow>(row), record);
+}
+
+bool CKalendrixDlg::RowShowsStamp(TimeRow row, const FileRecord& first) const
+{
+    for (int field = 0; field < kTimeFieldCount; ++field) {
+        if (_wcsicmp(GetDlgItemText(kTimeRows[row].edits[field]).c_str(), StoredText(first, row, field).c_str()) != 0)
+            return false;
+    }
+    return true;
+}
+
+TimeValue CKalendrixDlg::StoredStamp(TimeRow row, const FileRecord& first)
+{
+    return HasStamp(first, row) ? StampOfRow(first, row) : 0;
 }
 
 TimeValue CKalendrixDlg::ReadTimeRow(TimeRow row)
 {
-    const TimeValue stored = StampOfRow(m_fileOperate.GetRecord(0), row);
+    return ReadTimeRow(row, m_fileOperate.GetRecord(0));
+}
+
+TimeValue CKalendrixDlg::ReadTimeRow(TimeRow row, const FileRecord& first)
+{
     int values[kTimeFieldCount];
     for (int field = 0; field < kTimeFieldCount; ++field) {
         int id = kTimeRows[row].edits[field];
@@ -75,20 +135,35 @@ TimeValue CKalendrixDlg::ReadTimeRow(TimeRow row)
         if (text.empty()) {
             // An empty field takes the first file's stored value; the filled text counts
             // even where the field's own check corrects what the edit shows.
-            text = StoredFieldText(stored, field);
+            text = StoredText(first, row, field);
+            if (text.empty())
+                RefuseField(row, field, L"が空です。日時をすべて入れてください。");
+            ProgramWrites writing(m_programWrites);
             SetDlgItemText(id, text);
         }
+        if (!IsFieldNumber(text))
+            RefuseField(row, field, L"の「" + text + L"」は数字ではありません。");
         values[field] = FieldValue(text);
+    }
+
+    for (int field = 0; field < kTimeFieldCount; ++field) {
+        const FieldRange range = WritableRange(KindOf(field), values[kYear], values[kMonth]);
+        if (values[field] < range.lower || values[field] > range.upper)
+            RefuseField(row, field, L"に " + FieldText(values[field]) + L" は入れられません（" + FieldText(range.lower) +
+                                        L"～" + FieldText(range.upper) + L"）。");
     }
 
     const LocalFields fields = {values[kYear], values[kMonth],  values[kDay],
                                 values[kHour], values[kMinute], values[kSecond]};
-    HRESULT check = CheckRowFields(fields);
-    if (FAILED(check))
-        AfxThrowHResultException(check);
     TimeValue value = 0;
-    if (!BuildFromLocal(fields, &value))
-        AfxThrowHResultException(E_INVALIDARG);
+    if (!BuildFromLocal(fields, &value)) {
+        wchar_t shown[64];
+        swprintf(shown, 64, L"%d年%d月%d日 %d:%02d:%02d", fields.year, fields.month, fields.day, fields.hour,
+                 fields.minute, fields.second);
+        throw CMessageException(std::wstring(kRowNames[row]) + L"の " + shown +
+                                L" は、ファイルに記録できる範囲（1970年1月1日 0時 UTC から 3000年12月31日まで）の外です。\r\n" +
+                                kNothingChanged);
+    }
     return value;
 }
 
@@ -112,7 +187,7 @@ void CKalendrixDlg::OnFieldChanged(UINT id)
     TimeRow row;
     TimeField field;
     if (FindTimeField(static_cast<int>(id), &row, &field))
-        changed = CheckTimeField(*this, first, row, field);
+        changed = CheckTimeField(first, row, field);
     else if (id == IDC_NAME)
         changed = _wcsicmp(GetDlgItemText(IDC_NAME).c_str(), m_fileOperate.GetBaseName(0).c_str()) != 0;
     else if (id == IDC_EXTENSION)

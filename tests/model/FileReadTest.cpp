@@ -35,24 +35,35 @@ TEST_F(FileRead, PresentFileGivesItsStampsSizeAttributesAndFullPath)
     EXPECT_STREQ(record.fullPath, path.c_str());
 }
 
-TEST_F(FileRead, UnreadablePathsGiveZeroRecords)
+TEST_F(FileRead, PathsThatNameNoReadableFileAreNotFound)
 {
+    std::wstring present = folder.MakeFile(L"present.txt");
     std::wstring missing = folder / L"gone.txt";
-    std::wstring tooLong = folder.Path() + L"\\" + std::wstring(MAX_PATH, L'x');
-    Choose({missing, tooLong, L""});
-
-    FileRecord record = files.GetRecord(0);
-    EXPECT_EQ(record.createTime, 0);
-    EXPECT_EQ(record.writeTime, 0);
-    EXPECT_EQ(record.accessTime, 0);
-    EXPECT_EQ(record.size, 0u);
-    EXPECT_EQ(record.attribute, 0);
-    EXPECT_STREQ(record.fullPath, missing.c_str()) << "a missing file still has its absolute path";
-
-    FileRecord longRecord = files.GetRecord(1);
-    EXPECT_EQ(longRecord.fullPath[0], L'\0');
-    EXPECT_EQ(longRecord.writeTime, 0);
-    EXPECT_EQ(files.GetRecord(2).fullPath[0], L'\0');
+    const struct {
+        const char* what;
+        std::wstring path;
+    } cases[] = {
+        {"missing", missing},
+        {"too long", folder.Path() + L"\\" + std::wstring(MAX_PATH, L'x')},
+        {"empty", L""},
+        {"device", L"NUL"},
+        {"wildcard matching a file", folder / L"pres*.txt"},
+        {"file with a trailing backslash", present + L"\\"},
+    };
+    for (const auto& c : cases) {
+        Choose({c.path});
+        FileRecord record = files.GetRecord(0);
+        EXPECT_FALSE(record.found) << c.what;
+        EXPECT_EQ(record.createTime, 0) << c.what;
+        EXPECT_EQ(record.writeTime, 0) << c.what;
+        EXPECT_EQ(record.accessTime, 0) << c.what;
+        EXPECT_EQ(record.size, 0u) << c.what;
+        EXPECT_EQ(record.attribute, 0) << c.what;
+    }
+    Choose({missing});
+    EXPECT_STREQ(files.GetRecord(0).fullPath, missing.c_str()) << "a missing file still has its absolute path";
+    Choose({present});
+    EXPECT_TRUE(files.GetRecord(0).found);
 }
 
 TEST_F(FileRead, RelativePathsResolveAgainstTheCurrentFolder)
@@ -95,18 +106,26 @@ TEST_F(FileRead, StampsBefore1900FallBackToTheWriteTime)
     EXPECT_EQ(record.createTime, 1295089200);
 }
 
-TEST_F(FileRead, WriteStampBefore1970FailsWithInvalidArgument)
+// Regression: a stamp from 1900 to 1969 raised an error at every read of the record, and
+// the creation and access rows showed the write time in place of their own.
+TEST_F(FileRead, StampsATimeValueCannotHoldAreMarkedAndTakeNoFallback)
 {
     std::wstring path = folder.MakeFile(L"sixties.txt");
-    FILETIME write = StampOfUtc(1965, 6, 1, 12, 0, 0);
-    ASSERT_TRUE(WriteStamps(path, nullptr, nullptr, &write));
+    FILETIME sixties = StampOfUtc(1965, 6, 1, 12, 0, 0);
+    FILETIME write = StampOfUtc(2011, 1, 15, 11, 0, 0);
+    ASSERT_TRUE(WriteStamps(path, nullptr, &sixties, &write));
     Choose({path});
-    try {
-        files.GetRecord(0);
-        FAIL() << "a 1965 stamp cannot be a time value";
-    } catch (const CHResultException& error) {
-        EXPECT_EQ(error.GetCode(), E_INVALIDARG);
-    }
+    FileRecord record = files.GetRecord(0);
+    EXPECT_TRUE(record.found);
+    EXPECT_EQ(record.writeTime, 1295089200);
+    EXPECT_EQ(record.accessTime, 0);
+    EXPECT_EQ(record.unrepresentable & (kAccessStamp | kWriteStamp), kAccessStamp);
+
+    ASSERT_TRUE(WriteStamps(path, nullptr, &write, &sixties));
+    record = files.GetRecord(0);
+    EXPECT_EQ(record.writeTime, 0);
+    EXPECT_TRUE(record.unrepresentable & kWriteStamp);
+    EXPECT_EQ(record.accessTime, 1295089200);
 }
 
 TEST_F(FileRead, IndexesOutsideTheListAreInvalidArguments)
@@ -132,6 +151,11 @@ TEST_F(FileRead, NamePartsComeFromTheListAndTheFolderFromTheFirstPath)
     EXPECT_EQ(files.GetBaseName(1), L"README");
     EXPECT_EQ(files.GetExtension(1), L"");
 
+    Choose({L"Z:/dir/a.txt"});
+    EXPECT_EQ(files.GetBaseName(0), L"a") << "a forward slash separates like a backslash";
+    EXPECT_EQ(files.GetFolder(), L"Z:/dir");
+
+    Choose({L"C:\\data\\report.final.txt"});
     Choose({});
     EXPECT_EQ(files.GetCount(), 0);
     EXPECT_EQ(files.GetFolder(), L"C:\\data") << "an empty list keeps the first path";

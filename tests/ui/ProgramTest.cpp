@@ -171,3 +171,26 @@ TEST_F(Program, TickingTheWriteRowChangingTheDayAndApplyingWritesTheFile)
     ASSERT_TRUE(ReadStamps(path, &stored));
     EXPECT_EQ(UnixSecondsOf(stored.write), static_cast<ULONGLONG>(after));
 }
+
+// Regression: the message about a stamp the program cannot show came before the dialog,
+// while nothing was on the screen yet.
+TEST_F(Program, StampItCannotShowIsToldOverTheShownDialog)
+{
+    std::wstring path = folder.MakeFile(L"sixties.txt");
+    FILETIME sixties = StampOfUtc(1965, 6, 1, 12, 0, 0);
+    ASSERT_TRUE(WriteStamps(path, nullptr, &sixties, nullptr));
+    RunningProgram program(L"\"" + path + L"\"", folder.Path());
+    ASSERT_NE(program.Dialog(), nullptr) << "the dialog was not shown";
+    HWND box = nullptr;
+    for (int tries = 0; tries < 1000 && box == nullptr; ++tries) {
+        box = FindWindowW(L"#32770", L"Kalendrix");
+        if (box == nullptr)
+            Sleep(10);
+    }
+    ASSERT_NE(box, nullptr) << "no message about the 1965 stamp";
+    EXPECT_EQ(GetWindow(box, GW_OWNER), program.Dialog());
+    wchar_t text[512] = L"";
+    GetDlgItemTextW(box, 0xFFFF, text, 512);
+    EXPECT_EQ(std::wstring(text).find(path), 0u);
+    SendMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}

@@ -102,14 +102,15 @@ protected:
             dialog.CheckDlgButton(kTimeRows[row].switchId, BST_CHECKED);
     }
 
-    HRESULT ReadFailure(TimeRow row)
+    // The text of the error that reading the row raises; empty when it reads.
+    std::wstring ReadFailure(TimeRow row)
     {
         try {
             dialog.ReadTimeRow(row);
-        } catch (const CHResultException& error) {
-            return error.GetCode();
+        } catch (const CException& error) {
+            return error.GetErrorMessage();
         }
-        return S_OK;
+        return std::wstring();
     }
 };
 
@@ -215,7 +216,8 @@ TEST_F(TimeRows, ComparisonIsWithTheFirstFileWhileAnotherIsShown)
     EXPECT_TRUE(Enabled(IDC_APPLY));
 }
 
-TEST_F(TimeRows, WrittenValuesShowAsLocalTimeWithinTheFieldLimits)
+// Regression: a stamp after 2049 showed the year 2049.
+TEST_F(TimeRows, WrittenValuesShowAsLocalTimeWithTheirTrueYear)
 {
     ChooseBaseFile();
     const struct {
@@ -225,8 +227,8 @@ TEST_F(TimeRows, WrittenValuesShowAsLocalTimeWithinTheFieldLimits)
     } cases[] = {
         {0, L"1970,1,1,1,0,0", L"1970,1,1,9,0,0"},
         {1309489200, L"2011,7,1,5,0,0", L"2011,7,1,12,0,0"}, // 03:00 UTC, summer time in Berlin
-        {2537654400, L"2049,6,1,2,0,0", L"2049,6,1,9,0,0"},  // 2050-06-01 00:00 UTC
-        {-1, L"1950,0,0,-1,-1,-1", L"1950,0,0,-1,-1,-1"},     // cannot be broken down
+        {2537654400, L"2050,6,1,2,0,0", L"2050,6,1,9,0,0"},  // 2050-06-01 00:00 UTC
+        {-1, L",,,,,", L",,,,,"},                             // cannot be broken down
     };
     for (const auto& c : cases) {
         dialog.WriteTimeRow(kWriteRow, c.value);
@@ -308,28 +310,30 @@ TEST_F(TimeRows, EmptyFieldsAreFilledFromTheFirstFilesStampOfTheSameRow)
     EXPECT_EQ(RowText(kAccessRow), kBaseAccessRow);
 }
 
-TEST_F(TimeRows, RowsTheConversionRefusesFailOnReadWithTheirCode)
+TEST_F(TimeRows, RowsNoStampCanTakeAreRefusedNamingTheRowAndField)
 {
     ChooseBaseFile();
     const struct {
         const char* what;
         Typing typing;
-        HRESULT code;
+        const wchar_t* named;
     } cases[] = {
-        {"hour 24", {{kHour, L"24"}}, E_FAIL},
-        {"month 0", {{kMonth, L"0"}}, E_FAIL},
-        {"day 0", {{kDay, L"0"}}, E_FAIL},
-        {"year 1960", {{kYear, L"1960"}, {kMonth, L"5"}, {kDay, L"5"}, {kHour, L"12"}, {kMinute, L"0"}, {kSecond, L"0"}},
-         E_INVALIDARG},
+        {"hour 24", {{kHour, L"24"}}, L"更新日時の「時」に 24 は入れられません（0～23）。"},
+        {"month 0", {{kMonth, L"0"}}, L"更新日時の「月」に 0 は入れられません（1～12）。"},
+        {"day 0", {{kDay, L"0"}}, L"更新日時の「日」に 0 は入れられません（1～28）。"},
+        {"year 1960", {{kYear, L"1960"}}, L"更新日時の「年」に 1960 は入れられません（1970～3000）。"},
+        {"pasted letters", {{kSecond, L"abc"}}, L"更新日時の「秒」の「abc」は数字ではありません。"},
         {"local midnight 1970-01-01, before the epoch east of Greenwich",
          {{kYear, L"1970"}, {kMonth, L"1"}, {kDay, L"1"}, {kHour, L"0"}, {kMinute, L"0"}, {kSecond, L"0"}},
-         E_INVALIDARG},
+         L"更新日時の 1970年1月1日 0:00:00 は、ファイルに記録できる範囲"},
     };
     const TimeValue stored = dialog.GetFileOperate().GetRecord(0).writeTime;
     for (const auto& c : cases) {
         dialog.WriteTimeRow(kWriteRow, stored);
         TypeRow(kWriteRow, c.typing);
-        EXPECT_EQ(ReadFailure(kWriteRow), c.code) << c.what;
+        std::wstring text = ReadFailure(kWriteRow);
+        EXPECT_EQ(text.find(c.named), 0u) << c.what;
+        EXPECT_NE(text.find(L"ファイルは何も変更されていません。"), std::wstring::npos) << c.what;
     }
 }
 

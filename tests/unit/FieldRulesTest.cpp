@@ -50,26 +50,24 @@ const CorrectionCase kCorrectionCases[] = {
     {FieldKind::second, 0, 0},
 };
 
-struct RowCheckCase {
-    LocalFields fields;
-    HRESULT expected;
+struct RangeCase {
+    FieldKind kind;
+    int year;
+    int month;
+    FieldRange expected;
 };
 
-const RowCheckCase kRowCheckCases[] = {
-    {{2011, 2, 10, 12, 30, 45}, S_OK},
-    {{1900, 1, 1, 0, 0, 0}, S_OK},
-    {{2049, 12, 31, 23, 59, 59}, S_OK},
-    {{2011, 2, 31, 0, 0, 0}, S_OK}, // a day past its month is left to the conversion
-    {{1899, 1, 1, 0, 0, 0}, E_FAIL},
-    {{2011, 0, 1, 0, 0, 0}, E_FAIL},
-    {{2011, 13, 1, 0, 0, 0}, E_FAIL},
-    {{2011, 1, 0, 0, 0, 0}, E_FAIL},
-    {{2011, 1, 32, 0, 0, 0}, E_FAIL},
-    {{2011, 1, 1, 24, 0, 0}, E_FAIL},
-    {{2011, 1, 1, -1, 0, 0}, E_FAIL},
-    {{2011, 1, 1, 0, 60, 0}, E_FAIL},
-    {{2011, 1, 1, 0, 0, 60}, E_FAIL},
-    {kUnrepresentableFields, E_FAIL},
+// What a row must hold to be written: the years a stamp reaches, the day within its month.
+const RangeCase kRangeCases[] = {
+    {FieldKind::year, 2011, 2, {1970, 3000}},
+    {FieldKind::month, 2011, 2, {1, 12}},
+    {FieldKind::day, 2011, 2, {1, 28}},
+    {FieldKind::day, 2012, 2, {1, 29}},
+    {FieldKind::day, 2011, 4, {1, 30}},
+    {FieldKind::day, 2011, 0, {1, 31}},
+    {FieldKind::hour, 2011, 2, {0, 23}},
+    {FieldKind::minute, 2011, 2, {0, 59}},
+    {FieldKind::second, 2011, 2, {0, 59}},
 };
 
 } // namespace
@@ -105,11 +103,19 @@ TEST(FieldRules, OutOfRangeValuesAreCorrectedByKind)
     }
 }
 
-TEST(FieldRules, RowsOutsideTheFieldRangesFailWithEFail)
+TEST(FieldRules, WritableRangesEndAtTheYearsAStampReachesAndTheMonthsLength)
 {
-    for (const RowCheckCase& c : kRowCheckCases) {
-        const LocalFields& f = c.fields;
-        EXPECT_EQ(CheckRowFields(f), c.expected)
-            << f.year << "-" << f.month << "-" << f.day << " " << f.hour << ":" << f.minute << ":" << f.second;
+    for (const RangeCase& c : kRangeCases) {
+        FieldRange range = WritableRange(c.kind, c.year, c.month);
+        EXPECT_EQ(range.lower, c.expected.lower) << static_cast<int>(c.kind) << " " << c.year << "-" << c.month;
+        EXPECT_EQ(range.upper, c.expected.upper) << static_cast<int>(c.kind) << " " << c.year << "-" << c.month;
     }
+}
+
+TEST(FieldRules, OnlyPlainDigitsAreNumbers)
+{
+    for (const wchar_t* text : {L"0", L"7", L"2011", L"123456789"})
+        EXPECT_TRUE(IsFieldNumber(text)) << text;
+    for (const wchar_t* text : {L"", L"abc", L"1a", L" 1", L"-1", L"+1", L"１", L"1234567890"})
+        EXPECT_FALSE(IsFieldNumber(text)) << text;
 }

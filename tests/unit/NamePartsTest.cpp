@@ -1,8 +1,9 @@
 #include "model/NameParts.h"
+#include "model/NewNameRules.h"
 
 #include <gtest/gtest.h>
 
-TEST(NameParts, SplitAPathAtItsLastBackslashAndItsNamesLastDot)
+TEST(NameParts, SplitAPathAtItsLastSeparatorAndItsNamesLastDot)
 {
     const struct {
         const wchar_t* path;
@@ -17,6 +18,9 @@ TEST(NameParts, SplitAPathAtItsLastBackslashAndItsNamesLastDot)
         {L"README", L"", L"README", L""},
         {L"C:\\work\\.txt", L"C:\\work", L"", L"txt"},
         {L"C:\\work\\name.", L"C:\\work", L"name", L""},
+        // Windows takes a forward slash as a separator too.
+        {L"Z:/dir/a.txt", L"Z:/dir", L"a", L"txt"},
+        {L"C:\\dir/sub\\a.txt", L"C:\\dir/sub", L"a", L"txt"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(FolderOfPath(c.path), c.folder) << c.path;
@@ -42,4 +46,42 @@ TEST(NameParts, JoinGivesTheCurrentPathBackForUnchangedParts)
     };
     for (const auto& c : cases)
         EXPECT_EQ(JoinPath(c.folder, c.name, c.extension), c.path);
+}
+
+TEST(NewNameRules, NamesThatWouldLeadElsewhereOrBeChangedAreRefused)
+{
+    const struct {
+        const wchar_t* name;
+        const wchar_t* extension;
+        bool refused;
+    } cases[] = {
+        {L"b", L"txt", false},
+        {L"report.final", L"txt", false},
+        {L"README", L"", false},
+        {L"", L"txt", false}, // ".txt" is a name a file may have
+        {L"..b", L"txt", false},
+        {L"CONSOLE", L"txt", false},
+        {L"COM0", L"", false},
+        {L"", L"", true},
+        {L"..\\moved", L"txt", true},
+        {L"sub/moved", L"txt", true},
+        {L"C:moved", L"txt", true},
+        {L"a*", L"txt", true},
+        {L"a?", L"txt", true},
+        {L"a\"b", L"txt", true},
+        {L"a<b>", L"txt", true},
+        {L"b", L"t|x", true},
+        {L"tab\there", L"txt", true},
+        {L"..", L"", true},
+        {L".", L"", true},
+        {L"b.", L"", true},
+        {L"b ", L"", true},
+        {L"b", L"txt ", true},
+        {L"CON", L"", true},
+        {L"nul", L"txt", true},
+        {L"COM1", L"log", true},
+        {L"lpt9", L"", true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(!NewNameProblem(c.name, c.extension).empty(), c.refused) << c.name << " . " << c.extension;
 }
