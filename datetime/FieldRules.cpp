@@ -28,10 +28,10 @@ bool CorrectFieldValue(FieldKind kind, int value, int* corrected)
     int limited = value;
     switch (kind) {
     case FieldKind::year:
-        if (value > 2049)
-            limited = 2049;
-        else if (value < 1950)
-            limited = 1950;
+        if (value > kLastCorrectedYear)
+            limited = kLastCorrectedYear;
+        else if (value < kFirstWritableYear)
+            limited = kFirstWritableYear;
         break;
     case FieldKind::month:
         if (value > 12)
@@ -40,8 +40,8 @@ bool CorrectFieldValue(FieldKind kind, int value, int* corrected)
     case FieldKind::day:
         break;
     case FieldKind::hour:
-        if (value > 24)
-            limited = 24;
+        if (value > 23)
+            limited = 23;
         break;
     case FieldKind::minute:
     case FieldKind::second:

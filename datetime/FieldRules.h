@@ -20,7 +20,14 @@ std::wstring FieldText(int value);
 // character long, so it stands as it is.
 bool StripLeadingZeros(const std::wstring& text, std::wstring* stripped);
 
-// The value that a field of `kind` is corrected to; false when `value` stands.
+// The years a time value reaches (the local edges of 1970 and 3000 are left to the conversion).
+constexpr int kFirstWritableYear = 1970;
+constexpr int kLastWritableYear = 3000;
+// A typed year above this is taken for a slip and brought down to it.
+constexpr int kLastCorrectedYear = 2049;
+
+// The value that a field of `kind` is corrected to; false when `value` stands. Every value
+// a correction gives can be written.
 bool CorrectFieldValue(FieldKind kind, int value, int* corrected);
 
 // A change of the year, month or day may leave the day past the end of its month.
@@ -40,9 +47,6 @@ struct FieldRange {
 };
 FieldRange WritableRange(FieldKind kind, int year, int month);
 
-// The years a time value reaches (the local edges of 1970 and 3000 are left to the conversion).
-constexpr int kFirstWritableYear = 1970;
-constexpr int kLastWritableYear = 3000;
 
 // True for a text of decimal digits only, short enough to be read without overflow.
 bool IsFieldNumber(const std::wstring& text);

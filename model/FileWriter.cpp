@@ -54,14 +54,17 @@ bool HoldsSecond(const FILETIME& stamp, TimeValue value)
     return FileTimeToTimeValue(stamp, &held) == StampConversion::converted && held == value;
 }
 
-// Sets the record's non-zero times that differ from the file's by a second or more.
+// Sets the record's times to write that differ from the file's by a second or more.
 bool WriteStamps(const std::wstring& path, const FileRecord& record, std::wstring* detail)
 {
     const TimeValue values[] = {record.createTime, record.accessTime, record.writeTime};
+    const StampBit bits[] = {kCreationStamp, kAccessStamp, kWriteStamp};
+    bool written[3];
     FILETIME wanted[3] = {};
     bool any = false;
     for (int i = 0; i < 3; ++i) {
-        if (values[i] == 0)
+        written[i] = record.stampsToWrite != 0 ? (record.stampsToWrite & bits[i]) != 0 : values[i] != 0;
+        if (!written[i])
             continue;
         if (!TimeValueToFileTime(values[i], &wanted[i]))
             return Fail(detail, L"日時がファイルに記録できる範囲の外です", ERROR_INVALID_PARAMETER);
@@ -83,7 +86,7 @@ bool WriteStamps(const std::wstring& path, const FileRecord& record, std::wstrin
     const FILETIME* stamps[3] = {};
     bool changes = false;
     for (int i = 0; i < 3; ++i) {
-        if (values[i] != 0 && !HoldsSecond(held[i], values[i])) {
+        if (written[i] && !HoldsSecond(held[i], values[i])) {
             stamps[i] = &wanted[i];
             changes = true;
         }

@@ -46,21 +46,29 @@ bool CKalendrixDlg::ApplyChanges(FileRecord base)
     }
 
     TimeValue* const times[kTimeRowCount] = {&base.createTime, &base.writeTime, &base.accessTime};
+    const StampBit stamps[kTimeRowCount] = {kCreationStamp, kWriteStamp, kAccessStamp};
+    base.stampsToWrite = 0;
     for (int index = 0; index < kTimeRowCount; ++index) {
         const TimeRow row = static_cast<TimeRow>(index);
+        *times[row] = 0;
         if (IsDlgButtonChecked(kTimeRows[row].switchId) != BST_CHECKED)
-            *times[row] = 0;
-        else if (RowShowsStamp(row, base))
+            continue;
+        if (RowShowsStamp(row, base)) {
             // An untouched row stands for the first file's own stamp, not for what its
-            // local fields would build (the repeated hour of autumn builds another second).
-            *times[row] = StoredStamp(row, base);
-        else
+            // local fields would build (the repeated hour of autumn builds another second);
+            // where the file has no stamp to show, there is nothing to write.
+            if (!StoredStampOf(row, base, times[row]))
+                continue;
+        } else {
             *times[row] = ReadTimeRow(row, base);
+        }
+        base.stampsToWrite |= stamps[row];
     }
 
-    // Boxes that show the first file's own flags leave every file's flags alone.
+    // A switched-off attribute group protects every file's flags; boxes that show the
+    // first file's own flags leave them alone as well.
     BYTE bits = GetAttributeBits();
-    bool writeAttributes = bits != base.attribute;
+    bool writeAttributes = IsDlgButtonChecked(IDC_SWITCH_ATTRIBUTE) == BST_CHECKED && bits != base.attribute;
     if (writeAttributes)
         base.attribute = bits;
 

@@ -30,12 +30,12 @@ constexpr TimeRowControls kTimeRows[kTimeRowCount] = {
       IDC_ACCESS_SECOND_SPIN}},
 };
 
-// Spin ranges by field, both ends included; the hour goes up to 24.
+// Spin ranges by field, both ends included: only values a file stamp can take.
 struct SpinRange {
     int lower;
     int upper;
 };
-constexpr SpinRange kSpinRanges[kTimeFieldCount] = {{1950, 2049}, {1, 12}, {1, 31}, {0, 24}, {0, 59}, {0, 59}};
+constexpr SpinRange kSpinRanges[kTimeFieldCount] = {{1970, 2049}, {1, 12}, {1, 31}, {0, 23}, {0, 59}, {0, 59}};
 
 // The attribute boxes that the user sets, in the order they are read, with their flags.
 struct AttributeBox {

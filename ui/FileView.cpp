@@ -254,6 +254,13 @@ void CKalendrixDlg::OnListClick(NMHDR* header, LRESULT* result)
 
 void CKalendrixDlg::OnListItemChanged(NMHDR* header, LRESULT* result)
 {
-    ShowRecord(reinterpret_cast<NMLISTVIEW*>(header)->iItem);
+    // Only a row that becomes selected is picked: the list also reports a row that merely
+    // takes the focus (as when the dialog is activated again), which must not fill the
+    // rows from the file over the user's edits.
+    const NMLISTVIEW* change = reinterpret_cast<NMLISTVIEW*>(header);
+    const bool selected = (change->uChanged & LVIF_STATE) && (change->uNewState & LVIS_SELECTED) &&
+                          !(change->uOldState & LVIS_SELECTED);
+    if (selected)
+        ShowRecord(change->iItem);
     *result = 0;
 }

@@ -20,6 +20,8 @@ BEGIN_MESSAGE_MAP(CKalendrixDlg)
     ON_BN_CLICKED(IDC_CLEAR_TIME, OnClearTime)
     // Years 1000, 1001, 1005 and the name 1002 (1003 and 1004 do not exist).
     ON_CONTROL_RANGE(EN_CHANGE, IDC_CREATE_YEAR, IDC_ACCESS_YEAR, OnFieldChanged)
+    // A year is corrected when the user leaves it (only years: the handler looks).
+    ON_CONTROL_RANGE(EN_KILLFOCUS, IDC_CREATE_YEAR, IDC_ACCESS_YEAR, OnFieldLeft)
     // Months, days, hours, minutes and seconds of the three rows: 1024 to 1038.
     ON_CONTROL_RANGE(EN_CHANGE, IDC_CREATE_MONTH, IDC_ACCESS_SECOND, OnFieldChanged)
     // Attribute boxes 1040, 1041, 1043, 1044; "compressed" (1042) is not connected.

@@ -33,7 +33,8 @@ public:
     void ShowStamps(const FileRecord& record);
     // True when the row shows the first file's stamp exactly as a refresh shows it.
     bool RowShowsStamp(TimeRow row, const FileRecord& first) const;
-    static TimeValue StoredStamp(TimeRow row, const FileRecord& first);
+    // The first file's stamp of the row; false where it has none a time value holds.
+    static bool StoredStampOf(TimeRow row, const FileRecord& first, TimeValue* value);
     // The time value of a row; raises an error naming the row and field when the row
     // holds no time that a file stamp can take.
     TimeValue ReadTimeRow(TimeRow row);
@@ -66,6 +67,7 @@ protected:
     void OnClearTime();
     void OnSameAsCreation();
     void OnFieldChanged(UINT id);
+    void OnFieldLeft(UINT id);
     void OnListClick(NMHDR* header, LRESULT* result);
     void OnListItemChanged(NMHDR* header, LRESULT* result);
     void OnReportStamps(WPARAM index, LPARAM);
@@ -82,6 +84,7 @@ private:
     };
 
     bool CheckTimeField(const FileRecord& first, TimeRow row, int field);
+    void ReplaceFieldText(int id, const std::wstring& text);
     void ReportUnreadableStamps(int index, const FileRecord& record);
     void ShowFileProperties(const FileRecord& record);
     void HandOverFiles(const CStringArray& paths);

@@ -4,6 +4,7 @@
 #include "../datetime/FieldRules.h"
 #include "../framework/Exceptions.h"
 
+#include <algorithm>
 #include <cwchar>
 
 static_assert(static_cast<int>(FieldKind::year) == kYear && static_cast<int>(FieldKind::second) == kSecond,
@@ -51,7 +52,7 @@ std::wstring StoredText(const FileRecord& record, TimeRow row, int field)
 
 // Compares a date-time field with the first file's stamp and corrects it; true when it
 // differs. The program's own display of a stamp keeps the stamp's true year: the year
-// correction is for what the user types.
+// correction is for what the user types, and waits while a year is being typed.
 bool CKalendrixDlg::CheckTimeField(const FileRecord& first, TimeRow row, int field)
 {
     const int* edits = kTimeRows[row].edits;
@@ -59,25 +60,60 @@ bool CKalendrixDlg::CheckTimeField(const FileRecord& first, TimeRow row, int fie
     std::wstring stripped;
     if (StripLeadingZeros(text, &stripped)) {
         // Runs this handler again for the stripped text before going on with it here.
-        SetDlgItemText(edits[field], stripped);
+        ReplaceFieldText(edits[field], stripped);
         text = stripped;
     }
 
     bool changed = _wcsicmp(text.c_str(), StoredText(first, row, field).c_str()) != 0;
 
+    // Typing 2, 0, 2, 4 passes through 2, 20 and 202, which are no years yet.
+    const bool yearBeingTyped = KindOf(field) == FieldKind::year && m_programWrites == 0 && text.size() < 4 &&
+                                ::GetFocus() == GetDlgItem(edits[field]);
+    if (yearBeingTyped)
+        return changed;
+
     int value = FieldValue(text);
     int corrected = value;
     if (m_programWrites == 0 && CorrectFieldValue(KindOf(field), value, &corrected))
-        SetDlgItemText(edits[field], FieldText(corrected));
+        ReplaceFieldText(edits[field], FieldText(corrected));
 
     if (LimitsDay(KindOf(field))) {
         // The changed field counts with its text before correction, the others as they stand now.
         auto valueOf = [&](int f) { return f == field ? value : FieldValue(GetDlgItemText(edits[f])); };
         int days = m_fileOperate.GetDaysInMonth(valueOf(kYear), valueOf(kMonth));
         if (days < valueOf(kDay))
-            SetDlgItemText(edits[kDay], FieldText(days));
+            ReplaceFieldText(edits[kDay], FieldText(days));
     }
     return changed;
+}
+
+// Writes a corrected text; in the field the user is typing in, the caret stays where it was.
+void CKalendrixDlg::ReplaceFieldText(int id, const std::wstring& text)
+{
+    HWND edit = GetDlgItem(id);
+    if (::GetFocus() != edit) {
+        SetDlgItemText(id, text);
+        return;
+    }
+    DWORD start = 0, end = 0;
+    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    SetDlgItemText(id, text);
+    const DWORD length = static_cast<DWORD>(text.size());
+    SendMessageW(edit, EM_SETSEL, std::min(start, length), std::min(end, length));
+}
+
+// A year left with fewer than four digits is corrected as a year typed in full would be.
+void CKalendrixDlg::OnFieldLeft(UINT id)
+{
+    TimeRow row;
+    TimeField field;
+    if (!FindTimeField(static_cast<int>(id), &row, &field) || field != kYear)
+        return;
+    if (m_fileOperate.GetRecord(0).fullPath[0] == L'\0')
+        return;
+    int corrected = 0;
+    if (CorrectFieldValue(FieldKind::year, FieldValue(GetDlgItemText(static_cast<int>(id))), &corrected))
+        SetDlgItemText(static_cast<int>(id), FieldText(corrected));
 }
 
 void CKalendrixDlg::WriteTimeRow(TimeRow row, TimeValue value)
@@ -116,9 +152,12 @@ bool CKalendrixDlg::RowShowsStamp(TimeRow row, const FileRecord& first) const
     return true;
 }
 
-TimeValue CKalendrixDlg::StoredStamp(TimeRow row, const FileRecord& first)
+bool CKalendrixDlg::StoredStampOf(TimeRow row, const FileRecord& first, TimeValue* value)
 {
-    return HasStamp(first, row) ? StampOfRow(first, row) : 0;
+    if (!HasStamp(first, row))
+        return false;
+    *value = StampOfRow(first, row);
+    return true;
 }
 
 TimeValue CKalendrixDlg::ReadTimeRow(TimeRow row)

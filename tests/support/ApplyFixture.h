@@ -30,8 +30,10 @@ protected:
         Type(IDC_EXTENSION, ExtensionOfPath(path));
     }
 
+    // Sets the boxes with the attribute group switched on, as a user can only set them.
     void SetBoxes(BYTE bits)
     {
+        dialog.CheckDlgButton(IDC_SWITCH_ATTRIBUTE, BST_CHECKED);
         for (const AttributeBox& box : kAttributeBoxes)
             dialog.CheckDlgButton(box.id, (bits & box.bit) ? BST_CHECKED : BST_UNCHECKED);
     }

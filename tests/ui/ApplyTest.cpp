@@ -163,7 +163,7 @@ TEST_F(ApplyDialog, OkWritesTheChangesAndCloses)
 {
     std::wstring path = MakeStampedFile(L"ok.txt");
     ChooseOne(path);
-    dialog.EnableDlgItem(IDC_ATTR_HIDDEN, true);
+    Click(IDC_SWITCH_ATTRIBUTE);
     Click(IDC_ATTR_HIDDEN);
     ASSERT_TRUE(Enabled(IDC_APPLY));
     Click(IDOK);

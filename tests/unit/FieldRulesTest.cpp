@@ -28,21 +28,24 @@ struct CorrectionCase {
     int expected;
 };
 
+// Every corrected value is one a file stamp can take.
 const CorrectionCase kCorrectionCases[] = {
     {FieldKind::year, 2100, 2049},
     {FieldKind::year, 2050, 2049},
     {FieldKind::year, 2049, 2049},
-    {FieldKind::year, 1950, 1950},
-    {FieldKind::year, 1949, 1950},
-    {FieldKind::year, 2, 1950},
-    {FieldKind::year, 0, 1950},
+    {FieldKind::year, 1970, 1970},
+    {FieldKind::year, 1969, 1970},
+    {FieldKind::year, 1950, 1970},
+    {FieldKind::year, 2, 1970},
+    {FieldKind::year, 0, 1970},
     {FieldKind::month, 15, 12},
     {FieldKind::month, 12, 12},
     {FieldKind::month, 0, 0}, // no lower bound: fails only when the row is read
     {FieldKind::day, 99, 99}, // the day is limited by its month, not here
     {FieldKind::day, 0, 0},
-    {FieldKind::hour, 30, 24},
-    {FieldKind::hour, 24, 24},
+    {FieldKind::hour, 30, 23},
+    {FieldKind::hour, 24, 23},
+    {FieldKind::hour, 23, 23},
     {FieldKind::hour, -1, -1},
     {FieldKind::minute, 60, 59},
     {FieldKind::minute, 59, 59},
