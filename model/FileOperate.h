@@ -49,7 +49,6 @@ public:
     bool Rename(std::wstring newPath);
     void ReportFailures() const;
     const std::vector<WriteFailure>& GetFailures() const { return m_failures; }
-    BOOL CanOpenForWrite(std::wstring path) const;
 
     // The shell's presentation.
     HICON GetIcon(int size) const;
@@ -59,8 +58,10 @@ public:
 private:
     static bool ReadRecordFromFile(const std::wstring& path, FileRecord& record);
     bool WriteTarget(const std::wstring& path, const FileRecord& record, bool writeAttributes, std::wstring* detail);
-    static bool WriteRecordToFile(const std::wstring& path, const FileRecord& record, bool writeAttributes,
-                                  std::wstring* detail);
+    // The one handle of a write: opened without sharing, with the rights to read and set
+    // times and attributes; INVALID_HANDLE_VALUE when the file cannot be written at all.
+    HANDLE OpenForWrite(const std::wstring& path) const;
+    static bool WriteRecordToFile(HANDLE file, const FileRecord& record, bool writeAttributes, std::wstring* detail);
     void CheckIndex(int index) const;
 
     CStringArray m_paths;
