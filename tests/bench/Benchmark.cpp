@@ -182,6 +182,31 @@ std::vector<std::pair<std::wstring, double>> ReadPhases(const std::wstring& path
     return phases;
 }
 
+// The visible dialog with `caption` of one process: the benchmark's own dialogs and those
+// of earlier runs show the same template.
+HWND VisibleDialogOf(DWORD processId, const wchar_t* caption)
+{
+    struct Search {
+        DWORD processId;
+        const wchar_t* caption;
+        HWND found;
+    } search = {processId, caption, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM parameter) -> BOOL {
+            Search& s = *reinterpret_cast<Search*>(parameter);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            wchar_t text[64] = L"";
+            if (owner != s.processId || !IsWindowVisible(window) || !GetWindowTextW(window, text, 64) ||
+                wcscmp(text, s.caption) != 0)
+                return TRUE;
+            s.found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 struct StartUp {
     double shownMs = -1; // process start to the dialog with the caption visible
     std::vector<std::pair<std::wstring, double>> phases;
@@ -203,8 +228,8 @@ StartUp MeasureStartUp(const std::wstring& commandLine, const wchar_t* caption, 
         return result;
     HWND window = nullptr;
     while (NowMs() - start < 60000) {
-        window = FindWindowW(L"#32770", caption);
-        if (window != nullptr && IsWindowVisible(window))
+        window = VisibleDialogOf(process.dwProcessId, caption);
+        if (window != nullptr)
             break;
         Sleep(1);
     }
