@@ -39,7 +39,11 @@ CKalendrixDlg::CKalendrixDlg() : CDialog(IDD)
     m_hIcon = LoadIconW(AfxGetApp()->m_hInstance, MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
 
-CKalendrixDlg::~CKalendrixDlg() = default;
+CKalendrixDlg::~CKalendrixDlg()
+{
+    if (m_fileIcon != nullptr)
+        DestroyIcon(m_fileIcon);
+}
 
 BOOL CKalendrixDlg::OnInitDialog()
 {
