@@ -1,6 +1,7 @@
 #include "Dialog.h"
 
 #include "Exceptions.h"
+#include "StartupPhases.h"
 #include "WinApp.h"
 
 namespace {
@@ -143,6 +144,7 @@ const MessageMapEntry* CDialog::FindEntry(UINT message, WPARAM wParam, LPARAM lP
 INT_PTR CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_INITDIALOG) {
+        MarkStartupPhase(L"template created");
         BOOL result = OnInitDialog();
         if (!IsWindowVisible(m_hWnd))
             CenterOnOwner();

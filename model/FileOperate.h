@@ -5,6 +5,7 @@
 #include "../framework/StringArray.h"
 #include "FileRecord.h"
 #include "FolderListings.h"
+#include "ShellNameLookup.h"
 
 #include <windows.h>
 #include <string>
@@ -49,18 +50,22 @@ public:
     bool Rename(std::wstring newPath);
     void ReportFailures() const;
     const std::vector<WriteFailure>& GetFailures() const { return m_failures; }
-    BOOL CanOpenForWrite(std::wstring path) const;
 
     // The shell's presentation.
     HICON GetIcon(int size) const;
     std::wstring GetDisplayName(int index) const;
     std::wstring GetTypeName(int index) const;
+    // The display and type names of every chosen file, as GetDisplayName and GetTypeName
+    // give them, with one shell lookup a file and each folder parsed once.
+    std::vector<ShellNames> GetShellNamesOfAll() const;
 
 private:
     static bool ReadRecordFromFile(const std::wstring& path, FileRecord& record);
     bool WriteTarget(const std::wstring& path, const FileRecord& record, bool writeAttributes, std::wstring* detail);
-    static bool WriteRecordToFile(const std::wstring& path, const FileRecord& record, bool writeAttributes,
-                                  std::wstring* detail);
+    // The one handle of a write: opened without sharing, with the rights to read and set
+    // times and attributes; INVALID_HANDLE_VALUE when the file cannot be written at all.
+    HANDLE OpenForWrite(const std::wstring& path) const;
+    static bool WriteRecordToFile(HANDLE file, const FileRecord& record, bool writeAttributes, std::wstring* detail);
     void CheckIndex(int index) const;
 
     CStringArray m_paths;

@@ -28,15 +28,6 @@ DWORD MergedAttributes(DWORD current, BYTE boxes)
     return word == 0 ? FILE_ATTRIBUTE_NORMAL : word;
 }
 
-// Puts a word back as it was. Read-only goes on last: some file systems drop hidden and
-// system when they are set together with it (Wine does).
-void RestoreAttributes(const std::wstring& path, DWORD word)
-{
-    if (word & FILE_ATTRIBUTE_READONLY)
-        SetFileAttributesW(path.c_str(), (word & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_NORMAL);
-    SetFileAttributesW(path.c_str(), word);
-}
-
 bool Fail(std::wstring* detail, const wchar_t* step, DWORD error)
 {
     *detail = step;
@@ -54,51 +45,49 @@ bool HoldsSecond(const FILETIME& stamp, TimeValue value)
     return FileTimeToTimeValue(stamp, &held) == StampConversion::converted && held == value;
 }
 
-// Sets the record's times to write that differ from the file's by a second or more.
-bool WriteStamps(const std::wstring& path, const FileRecord& record, std::wstring* detail)
-{
-    const TimeValue values[] = {record.createTime, record.accessTime, record.writeTime};
-    const StampBit bits[] = {kCreationStamp, kAccessStamp, kWriteStamp};
-    bool written[3];
-    FILETIME wanted[3] = {};
-    bool any = false;
-    for (int i = 0; i < 3; ++i) {
-        written[i] = record.stampsToWrite != 0 ? (record.stampsToWrite & bits[i]) != 0 : values[i] != 0;
-        if (!written[i])
-            continue;
-        if (!TimeValueToFileTime(values[i], &wanted[i]))
-            return Fail(detail, L"日時がファイルに記録できる範囲の外です", ERROR_INVALID_PARAMETER);
-        any = true;
-    }
-    if (!any)
-        return true;
+// The rights one open for a write asks for: reading and setting times and attributes, and
+// one data right. On Windows an open for attribute access alone skips the sharing check, so
+// a file that another process holds open would not be refused; a data right brings it back.
+// GENERIC_WRITE is not asked for: it would refuse a read-only file whose flag is cleared.
+constexpr DWORD kWriteAccess = FILE_READ_DATA | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
 
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return Fail(detail, L"日時を変更するために開けませんでした", GetLastError());
-    FILETIME held[3];
-    if (!GetFileTime(file, &held[0], &held[1], &held[2])) {
-        DWORD error = GetLastError();
-        CloseHandle(file);
-        return Fail(detail, L"日時を読めませんでした", error);
+bool SetBasicInfo(HANDLE file, FILE_BASIC_INFO change)
+{
+    return SetFileInformationByHandle(file, FileBasicInfo, &change, sizeof(change)) != FALSE;
+}
+
+// Gives the file the attribute word, read-only last: some file systems drop hidden and
+// system when they are set together with it, or on a file that already has it (Wine does).
+bool SetAttributes(HANDLE file, DWORD word)
+{
+    FILE_BASIC_INFO change = {}; // zero times: left as they are
+    if (word & FILE_ATTRIBUTE_READONLY) {
+        change.FileAttributes = (word & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_NORMAL;
+        if (!SetBasicInfo(file, change))
+            return false;
     }
-    const FILETIME* stamps[3] = {};
-    bool changes = false;
-    for (int i = 0; i < 3; ++i) {
-        if (written[i] && !HoldsSecond(held[i], values[i])) {
-            stamps[i] = &wanted[i];
-            changes = true;
-        }
-    }
-    if (changes && !SetFileTime(file, stamps[0], stamps[1], stamps[2])) {
-        DWORD error = GetLastError();
-        CloseHandle(file);
-        return Fail(detail, L"日時を変更できませんでした", error);
-    }
-    if (!CloseHandle(file))
-        return Fail(detail, L"日時を変更したファイルを閉じられませんでした", GetLastError());
-    return true;
+    change.FileAttributes = word;
+    return SetBasicInfo(file, change);
+}
+
+FILETIME AsFileTime(LARGE_INTEGER stamp)
+{
+    return {static_cast<DWORD>(stamp.QuadPart), static_cast<DWORD>(static_cast<ULONGLONG>(stamp.QuadPart) >> 32)};
+}
+
+LARGE_INTEGER AsStamp(const FILETIME& time)
+{
+    LARGE_INTEGER stamp;
+    stamp.QuadPart = static_cast<LONGLONG>((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+    return stamp;
+}
+
+// Puts a word back by path, read-only last (see SetAttributes).
+void RestoreAttributes(const std::wstring& path, DWORD word)
+{
+    if (word & FILE_ATTRIBUTE_READONLY)
+        SetFileAttributesW(path.c_str(), (word & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(path.c_str(), word);
 }
 
 } // namespace
@@ -148,59 +137,107 @@ BOOL CFileOperate::WriteRecord(FileRecord record, bool writeAttributes)
 bool CFileOperate::WriteTarget(const std::wstring& path, const FileRecord& record, bool writeAttributes,
                                std::wstring* detail)
 {
-    // A read-only file whose flag the boxes clear gets its new flags first, so that it
-    // can be opened for writing; a file whose flag stays set is refused below.
-    const DWORD original = GetFileAttributesW(path.c_str());
-    const bool clearsReadOnly = writeAttributes && original != INVALID_FILE_ATTRIBUTES &&
-                                (original & FILE_ATTRIBUTE_READONLY) && !(record.attribute & FILE_ATTRIBUTE_READONLY) &&
-                                !(original & FILE_ATTRIBUTE_DIRECTORY);
-    if (clearsReadOnly && !SetFileAttributesW(path.c_str(), MergedAttributes(original, record.attribute)))
-        return Fail(detail, L"属性を変更できませんでした", GetLastError());
-
-    bool written = CanOpenForWrite(path) && WriteRecordToFile(path, record, writeAttributes, detail);
-    // A file that could not be written fully is left with the flags it had.
-    if (!written && clearsReadOnly)
-        RestoreAttributes(path, original);
+    HANDLE file = OpenForWrite(path);
+    // Windows grants attribute access to a read-only file; Wine refuses it. There a flag
+    // that the boxes clear goes first, by path, and comes back when the file still cannot
+    // be written.
+    DWORD clearedFrom = INVALID_FILE_ATTRIBUTES;
+    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED && writeAttributes &&
+        !(record.attribute & FILE_ATTRIBUTE_READONLY)) {
+        const DWORD original = GetFileAttributesW(path.c_str());
+        if (original != INVALID_FILE_ATTRIBUTES && (original & FILE_ATTRIBUTE_READONLY) &&
+            !(original & FILE_ATTRIBUTE_DIRECTORY)) {
+            if (!SetFileAttributesW(path.c_str(), MergedAttributes(original, record.attribute)))
+                return Fail(detail, L"属性を変更できませんでした", GetLastError());
+            clearedFrom = original;
+            file = OpenForWrite(path);
+        }
+    }
+    if (file == INVALID_HANDLE_VALUE) {
+        if (clearedFrom != INVALID_FILE_ATTRIBUTES)
+            RestoreAttributes(path, clearedFrom);
+        return false;
+    }
+    bool written = WriteRecordToFile(file, record, writeAttributes, detail);
+    if (!written && clearedFrom != INVALID_FILE_ATTRIBUTES)
+        SetAttributes(file, clearedFrom);
+    if (!CloseHandle(file) && written)
+        return Fail(detail, L"日時を変更したファイルを閉じられませんでした", GetLastError());
     return written;
 }
 
-BOOL CFileOperate::CanOpenForWrite(std::wstring path) const
+HANDLE CFileOperate::OpenForWrite(const std::wstring& path) const
 {
     if (path.size() >= MAX_PATH)
-        return FALSE;
+        return INVALID_HANDLE_VALUE;
     WCHAR fullPath[MAX_PATH];
     if (!ResolveFullPath(path, fullPath, m_resolutionCacheActive ? &m_resolutionCache : nullptr))
-        return FALSE;
-    SECURITY_ATTRIBUTES security = {sizeof(security), nullptr, TRUE};
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, &security, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return FALSE;
-    CloseHandle(file);
-    return TRUE;
+        return INVALID_HANDLE_VALUE;
+    // No sharing: a file in use is refused, and none can open it until the write is done.
+    return CreateFileW(path.c_str(), kWriteAccess, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-bool CFileOperate::WriteRecordToFile(const std::wstring& path, const FileRecord& record, bool writeAttributes,
+bool CFileOperate::WriteRecordToFile(HANDLE file, const FileRecord& record, bool writeAttributes,
                                      std::wstring* detail)
 {
-    const DWORD current = GetFileAttributesW(path.c_str());
-    if (current == INVALID_FILE_ATTRIBUTES)
+    FILE_BASIC_INFO held = {};
+    if (!GetFileInformationByHandleEx(file, FileBasicInfo, &held, sizeof(held)))
         return Fail(detail, L"属性を読めませんでした", GetLastError());
-
+    const DWORD current = held.FileAttributes;
+    // A folder (opened by a path that names it) is not written.
+    if (current & FILE_ATTRIBUTE_DIRECTORY)
+        return false;
     const DWORD wanted = MergedAttributes(current, record.attribute);
     const bool attributesDiffer = writeAttributes && (current & kBoxFlags) != (record.attribute & kBoxFlags);
     const bool wasReadOnly = (current & FILE_ATTRIBUTE_READONLY) != 0;
-    // A read-only file takes its new flags first so that its times may be set.
-    if (attributesDiffer && wasReadOnly && !SetFileAttributesW(path.c_str(), wanted))
-        return Fail(detail, L"属性を変更できませんでした", GetLastError());
-
-    if (!WriteStamps(path, record, detail)) {
-        if (attributesDiffer && wasReadOnly)
-            RestoreAttributes(path, current);
+    // The open succeeds on a read-only file; one whose flag stays set is refused here, so
+    // that it is never changed.
+    if (wasReadOnly && !(attributesDiffer && !(wanted & FILE_ATTRIBUTE_READONLY)))
         return false;
+
+    // The record's times to write that differ from the file's by a second or more.
+    const TimeValue values[] = {record.createTime, record.accessTime, record.writeTime};
+    const StampBit bits[] = {kCreationStamp, kAccessStamp, kWriteStamp};
+    LARGE_INTEGER* const stamps[] = {&held.CreationTime, &held.LastAccessTime, &held.LastWriteTime};
+    FILE_BASIC_INFO times = {}; // zero: left as it is
+    LARGE_INTEGER* const changes[] = {&times.CreationTime, &times.LastAccessTime, &times.LastWriteTime};
+    bool timesDiffer = false;
+    for (int i = 0; i < 3; ++i) {
+        const bool written = record.stampsToWrite != 0 ? (record.stampsToWrite & bits[i]) != 0 : values[i] != 0;
+        if (!written)
+            continue;
+        FILETIME wantedStamp;
+        if (!TimeValueToFileTime(values[i], &wantedStamp))
+            return Fail(detail, L"日時がファイルに記録できる範囲の外です", ERROR_INVALID_PARAMETER);
+        if (!HoldsSecond(AsFileTime(*stamps[i]), values[i])) {
+            *changes[i] = AsStamp(wantedStamp);
+            timesDiffer = true;
+        }
     }
 
-    if (attributesDiffer && !wasReadOnly && !SetFileAttributesW(path.c_str(), wanted))
-        return Fail(detail, L"属性を変更できませんでした", GetLastError());
+    // A read-only file takes its new flags first, so that nothing is set on it while it is
+    // read-only; every other file gets its times first and its flags last.
+    bool changed = false;
+    if (attributesDiffer && wasReadOnly) {
+        if (!SetAttributes(file, wanted)) {
+            const DWORD error = GetLastError();
+            return Fail(detail, L"属性を変更できませんでした", error);
+        }
+        changed = true;
+    }
+    if (timesDiffer) {
+        if (!SetBasicInfo(file, times)) {
+            const DWORD error = GetLastError();
+            if (changed)
+                SetAttributes(file, current); // left with the flags it had
+            return Fail(detail, L"日時を変更できませんでした", error);
+        }
+        changed = true;
+    }
+    if (attributesDiffer && !wasReadOnly && !SetAttributes(file, wanted)) {
+        const DWORD error = GetLastError();
+        return Fail(detail, L"属性を変更できませんでした", error);
+    }
     return true;
 }
 

@@ -49,3 +49,16 @@ std::wstring CFileOperate::GetTypeName(int index) const
     CheckIndex(index);
     return AskShell(m_paths[index], SHGFI_TYPENAME).szTypeName;
 }
+
+std::vector<ShellNames> CFileOperate::GetShellNamesOfAll() const
+{
+    std::vector<ShellNames> names;
+    if (m_firstPath.empty())
+        return names;
+    ShellNameLookup lookup;
+    for (int index = 0; index < GetCount(); ++index) {
+        CheckIndex(index);
+        names.push_back(lookup.Of(m_paths[index]));
+    }
+    return names;
+}

@@ -72,8 +72,10 @@ bool CKalendrixDlg::ApplyChanges(FileRecord base)
     if (writeAttributes)
         base.attribute = bits;
 
-    if (!newPath.empty() && m_fileOperate.Rename(newPath))
+    if (!newPath.empty() && m_fileOperate.Rename(newPath)) {
+        FirstFileChanged();
         ShowFileProperties(m_fileOperate.GetRecord(0));
+    }
     m_fileOperate.WriteRecord(base, writeAttributes);
     m_fileOperate.ReportFailures();
     return true;

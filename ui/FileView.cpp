@@ -83,6 +83,13 @@ void ShowNoFile(CDialog& dialog)
 void CKalendrixDlg::UpdateFileView()
 {
     const FileRecord record = m_fileOperate.GetRecord(0);
+    // Read once: every field this refresh writes is checked against it.
+    struct RefreshRecordScope {
+        const FileRecord*& shown;
+        RefreshRecordScope(const FileRecord*& pointer, const FileRecord& record) : shown(pointer) { shown = &record; }
+        ~RefreshRecordScope() { shown = nullptr; }
+    } refreshRecordScope(m_refreshRecord, record);
+    FirstFileChanged();
     HWND list = GetDlgItem(IDC_FILE_LIST);
     ListView_DeleteAllItems(list);
     m_shownIndex = -1;
@@ -100,9 +107,10 @@ void CKalendrixDlg::UpdateFileView()
         EnableDlgItem(IDC_EXTENSION, false);
         SetDlgItemText(IDC_EXTENSION, L"");
         SetHeaderTexts(list, L"ファイル名", L"ファイルタイプ");
+        const std::vector<ShellNames> names = m_fileOperate.GetShellNamesOfAll();
         for (int i = 0; i < m_fileOperate.GetCount(); ++i) {
-            InsertRow(list, i, m_fileOperate.GetDisplayName(i));
-            std::wstring type = m_fileOperate.GetTypeName(i);
+            InsertRow(list, i, names[i].displayName);
+            std::wstring type = names[i].typeName;
             if (type.empty() && !m_fileOperate.GetRecord(i).found)
                 type = kUnreadableText;
             SetCellText(list, i, 1, type);
@@ -237,12 +245,17 @@ void CKalendrixDlg::DrawFileIcon(HDC dc)
     // With no file chosen there is no icon, not even the last first file's.
     if (m_fileOperate.GetCount() == 0)
         return;
-    if (HICON icon = m_fileOperate.GetIcon(1)) {
+    if (m_fileIconStale) {
+        if (m_fileIcon != nullptr)
+            DestroyIcon(m_fileIcon);
+        m_fileIcon = m_fileOperate.GetIcon(1);
+        m_fileIconStale = false;
+    }
+    if (m_fileIcon != nullptr) {
         HBRUSH brush = CreateSolidBrush(kIconBackground);
         FillRect(dc, &kIconArea, brush);
         DeleteObject(brush);
-        DrawIcon(dc, kIconArea.left, kIconArea.top, icon);
-        DestroyIcon(icon);
+        DrawIcon(dc, kIconArea.left, kIconArea.top, m_fileIcon);
     }
 }
 

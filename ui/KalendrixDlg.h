@@ -25,6 +25,8 @@ public:
     void ShowRecord(int index);
     void ShowAttributes(BYTE attributes);
     void DrawFileIcon(HDC dc);
+    // The first file is another one or has moved: its icon is looked up again.
+    void FirstFileChanged() { m_fileIconStale = true; }
 
     // Date-time rows.
     void WriteTimeRow(TimeRow row, TimeValue value);
@@ -93,6 +95,13 @@ private:
 
     HICON m_hIcon;
     CFileOperate m_fileOperate;
+    // The first file's record while a refresh shows it: the change checks that the
+    // refresh's own writes into the fields raise compare with it, not with a new read.
+    const FileRecord* m_refreshRecord = nullptr;
+    // The shell's icon of the first file, looked up at the first paint after that file
+    // changed, not at every paint.
+    HICON m_fileIcon = nullptr;
+    bool m_fileIconStale = true;
     int m_programWrites = 0;
     // The file whose record the rows show, so that a file's unreadable stamps are told
     // once when it is picked, not at every notification of the list.

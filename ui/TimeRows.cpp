@@ -218,7 +218,8 @@ void CKalendrixDlg::SetSpinRanges()
 
 void CKalendrixDlg::OnFieldChanged(UINT id)
 {
-    const FileRecord first = m_fileOperate.GetRecord(0);
+    // The user's own edits compare with the file as it is on disk now.
+    const FileRecord first = m_refreshRecord != nullptr ? *m_refreshRecord : m_fileOperate.GetRecord(0);
     if (first.fullPath[0] == L'\0')
         return;
 

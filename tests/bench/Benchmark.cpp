@@ -1,16 +1,18 @@
 // Measures the program's refresh, apply and start-up against a bare loop of the system
 // calls that the same work cannot avoid, in the same run, and prints the figures.
-// Usage: KalendrixBench.exe KALENDRIX_EXE MINIMAL_DIALOG_EXE
+// Usage: KalendrixBench.exe KALENDRIX_EXE BARE_DIALOG_EXE
 #include "framework/WinApp.h"
 #include "support/TempFolder.h"
 #include "ui/KalendrixDlg.h"
 
 #include <psapi.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -47,6 +49,7 @@ struct Result {
     int n;
     double programMs;
     double floorMs;
+    const char* floorName;
 };
 
 std::vector<std::wstring> MakeFiles(const TempFolder& folder, int n)
@@ -84,35 +87,60 @@ struct Scene {
     CKalendrixDlg dialog;
 };
 
-// Per file the shell's display and type names and one list row of two cells; for file 0
-// the record's reads and the short path.
-void RefreshFloor(HWND list, const std::vector<std::wstring>& paths)
+// The folder parsed once, then per file one lookup of its child by name for both texts,
+// and one list row of two cells.
+void RefreshFloor(HWND list, const std::wstring& folderPath, const std::vector<std::wstring>& names)
 {
     ListView_DeleteAllItems(list);
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    GetFileAttributesExW(paths[0].c_str(), GetFileExInfoStandard, &data);
-    wchar_t full[MAX_PATH];
-    GetFullPathNameW(paths[0].c_str(), MAX_PATH, full, nullptr);
-    wchar_t shortPath[MAX_PATH];
-    GetShortPathNameW(full, shortPath, MAX_PATH);
-    for (size_t i = 0; i < paths.size(); ++i) {
+    IShellFolder* desktop = nullptr;
+    SHGetDesktopFolder(&desktop);
+    PIDLIST_RELATIVE folderItem = nullptr;
+    desktop->ParseDisplayName(nullptr, nullptr, const_cast<wchar_t*>(folderPath.c_str()), nullptr, &folderItem, nullptr);
+    IShellFolder* folder = nullptr;
+    desktop->BindToObject(folderItem, nullptr, IID_IShellFolder, reinterpret_cast<void**>(&folder));
+    for (size_t i = 0; i < names.size(); ++i) {
+        PIDLIST_RELATIVE child = nullptr;
         SHFILEINFOW info = {};
-        SHGetFileInfoW(paths[i].c_str(), 0, &info, sizeof(info), SHGFI_DISPLAYNAME);
-        LVITEMW item = {};
-        item.mask = LVIF_TEXT;
-        item.iItem = static_cast<int>(i);
-        item.pszText = info.szDisplayName;
-        ListView_InsertItem(list, &item);
-        SHFILEINFOW type = {};
-        SHGetFileInfoW(paths[i].c_str(), 0, &type, sizeof(type), SHGFI_TYPENAME);
-        ListView_SetItemText(list, static_cast<int>(i), 1, type.szTypeName);
+        if (SUCCEEDED(folder->ParseDisplayName(nullptr, nullptr, const_cast<wchar_t*>(names[i].c_str()), nullptr,
+                                               &child, nullptr))) {
+            PIDLIST_ABSOLUTE item = ILCombine(folderItem, child);
+            SHGetFileInfoW(reinterpret_cast<const wchar_t*>(item), 0, &info, sizeof(info),
+                           SHGFI_PIDL | SHGFI_DISPLAYNAME | SHGFI_TYPENAME);
+            ILFree(item);
+            CoTaskMemFree(child);
+        }
+        LVITEMW row = {};
+        row.mask = LVIF_TEXT;
+        row.iItem = static_cast<int>(i);
+        row.pszText = info.szDisplayName;
+        ListView_InsertItem(list, &row);
+        ListView_SetItemText(list, static_cast<int>(i), 1, info.szTypeName);
     }
+    folder->Release();
+    CoTaskMemFree(folderItem);
+    desktop->Release();
 }
 
-// Per file: attribute query, exclusive write-open test, open, set the time, close.
-// Returns the number of files for which a call failed: a floor made of failing calls
-// would be no floor.
+// Per file what setting one stamp cannot do without: open for attribute writing, set the
+// time, close. Returns the number of files for which a call failed: a floor made of
+// failing calls would be no floor.
 int ApplyFloor(const std::vector<std::wstring>& paths, const FILETIME& write)
+{
+    int failed = 0;
+    for (const std::wstring& path : paths) {
+        HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        bool ok = file != INVALID_HANDLE_VALUE && SetFileTime(file, nullptr, nullptr, &write);
+        CloseHandle(file);
+        if (!ok)
+            ++failed;
+    }
+    return failed;
+}
+
+// The earlier shape of a write, kept so that the gain shows: attribute query, exclusive
+// write-open test, a second open, set the time, close.
+int ApplyFloorTestThenWrite(const std::vector<std::wstring>& paths, const FILETIME& write)
 {
     int failed = 0;
     for (const std::wstring& path : paths) {
@@ -130,30 +158,92 @@ int ApplyFloor(const std::vector<std::wstring>& paths, const FILETIME& write)
     return failed;
 }
 
-// Process start to the dialog with `caption` shown, then closes it.
-double StartUpMs(const std::wstring& commandLine, const wchar_t* caption)
+// The phases a started program marks, in ms after `startTicks` (see framework/StartupPhases.h).
+std::vector<std::pair<std::wstring, double>> ReadPhases(const std::wstring& path, LONGLONG startTicks)
 {
+    std::vector<std::pair<std::wstring, double>> phases;
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    FILE* file = _wfopen(path.c_str(), L"r");
+    if (file == nullptr)
+        return phases;
+    wchar_t line[256];
+    while (fgetws(line, 256, file) != nullptr) {
+        std::wstring text = line;
+        size_t space = text.find_last_of(L' ');
+        if (space == std::wstring::npos)
+            continue;
+        LONGLONG ticks = _wtoi64(text.c_str() + space + 1);
+        phases.push_back({text.substr(0, space), 1000.0 * static_cast<double>(ticks - startTicks) /
+                                                     static_cast<double>(frequency.QuadPart)});
+    }
+    fclose(file);
+    DeleteFileW(path.c_str());
+    return phases;
+}
+
+// The visible dialog with `caption` of one process: the benchmark's own dialogs and those
+// of earlier runs show the same template.
+HWND VisibleDialogOf(DWORD processId, const wchar_t* caption)
+{
+    struct Search {
+        DWORD processId;
+        const wchar_t* caption;
+        HWND found;
+    } search = {processId, caption, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM parameter) -> BOOL {
+            Search& s = *reinterpret_cast<Search*>(parameter);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            wchar_t text[64] = L"";
+            if (owner != s.processId || !IsWindowVisible(window) || !GetWindowTextW(window, text, 64) ||
+                wcscmp(text, s.caption) != 0)
+                return TRUE;
+            s.found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+struct StartUp {
+    double shownMs = -1; // process start to the dialog with the caption visible
+    std::vector<std::pair<std::wstring, double>> phases;
+};
+
+// Process start to the dialog with `caption` shown, then closes it. The phases are those
+// the program writes to `phaseFile`, where it marks any.
+StartUp MeasureStartUp(const std::wstring& commandLine, const wchar_t* caption, const std::wstring& phaseFile)
+{
+    StartUp result;
+    LARGE_INTEGER startTicks;
+    QueryPerformanceCounter(&startTicks);
     double start = NowMs();
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
     std::wstring line = commandLine;
     if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return -1;
+        return result;
     HWND window = nullptr;
     while (NowMs() - start < 60000) {
-        window = FindWindowW(L"#32770", caption);
-        if (window != nullptr && IsWindowVisible(window))
+        window = VisibleDialogOf(process.dwProcessId, caption);
+        if (window != nullptr)
             break;
         Sleep(1);
     }
-    double elapsed = NowMs() - start;
-    if (window != nullptr)
+    result.shownMs = NowMs() - start;
+    if (window != nullptr) {
+        // Closed once it has painted, so that the paint's phase is written.
+        UpdateWindow(window);
         PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    }
     WaitForSingleObject(process.hProcess, 10000);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    return elapsed;
+    result.phases = ReadPhases(phaseFile, startTicks.QuadPart);
+    return result;
 }
 
 double MedianOf(std::vector<double> times)
@@ -162,30 +252,43 @@ double MedianOf(std::vector<double> times)
     return times[times.size() / 2];
 }
 
+std::wstring FolderOf(const std::wstring& path)
+{
+    return path.substr(0, path.find_last_of(L'\\'));
+}
+
+std::wstring NameOf(const std::wstring& path)
+{
+    return path.substr(path.find_last_of(L'\\') + 1);
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
     _wputenv(L"TZ=");
     if (argc < 3) {
-        fwprintf(stderr, L"usage: KalendrixBench KALENDRIX_EXE MINIMAL_DIALOG_EXE\n");
+        fwprintf(stderr, L"usage: KalendrixBench KALENDRIX_EXE BARE_DIALOG_EXE\n");
         return 2;
     }
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     __argc = 1;
     AfxGetApp()->SetRegistryKey(L"tavolin");
     std::vector<Result> results;
 
-    for (int n : {1, 100, 1000}) {
+    for (int n : {1, 100, 1000, 3000}) {
         Scene scene(n);
         CKalendrixDlg& dialog = scene.dialog;
-        const std::vector<std::wstring>& paths = scene.paths;
         const CStringArray& list = scene.list;
+        std::vector<std::wstring> names;
+        for (const std::wstring& path : scene.paths)
+            names.push_back(NameOf(path));
         double program = MedianMs([&] {
             dialog.GetFileOperate().SetFiles(list);
             dialog.UpdateFileView();
         });
-        double floor = MedianMs([&] { RefreshFloor(dialog.GetDlgItem(IDC_FILE_LIST), paths); });
-        results.push_back({"refresh", n, program, floor});
+        double floor = MedianMs([&] { RefreshFloor(dialog.GetDlgItem(IDC_FILE_LIST), FolderOf(scene.paths[0]), names); });
+        results.push_back({"refresh", n, program, floor, "folder once, one lookup a file"});
     }
 
     for (int n : {1, 100, 1000, 10000}) {
@@ -193,8 +296,8 @@ int wmain(int argc, wchar_t** argv)
         CKalendrixDlg& dialog = scene.dialog;
         const std::vector<std::wstring>& paths = scene.paths;
         // The first file's state in the rows and boxes. One file is shown in full, so that
-        // its name and extension fill the name edits and no rename happens; a full refresh
-        // of thousands of files would take minutes here (the shell's type names).
+        // its name and extension fill the name edits and no rename happens; with several
+        // files only the first file's record is shown, which is all an apply reads.
         dialog.GetFileOperate().SetFiles(scene.list);
         if (n == 1)
             dialog.UpdateFileView();
@@ -207,32 +310,52 @@ int wmain(int argc, wchar_t** argv)
         FILETIME write = StampOfUtc(2011, 7, 1, 10, 0, 0);
         int failed = 0;
         double floor = MedianMs([&] { failed += ApplyFloor(paths, write); });
+        double testThenWrite = MedianMs([&] { failed += ApplyFloorTestThenWrite(paths, write); });
         if (failed != 0)
-            fprintf(stderr, "apply n=%d: %d calls of the floor failed; its figure is not a floor\n", n, failed);
-        results.push_back({"apply", n, program, floor});
+            fprintf(stderr, "apply n=%d: %d calls of the floors failed; their figures are no floor\n", n, failed);
+        results.push_back({"apply", n, program, floor, "open, SetFileTime, close"});
+        results.push_back({"apply_spec", n, program, testThenWrite, "test open, then write open"});
     }
 
     PROCESS_MEMORY_COUNTERS memory = {};
     memory.cb = sizeof(memory);
     GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof(memory));
 
+    std::map<std::wstring, std::vector<double>> phaseTimes;
+    std::vector<std::wstring> phaseOrder;
     {
         TempFolder folder;
         std::wstring file = folder.MakeFile(L"start.txt", 100);
+        const std::wstring phaseFile = folder / L"phases.txt";
+        SetEnvironmentVariableW(L"KALENDRIX_STARTUP_PHASES", phaseFile.c_str());
         std::wstring program = std::wstring(L"\"") + argv[1] + L"\" \"" + file + L"\"";
-        std::wstring minimal = std::wstring(L"\"") + argv[2] + L"\"";
-        StartUpMs(program, L"Kalendrix Ver1.01"); // warm the caches once
+        std::wstring bare = std::wstring(L"\"") + argv[2] + L"\" \"" + file + L"\"";
+        const wchar_t* caption = L"Kalendrix Ver1.01"; // both show template 102
+        MeasureStartUp(program, caption, phaseFile); // warm the caches once
+        MeasureStartUp(bare, caption, phaseFile);
         std::vector<double> programTimes, floorTimes;
         for (int run = 0; run < kRuns; ++run) {
-            programTimes.push_back(StartUpMs(program, L"Kalendrix Ver1.01"));
-            floorTimes.push_back(StartUpMs(minimal, L"MinimalDialog"));
+            StartUp measured = MeasureStartUp(program, caption, phaseFile);
+            programTimes.push_back(measured.shownMs);
+            for (const auto& phase : measured.phases) {
+                if (phaseTimes[phase.first].empty())
+                    phaseOrder.push_back(phase.first);
+                phaseTimes[phase.first].push_back(phase.second);
+            }
+            floorTimes.push_back(MeasureStartUp(bare, caption, phaseFile).shownMs);
         }
-        results.push_back({"startup", 1, MedianOf(programTimes), MedianOf(floorTimes)});
+        SetEnvironmentVariableW(L"KALENDRIX_STARTUP_PHASES", nullptr);
+        results.push_back({"startup", 1, MedianOf(programTimes), MedianOf(floorTimes), "bare program, template 102"});
     }
 
-    printf("%-8s %6s %12s %12s %7s\n", "what", "n", "program ms", "floor ms", "ratio");
+    printf("%-10s %6s %12s %12s %7s %10s  %s\n", "what", "n", "program ms", "floor ms", "ratio", "ms a file",
+           "floor");
     for (const Result& r : results)
-        printf("%-8s %6d %12.1f %12.1f %7.2f\n", r.what, r.n, r.programMs, r.floorMs, r.programMs / r.floorMs);
+        printf("%-10s %6d %12.1f %12.1f %7.2f %10.3f  %s\n", r.what, r.n, r.programMs, r.floorMs,
+               r.programMs / r.floorMs, r.programMs / r.n, r.floorName);
+    printf("start-up phases of the program (ms after process start, median of %d):\n", kRuns);
+    for (const std::wstring& phase : phaseOrder)
+        printf("  %-20ls %8.1f\n", phase.c_str(), MedianOf(phaseTimes[phase]));
     printf("peak working set: %.1f MiB\n", static_cast<double>(memory.PeakWorkingSetSize) / (1024.0 * 1024.0));
     for (const Result& r : results)
         printf("RESULT %s n=%d ratio=%.2f program_ms=%.1f floor_ms=%.1f\n", r.what, r.n, r.programMs / r.floorMs,

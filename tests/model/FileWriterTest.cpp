@@ -236,6 +236,41 @@ TEST_F(FileWrite, UnwritableFilesAreListedInOneBoxWhileTheOthersAreWritten)
     EXPECT_EQ(shown[0].icon, LoadIconW(nullptr, IDI_ERROR));
 }
 
+// A file this user may read but not change is refused at the open, like one in use, and
+// nothing of it changes: the open asks for the right to set attributes, not for all rights.
+TEST_F(FileWrite, FileWithoutRightsToChangeIsListedWithoutAReason)
+{
+    std::wstring foreign;
+    for (const wchar_t* candidate : {L"Z:\\etc\\passwd", L"C:\\Windows\\System32\\drivers\\etc\\hosts"}) {
+        HANDLE probe = CreateFileW(candidate, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (probe != INVALID_HANDLE_VALUE) {
+            CloseHandle(probe);
+            continue;
+        }
+        if (GetLastError() == ERROR_ACCESS_DENIED && GetFileAttributesW(candidate) != INVALID_FILE_ATTRIBUTES) {
+            foreign = candidate;
+            break;
+        }
+    }
+    if (foreign.empty())
+        GTEST_SKIP() << "no file here that this user may read but not change (running with full rights?)";
+    FileStamps before = {};
+    ASSERT_TRUE(ReadStamps(foreign, &before));
+    std::wstring mine = MakeStampedFile(L"mine.txt");
+    Choose({foreign, mine});
+
+    EXPECT_FALSE(files.WriteRecord(RecordOf(0, kNewWrite, kNewAccess, FILE_ATTRIBUTE_HIDDEN), true));
+    ASSERT_EQ(files.GetFailures().size(), 1u);
+    EXPECT_EQ(files.GetFailures()[0].path, foreign);
+    EXPECT_EQ(files.GetFailures()[0].detail, L"") << "told as the open for writing would tell it";
+    FileStamps after = {};
+    ASSERT_TRUE(ReadStamps(foreign, &after));
+    EXPECT_EQ(UnixSecondsOf(after.write), UnixSecondsOf(before.write));
+    EXPECT_FALSE(AttributesOf(foreign) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(UnixSecondsOf(StampsOf(mine).write), static_cast<ULONGLONG>(kNewWrite));
+}
+
 TEST_F(FileWrite, FailuresLastUntilTheNextWrite)
 {
     std::wstring readOnly = MakeStampedFile(L"readonly.txt");

@@ -115,6 +115,31 @@ TEST_F(ShellInfo, NamesComeFromTheShellForEachFile)
     EXPECT_EQ(files.GetDisplayName(1), L"album");
 }
 
+// The list's names come from one lookup a file in a folder parsed once; they must be the
+// very texts of the per-path calls, also for a folder, a missing file, a file in another
+// folder and a path given with forward slashes and "..".
+TEST_F(ShellInfo, NamesOfAllFilesAreThoseOfTheCallsForEachPath)
+{
+    std::wstring sub = folder.MakeFolder(L"album");
+    std::wstring inSub = sub + L"\\photo.jpg";
+    HANDLE created = CreateFileW(inSub.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(created, INVALID_HANDLE_VALUE);
+    CloseHandle(created);
+    std::wstring roundabout = sub + L"/../letter.txt";
+    Choose({folder.MakeFile(L"letter.txt"), folder.MakeFile(L"noextension"), sub, folder / L"gone.txt", inSub,
+            roundabout, folder.MakeFile(L"table.csv")});
+
+    std::vector<ShellNames> names = files.GetShellNamesOfAll();
+    ASSERT_EQ(names.size(), 7u);
+    for (int i = 0; i < 7; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(names[i].displayName, files.GetDisplayName(i));
+        EXPECT_EQ(names[i].typeName, files.GetTypeName(i));
+    }
+    EXPECT_EQ(names[3].displayName, L"") << "a missing file has no names";
+    EXPECT_FALSE(names[0].typeName.empty());
+}
+
 TEST_F(ShellInfo, MissingFileGivesEmptyNamesAndNoIcon)
 {
     Choose({folder / L"gone.txt"});

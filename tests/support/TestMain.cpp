@@ -4,6 +4,7 @@
 #include "../../framework/WinApp.h"
 
 #include <gtest/gtest.h>
+#include <objbase.h>
 
 #include <cstdlib>
 #include <time.h>
@@ -25,6 +26,8 @@ int wmain(int argc, wchar_t** argv)
     _wputenv(L"TZ=");
     _tzset();
 
+    // The shell's folder interface needs COM on the thread that uses it, as the program does.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     testing::InitGoogleTest(&argc, argv);
     // The main dialog hands the runtime's arguments over as files; tests choose their own.
     __argc = 1;

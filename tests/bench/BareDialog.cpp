@@ -1,0 +1,118 @@
+// The floor of start-up: no framework and no model, only what showing one file cannot do
+// without. It shows the program's own template 102 from the same resources, with the
+// common controls initialised, fills it from one read of the file's state and one shell
+// lookup of its type name, and draws the file's icon, looked up once, at each paint.
+// Usage: BareDialog.exe FILE
+#include "resource.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cwchar>
+
+namespace {
+
+const wchar_t* g_path = L"";
+HICON g_icon = nullptr;
+
+void SetCell(HWND list, int row, int column, const wchar_t* text)
+{
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.iSubItem = column;
+    item.pszText = const_cast<wchar_t*>(text);
+    if (column == 0)
+        ListView_InsertItem(list, &item);
+    else
+        ListView_SetItemText(list, row, column, const_cast<wchar_t*>(text));
+}
+
+void ShowFile(HWND dialog)
+{
+    HWND list = GetDlgItem(dialog, IDC_FILE_LIST);
+    for (int column = 0; column < 2; ++column) {
+        LVCOLUMNW header = {};
+        header.mask = LVCF_TEXT | LVCF_WIDTH;
+        header.cx = column == 0 ? 300 : 270;
+        header.pszText = const_cast<wchar_t*>(column == 0 ? L"項目" : L"値");
+        ListView_InsertColumn(list, column, &header);
+    }
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExW(g_path, GetFileExInfoStandard, &data);
+    wchar_t fullPath[MAX_PATH] = L"";
+    GetFullPathNameW(g_path, MAX_PATH, fullPath, nullptr);
+    wchar_t shortPath[MAX_PATH] = L"";
+    GetShortPathNameW(fullPath, shortPath, MAX_PATH);
+    SHFILEINFOW info = {};
+    SHGetFileInfoW(g_path, 0, &info, sizeof(info), SHGFI_TYPENAME);
+    wchar_t size[32];
+    swprintf(size, 32, L"%lu", data.nFileSizeLow);
+    const wchar_t* labels[] = {L"種類", L"パス名", L"MS-DOS名", L"サイズ"};
+    const wchar_t* values[] = {info.szTypeName, fullPath, shortPath, size};
+    for (int row = 0; row < 4; ++row) {
+        SetCell(list, row, 0, labels[row]);
+        SetCell(list, row, 1, values[row]);
+    }
+
+    // The three stamps as local fields, six edits a row.
+    const FILETIME* stamps[] = {&data.ftCreationTime, &data.ftLastWriteTime, &data.ftLastAccessTime};
+    const int firstEdits[][6] = {
+        {IDC_CREATE_YEAR, IDC_CREATE_MONTH, IDC_CREATE_DAY, IDC_CREATE_HOUR, IDC_CREATE_MINUTE, IDC_CREATE_SECOND},
+        {IDC_WRITE_YEAR, IDC_WRITE_MONTH, IDC_WRITE_DAY, IDC_WRITE_HOUR, IDC_WRITE_MINUTE, IDC_WRITE_SECOND},
+        {IDC_ACCESS_YEAR, IDC_ACCESS_MONTH, IDC_ACCESS_DAY, IDC_ACCESS_HOUR, IDC_ACCESS_MINUTE, IDC_ACCESS_SECOND},
+    };
+    for (int row = 0; row < 3; ++row) {
+        FILETIME local;
+        SYSTEMTIME fields;
+        FileTimeToLocalFileTime(stamps[row], &local);
+        FileTimeToSystemTime(&local, &fields);
+        const int values[] = {fields.wYear, fields.wMonth, fields.wDay, fields.wHour, fields.wMinute, fields.wSecond};
+        for (int field = 0; field < 6; ++field)
+            SetDlgItemInt(dialog, firstEdits[row][field], values[field], FALSE);
+    }
+    CheckDlgButton(dialog, IDC_ATTR_ARCHIVE, (data.dwFileAttributes & FILE_ATTRIBUTE_ARCHIVE) ? BST_CHECKED : 0);
+
+    SHFILEINFOW icon = {};
+    SHGetFileInfoW(g_path, 0, &icon, sizeof(icon), SHGFI_ICON);
+    g_icon = icon.hIcon;
+}
+
+INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        ShowFile(dialog);
+        return TRUE;
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(dialog, &paint);
+        if (g_icon != nullptr)
+            DrawIcon(dc, 20, 0, g_icon);
+        EndPaint(dialog, &paint);
+        return TRUE;
+    }
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, LOWORD(wParam));
+            return TRUE;
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
+{
+    if (__argc > 1)
+        g_path = __wargv[1];
+    INITCOMMONCONTROLSEX init = {sizeof(init), ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&init);
+    DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, DialogProc, 0);
+    return 0;
+}
