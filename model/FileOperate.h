@@ -6,6 +6,7 @@
 #include "FileRecord.h"
 #include "FolderListings.h"
 #include "ShellNameLookup.h"
+#include "WriteFailure.h"
 
 #include <windows.h>
 #include <string>
@@ -19,12 +20,7 @@ struct ResolutionCache {
     FolderListings listings;
 };
 
-// A file that one write did not change fully: its path and, where the system told why,
-// the step that failed and the reason.
-struct WriteFailure {
-    std::wstring path;
-    std::wstring detail; // empty: the file could not be opened for writing at all
-};
+struct PlannedWrite;
 
 class CFileOperate {
 public:
@@ -43,11 +39,18 @@ public:
     std::wstring GetExtension(int index) const;
     int GetDaysInMonth(int year, int month) const;
 
-    // Writing file state.
-    BOOL WriteRecord(FileRecord record, bool writeAttributes);
+    // Writing file state. With a journal path set, every change is recorded there before it
+    // is made (see ChangeJournal.h). A non-empty `newPath` first moves the one chosen file
+    // there, as Rename does; its failure is listed first.
+    BOOL WriteRecord(FileRecord record, bool writeAttributes, const std::wstring& newPath = std::wstring());
     // Moves the first file to `newPath`, never over an existing file; false when the move
-    // failed, which the next write's failure list then names.
+    // failed, which the next write's failure list then names. Not journaled by itself.
     bool Rename(std::wstring newPath);
+    // Where writes record what they change; empty: not recorded.
+    void SetJournalPath(std::wstring path) { m_journalPath = std::move(path); }
+    const std::wstring& GetJournalPath() const { return m_journalPath; }
+    // A chosen file was moved back from `from` to `to` (by an undo): the list follows it.
+    void FileMoved(const std::wstring& from, const std::wstring& to);
     void ReportFailures() const;
     const std::vector<WriteFailure>& GetFailures() const { return m_failures; }
 
@@ -61,11 +64,17 @@ public:
 
 private:
     static bool ReadRecordFromFile(const std::wstring& path, FileRecord& record);
-    bool WriteTarget(const std::wstring& path, const FileRecord& record, bool writeAttributes, std::wstring* detail);
+    enum class PlanResult { write, nothingToChange, failed, outOfHandles };
+    // Opens one file and reads what it holds, and works out what the write changes of it.
+    PlanResult PlanWrite(const std::wstring& path, const FileRecord& record, bool writeAttributes,
+                         PlannedWrite* plan, std::wstring* detail) const;
+    // Makes the planned change and closes the file.
+    bool CarryOut(PlannedWrite& plan, std::wstring* detail) const;
+    // Records the move of the first file before it is made; false when it cannot be recorded.
+    bool JournalRename(class ChangeJournalWriter& journal, const std::wstring& newPath, std::wstring* detail) const;
     // The one handle of a write: opened without sharing, with the rights to read and set
     // times and attributes; INVALID_HANDLE_VALUE when the file cannot be written at all.
     HANDLE OpenForWrite(const std::wstring& path) const;
-    static bool WriteRecordToFile(HANDLE file, const FileRecord& record, bool writeAttributes, std::wstring* detail);
     void CheckIndex(int index) const;
 
     CStringArray m_paths;
@@ -77,6 +86,7 @@ private:
     // once, not per file.
     mutable ResolutionCache m_resolutionCache;
     bool m_resolutionCacheActive = false;
+    std::wstring m_journalPath;
     std::wstring m_firstPath;
     int m_count = 0;
 };

@@ -3,7 +3,12 @@
 
 #include "../framework/Exceptions.h"
 #include "../framework/WinApp.h"
+#include "ChangeJournal.h"
+#include "FileStateAccess.h"
 #include "NameParts.h"
+
+#include <algorithm>
+#include <utility>
 
 #include <cwchar>
 
@@ -11,68 +16,21 @@ namespace {
 
 const wchar_t* const kFailureSentence = L"は、ファイルが使用中か権限が足り無い為情報変更不能でした。";
 const wchar_t* const kFailureCaption = L"エラーのパス";
+const wchar_t* const kNotChangedForJournal = L"元に戻すための記録を書けなかったため、変更していません";
 
-// The flags the four boxes set. Every other flag a program can set (not content indexed,
-// temporary, offline, ...) is kept as the file has it; the rest (directory, compressed,
-// ...) SetFileAttributesW cannot set at all.
-constexpr DWORD kBoxFlags = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                            FILE_ATTRIBUTE_ARCHIVE;
-constexpr DWORD kKeptFlags = FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED |
-                             0x00008000 /* integrity stream */ | 0x00020000 /* no scrub data */ |
-                             0x00080000 /* pinned */ | 0x00100000 /* unpinned */;
-
-// The attribute word a file gets: its own kept flags and the boxes' four.
-DWORD MergedAttributes(DWORD current, BYTE boxes)
-{
-    DWORD word = (current & kKeptFlags) | (boxes & kBoxFlags);
-    return word == 0 ? FILE_ATTRIBUTE_NORMAL : word;
-}
-
-bool Fail(std::wstring* detail, const wchar_t* step, DWORD error)
-{
-    *detail = step;
-    std::wstring reason = SystemMessageText(error);
-    if (!reason.empty())
-        *detail += L"（" + reason + L"）";
-    return false;
-}
+// Files held open at once between the reading of their state and their change: the journal
+// of each group is written in one piece before any file of the group changes. Holding more
+// would cost handles (Wine keeps a Linux descriptor for each); fewer, more journal flushes.
+const size_t kFilesPerJournalWrite = 512;
 
 // True when `stamp` already holds the second `value`: writing it would only drop the
 // stamp's fraction of a second.
-bool HoldsSecond(const FILETIME& stamp, TimeValue value)
+bool HoldsSecond(LARGE_INTEGER stamp, TimeValue value)
 {
+    const ULONGLONG bits = static_cast<ULONGLONG>(stamp.QuadPart);
+    const FILETIME time = {static_cast<DWORD>(bits), static_cast<DWORD>(bits >> 32)};
     TimeValue held = 0;
-    return FileTimeToTimeValue(stamp, &held) == StampConversion::converted && held == value;
-}
-
-// The rights one open for a write asks for: reading and setting times and attributes, and
-// one data right. On Windows an open for attribute access alone skips the sharing check, so
-// a file that another process holds open would not be refused; a data right brings it back.
-// GENERIC_WRITE is not asked for: it would refuse a read-only file whose flag is cleared.
-constexpr DWORD kWriteAccess = FILE_READ_DATA | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
-
-bool SetBasicInfo(HANDLE file, FILE_BASIC_INFO change)
-{
-    return SetFileInformationByHandle(file, FileBasicInfo, &change, sizeof(change)) != FALSE;
-}
-
-// Gives the file the attribute word, read-only last: some file systems drop hidden and
-// system when they are set together with it, or on a file that already has it (Wine does).
-bool SetAttributes(HANDLE file, DWORD word)
-{
-    FILE_BASIC_INFO change = {}; // zero times: left as they are
-    if (word & FILE_ATTRIBUTE_READONLY) {
-        change.FileAttributes = (word & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_NORMAL;
-        if (!SetBasicInfo(file, change))
-            return false;
-    }
-    change.FileAttributes = word;
-    return SetBasicInfo(file, change);
-}
-
-FILETIME AsFileTime(LARGE_INTEGER stamp)
-{
-    return {static_cast<DWORD>(stamp.QuadPart), static_cast<DWORD>(static_cast<ULONGLONG>(stamp.QuadPart) >> 32)};
+    return FileTimeToTimeValue(time, &held) == StampConversion::converted && held == value;
 }
 
 LARGE_INTEGER AsStamp(const FILETIME& time)
@@ -82,19 +40,84 @@ LARGE_INTEGER AsStamp(const FILETIME& time)
     return stamp;
 }
 
-// Puts a word back by path, read-only last (see SetAttributes).
-void RestoreAttributes(const std::wstring& path, DWORD word)
+FileState StateOf(const FILE_BASIC_INFO& info)
 {
-    if (word & FILE_ATTRIBUTE_READONLY)
-        SetFileAttributesW(path.c_str(), (word & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_NORMAL);
-    SetFileAttributesW(path.c_str(), word);
+    FileState state;
+    state.creation = info.CreationTime.QuadPart;
+    state.write = info.LastWriteTime.QuadPart;
+    state.access = info.LastAccessTime.QuadPart;
+    state.attributes = info.FileAttributes;
+    return state;
 }
 
 } // namespace
 
-BOOL CFileOperate::WriteRecord(FileRecord record, bool writeAttributes)
+// One file of a write, between the reading of its state and its change.
+struct PlannedWrite {
+    std::wstring path;
+    // Open without sharing until the change is made. INVALID_HANDLE_VALUE: the platform
+    // refused the open because the file is read-only (Wine); the flag, which the boxes
+    // clear, goes first, by path, and the file is opened then.
+    HANDLE file = INVALID_HANDLE_VALUE;
+    FILE_BASIC_INFO held = {};  // the file as it was
+    FILE_BASIC_INFO times = {}; // the stamps to set; zero: left as it is
+    DWORD wanted = 0;           // the attribute word it gets
+    bool timesDiffer = false;
+    bool attributesDiffer = false;
+
+    void Close()
+    {
+        if (file != INVALID_HANDLE_VALUE)
+            CloseHandle(file);
+        file = INVALID_HANDLE_VALUE;
+    }
+
+    // What the journal keeps of it: the state before, and after the change.
+    JournalEntry Entry() const
+    {
+        JournalEntry entry;
+        entry.path = path;
+        entry.before = StateOf(held);
+        entry.after = entry.before;
+        const struct {
+            LONGLONG set;
+            LONGLONG& after;
+            unsigned part;
+        } stamps[] = {
+            {times.CreationTime.QuadPart, entry.after.creation, kCreationPart},
+            {times.LastWriteTime.QuadPart, entry.after.write, kWritePart},
+            {times.LastAccessTime.QuadPart, entry.after.access, kAccessPart},
+        };
+        for (const auto& stamp : stamps) {
+            if (stamp.set != 0) {
+                stamp.after = stamp.set;
+                entry.changes |= stamp.part;
+            }
+        }
+        if (attributesDiffer) {
+            entry.after.attributes = wanted;
+            entry.changes |= kAttributePart;
+        }
+        return entry;
+    }
+};
+
+BOOL CFileOperate::WriteRecord(FileRecord record, bool writeAttributes, const std::wstring& newPath)
 {
     m_failures.clear();
+    ChangeJournalWriter journal(m_journalPath);
+    const bool journaled = !m_journalPath.empty();
+    if (!newPath.empty() && _wcsicmp(newPath.c_str(), m_firstPath.c_str()) != 0) {
+        std::wstring detail;
+        if (journaled && !JournalRename(journal, newPath, &detail)) {
+            m_failures.push_back({journal.Path(), detail});
+            m_failures.push_back({m_firstPath, kNotChangedForJournal});
+            return FALSE;
+        }
+        // A move that failed did not happen: the journal does not claim it.
+        if (!Rename(newPath))
+            journal.Discard();
+    }
     if (m_renameFailed) {
         m_failures.push_back(m_renameFailure);
         m_renameFailed = false;
@@ -125,120 +148,213 @@ BOOL CFileOperate::WriteRecord(FileRecord record, bool writeAttributes)
         }
     } resolutionCacheScope(*this, targets);
 
-    // One file that fails is recorded and the next one written all the same.
-    for (int i = 0; i < targets.GetSize(); ++i) {
-        std::wstring detail;
-        if (!WriteTarget(targets[i], record, writeAttributes, &detail))
-            m_failures.push_back({targets[i], detail});
+    // Each group of files is opened and read, then recorded in the journal, then changed.
+    // One file that fails is recorded and the next one written all the same; the list is
+    // told in the order of the files.
+    std::vector<std::pair<int, WriteFailure>> failed;
+    const int count = targets.GetSize();
+    for (int next = 0; next < count;) {
+        std::vector<PlannedWrite> group;
+        std::vector<int> groupIndex;
+        while (next < count && group.size() < kFilesPerJournalWrite) {
+            PlannedWrite plan;
+            std::wstring detail;
+            const PlanResult result = PlanWrite(targets[next], record, writeAttributes, &plan, &detail);
+            if (result == PlanResult::outOfHandles && !group.empty())
+                break; // the files held are changed first, and this one is opened again
+            if (result == PlanResult::write) {
+                group.push_back(plan);
+                groupIndex.push_back(next);
+            } else if (result == PlanResult::outOfHandles) {
+                Fail(&detail, L"ファイルを開けませんでした", ERROR_TOO_MANY_OPEN_FILES);
+                failed.push_back({next, {targets[next], detail}});
+            } else if (result == PlanResult::failed) {
+                failed.push_back({next, {targets[next], detail}});
+            }
+            ++next;
+        }
+        if (group.empty())
+            continue;
+        if (journaled) {
+            std::vector<JournalEntry> entries;
+            entries.reserve(group.size());
+            for (const PlannedWrite& plan : group)
+                entries.push_back(plan.Entry());
+            DWORD error = ERROR_SUCCESS;
+            if (!journal.Append(entries, &error)) {
+                std::wstring detail;
+                Fail(&detail, L"変更を元に戻すための記録を書けませんでした", error);
+                failed.push_back({-1, {journal.Path(), detail}});
+                for (size_t i = 0; i < group.size(); ++i) {
+                    group[i].Close();
+                    failed.push_back({groupIndex[i], {group[i].path, kNotChangedForJournal}});
+                }
+                for (; next < count; ++next)
+                    failed.push_back({next, {targets[next], kNotChangedForJournal}});
+                break;
+            }
+        }
+        for (size_t i = 0; i < group.size(); ++i) {
+            std::wstring detail;
+            if (!CarryOut(group[i], &detail))
+                failed.push_back({groupIndex[i], {group[i].path, detail}});
+        }
     }
+    std::stable_sort(failed.begin(), failed.end(),
+                     [](const std::pair<int, WriteFailure>& a, const std::pair<int, WriteFailure>& b) {
+                         return a.first < b.first;
+                     });
+    for (auto& failure : failed)
+        m_failures.push_back(std::move(failure.second));
     return m_failures.empty() ? TRUE : FALSE;
 }
 
-bool CFileOperate::WriteTarget(const std::wstring& path, const FileRecord& record, bool writeAttributes,
-                               std::wstring* detail)
+bool CFileOperate::JournalRename(ChangeJournalWriter& journal, const std::wstring& newPath, std::wstring* detail) const
 {
-    HANDLE file = OpenForWrite(path);
-    // Windows grants attribute access to a read-only file; Wine refuses it. There a flag
-    // that the boxes clear goes first, by path, and comes back when the file still cannot
-    // be written.
-    DWORD clearedFrom = INVALID_FILE_ATTRIBUTES;
-    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED && writeAttributes &&
-        !(record.attribute & FILE_ATTRIBUTE_READONLY)) {
-        const DWORD original = GetFileAttributesW(path.c_str());
-        if (original != INVALID_FILE_ATTRIBUTES && (original & FILE_ATTRIBUTE_READONLY) &&
-            !(original & FILE_ATTRIBUTE_DIRECTORY)) {
-            if (!SetFileAttributesW(path.c_str(), MergedAttributes(original, record.attribute)))
-                return Fail(detail, L"属性を変更できませんでした", GetLastError());
-            clearedFrom = original;
-            file = OpenForWrite(path);
-        }
-    }
-    if (file == INVALID_HANDLE_VALUE) {
-        if (clearedFrom != INVALID_FILE_ATTRIBUTES)
-            RestoreAttributes(path, clearedFrom);
-        return false;
-    }
-    bool written = WriteRecordToFile(file, record, writeAttributes, detail);
-    if (!written && clearedFrom != INVALID_FILE_ATTRIBUTES)
-        SetAttributes(file, clearedFrom);
-    if (!CloseHandle(file) && written)
-        return Fail(detail, L"日時を変更したファイルを閉じられませんでした", GetLastError());
-    return written;
+    JournalEntry entry;
+    entry.path = m_firstPath;
+    entry.newPath = newPath;
+    FILE_BASIC_INFO held;
+    if (ReadBasicInfoByPath(m_firstPath, &held))
+        entry.before = StateOf(held);
+    entry.after = entry.before;
+    DWORD error = ERROR_SUCCESS;
+    if (!journal.Append({entry}, &error))
+        return Fail(detail, L"変更を元に戻すための記録を書けませんでした", error);
+    return true;
 }
 
-HANDLE CFileOperate::OpenForWrite(const std::wstring& path) const
+CFileOperate::PlanResult CFileOperate::PlanWrite(const std::wstring& path, const FileRecord& record,
+                                                 bool writeAttributes, PlannedWrite* plan, std::wstring* detail) const
 {
-    if (path.size() >= MAX_PATH)
-        return INVALID_HANDLE_VALUE;
-    WCHAR fullPath[MAX_PATH];
-    if (!ResolveFullPath(path, fullPath, m_resolutionCacheActive ? &m_resolutionCache : nullptr))
-        return INVALID_HANDLE_VALUE;
-    // No sharing: a file in use is refused, and none can open it until the write is done.
-    return CreateFileW(path.c_str(), kWriteAccess, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
+    plan->path = path;
+    plan->file = OpenForWrite(path);
+    if (plan->file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_TOO_MANY_OPEN_FILES || error == ERROR_NO_SYSTEM_RESOURCES)
+            return PlanResult::outOfHandles;
+        // Windows grants attribute access to a read-only file; Wine refuses it. There the
+        // state is read by path, and a flag that the boxes clear goes first when the change
+        // is made.
+        if (error != ERROR_ACCESS_DENIED || !writeAttributes || (record.attribute & FILE_ATTRIBUTE_READONLY))
+            return PlanResult::failed;
+        if (!ReadBasicInfoByPath(path, &plan->held) || !(plan->held.FileAttributes & FILE_ATTRIBUTE_READONLY) ||
+            (plan->held.FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            return PlanResult::failed;
+    } else if (!ReadBasicInfo(plan->file, &plan->held)) {
+        const DWORD error = GetLastError();
+        plan->Close();
+        Fail(detail, L"属性を読めませんでした", error);
+        return PlanResult::failed;
+    }
 
-bool CFileOperate::WriteRecordToFile(HANDLE file, const FileRecord& record, bool writeAttributes,
-                                     std::wstring* detail)
-{
-    FILE_BASIC_INFO held = {};
-    if (!GetFileInformationByHandleEx(file, FileBasicInfo, &held, sizeof(held)))
-        return Fail(detail, L"属性を読めませんでした", GetLastError());
-    const DWORD current = held.FileAttributes;
+    const DWORD current = plan->held.FileAttributes;
     // A folder (opened by a path that names it) is not written.
-    if (current & FILE_ATTRIBUTE_DIRECTORY)
-        return false;
-    const DWORD wanted = MergedAttributes(current, record.attribute);
-    const bool attributesDiffer = writeAttributes && (current & kBoxFlags) != (record.attribute & kBoxFlags);
-    const bool wasReadOnly = (current & FILE_ATTRIBUTE_READONLY) != 0;
+    if (current & FILE_ATTRIBUTE_DIRECTORY) {
+        plan->Close();
+        return PlanResult::failed;
+    }
+    plan->wanted = MergedAttributes(current, record.attribute);
+    plan->attributesDiffer = writeAttributes && (current & kBoxFlags) != (record.attribute & kBoxFlags);
     // The open succeeds on a read-only file; one whose flag stays set is refused here, so
     // that it is never changed.
-    if (wasReadOnly && !(attributesDiffer && !(wanted & FILE_ATTRIBUTE_READONLY)))
-        return false;
+    if ((current & FILE_ATTRIBUTE_READONLY) && !(plan->attributesDiffer && !(plan->wanted & FILE_ATTRIBUTE_READONLY))) {
+        plan->Close();
+        return PlanResult::failed;
+    }
 
     // The record's times to write that differ from the file's by a second or more.
     const TimeValue values[] = {record.createTime, record.accessTime, record.writeTime};
     const StampBit bits[] = {kCreationStamp, kAccessStamp, kWriteStamp};
-    LARGE_INTEGER* const stamps[] = {&held.CreationTime, &held.LastAccessTime, &held.LastWriteTime};
-    FILE_BASIC_INFO times = {}; // zero: left as it is
-    LARGE_INTEGER* const changes[] = {&times.CreationTime, &times.LastAccessTime, &times.LastWriteTime};
-    bool timesDiffer = false;
+    const LARGE_INTEGER stamps[] = {plan->held.CreationTime, plan->held.LastAccessTime, plan->held.LastWriteTime};
+    LARGE_INTEGER* const changes[] = {&plan->times.CreationTime, &plan->times.LastAccessTime,
+                                      &plan->times.LastWriteTime};
     for (int i = 0; i < 3; ++i) {
         const bool written = record.stampsToWrite != 0 ? (record.stampsToWrite & bits[i]) != 0 : values[i] != 0;
         if (!written)
             continue;
         FILETIME wantedStamp;
-        if (!TimeValueToFileTime(values[i], &wantedStamp))
-            return Fail(detail, L"日時がファイルに記録できる範囲の外です", ERROR_INVALID_PARAMETER);
-        if (!HoldsSecond(AsFileTime(*stamps[i]), values[i])) {
+        if (!TimeValueToFileTime(values[i], &wantedStamp)) {
+            plan->Close();
+            Fail(detail, L"日時がファイルに記録できる範囲の外です", ERROR_INVALID_PARAMETER);
+            return PlanResult::failed;
+        }
+        if (!HoldsSecond(stamps[i], values[i])) {
             *changes[i] = AsStamp(wantedStamp);
-            timesDiffer = true;
+            plan->timesDiffer = true;
         }
     }
+    if (!plan->timesDiffer && !plan->attributesDiffer) {
+        plan->Close();
+        return PlanResult::nothingToChange;
+    }
+    return PlanResult::write;
+}
+
+bool CFileOperate::CarryOut(PlannedWrite& plan, std::wstring* detail) const
+{
+    DWORD current = plan.held.FileAttributes;
+    DWORD clearedFrom = INVALID_FILE_ATTRIBUTES;
+    if (plan.file == INVALID_HANDLE_VALUE) {
+        if (!SetFileAttributesW(plan.path.c_str(), plan.wanted))
+            return Fail(detail, L"属性を変更できませんでした", GetLastError());
+        clearedFrom = current;
+        plan.file = OpenForWrite(plan.path);
+        FILE_BASIC_INFO now;
+        if (plan.file == INVALID_HANDLE_VALUE || !ReadBasicInfo(plan.file, &now)) {
+            plan.Close();
+            SetAttributesByPath(plan.path, clearedFrom);
+            return false;
+        }
+        // Clearing the flag by path can drop others set with it (Wine drops hidden and
+        // system on a read-only file): what is still missing is set on the handle below.
+        current = now.FileAttributes;
+    }
+    const DWORD restoreWord = clearedFrom != INVALID_FILE_ATTRIBUTES ? clearedFrom : current;
+    const bool wasReadOnly = (current & FILE_ATTRIBUTE_READONLY) != 0;
+    const bool attributesDiffer = plan.attributesDiffer && (current & kBoxFlags) != (plan.wanted & kBoxFlags);
 
     // A read-only file takes its new flags first, so that nothing is set on it while it is
     // read-only; every other file gets its times first and its flags last.
-    bool changed = false;
+    bool changed = clearedFrom != INVALID_FILE_ATTRIBUTES;
+    bool written = true;
     if (attributesDiffer && wasReadOnly) {
-        if (!SetAttributes(file, wanted)) {
-            const DWORD error = GetLastError();
-            return Fail(detail, L"属性を変更できませんでした", error);
-        }
-        changed = true;
+        if (SetAttributes(plan.file, plan.wanted))
+            changed = true;
+        else
+            written = Fail(detail, L"属性を変更できませんでした", GetLastError());
     }
-    if (timesDiffer) {
-        if (!SetBasicInfo(file, times)) {
+    if (written && plan.timesDiffer) {
+        if (SetBasicInfo(plan.file, plan.times)) {
+            changed = true;
+        } else {
             const DWORD error = GetLastError();
             if (changed)
-                SetAttributes(file, current); // left with the flags it had
-            return Fail(detail, L"日時を変更できませんでした", error);
+                SetAttributes(plan.file, restoreWord); // left with the flags it had
+            changed = false;
+            written = Fail(detail, L"日時を変更できませんでした", error);
         }
-        changed = true;
     }
-    if (attributesDiffer && !wasReadOnly && !SetAttributes(file, wanted)) {
-        const DWORD error = GetLastError();
-        return Fail(detail, L"属性を変更できませんでした", error);
+    if (written && attributesDiffer && !wasReadOnly && !SetAttributes(plan.file, plan.wanted))
+        written = Fail(detail, L"属性を変更できませんでした", GetLastError());
+    const bool closed = CloseHandle(plan.file) != FALSE;
+    const DWORD closeError = GetLastError();
+    plan.file = INVALID_HANDLE_VALUE;
+    if (!closed && written)
+        return Fail(detail, L"日時を変更したファイルを閉じられませんでした", closeError);
+    return written;
+}
+
+HANDLE CFileOperate::OpenForWrite(const std::wstring& path) const
+{
+    WCHAR fullPath[MAX_PATH];
+    if (path.size() >= MAX_PATH ||
+        !ResolveFullPath(path, fullPath, m_resolutionCacheActive ? &m_resolutionCache : nullptr)) {
+        SetLastError(ERROR_INVALID_NAME);
+        return INVALID_HANDLE_VALUE;
     }
-    return true;
+    // No sharing: a file in use is refused, and none can open it until the write is done.
+    return OpenForStateChange(path);
 }
 
 bool CFileOperate::Rename(std::wstring newPath)
@@ -259,6 +375,16 @@ bool CFileOperate::Rename(std::wstring newPath)
         m_paths.SetAt(0, newPath);
     m_firstPath = newPath;
     return true;
+}
+
+void CFileOperate::FileMoved(const std::wstring& from, const std::wstring& to)
+{
+    for (int index = 0; index < m_paths.GetSize(); ++index) {
+        if (_wcsicmp(m_paths[index].c_str(), from.c_str()) == 0)
+            m_paths.SetAt(index, to);
+    }
+    if (_wcsicmp(m_firstPath.c_str(), from.c_str()) == 0)
+        m_firstPath = to;
 }
 
 void CFileOperate::ReportFailures() const

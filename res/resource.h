@@ -8,6 +8,7 @@
 #define IDI_SEVERAL_FILES       133
 
 #define IDM_ABOUTBOX            0x0010
+#define IDM_UNDO_LAST_CHANGE    0x0020
 
 // Dialog buttons besides IDOK (1) and IDCANCEL (2).
 #define IDC_BROWSE              3

@@ -72,11 +72,13 @@ bool CKalendrixDlg::ApplyChanges(FileRecord base)
     if (writeAttributes)
         base.attribute = bits;
 
-    if (!newPath.empty() && m_fileOperate.Rename(newPath)) {
+    const std::wstring firstPath = m_fileOperate.GetFirstPath();
+    m_fileOperate.WriteRecord(base, writeAttributes, newPath);
+    if (m_fileOperate.GetFirstPath() != firstPath) {
         FirstFileChanged();
         ShowFileProperties(m_fileOperate.GetRecord(0));
     }
-    m_fileOperate.WriteRecord(base, writeAttributes);
+    UpdateUndoEntry();
     m_fileOperate.ReportFailures();
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "../framework/StartupPhases.h"
 #include "../framework/WinApp.h"
+#include "../model/ChangeJournal.h"
 #include "AboutDlg.h"
 
 #include <cstdlib>
@@ -34,11 +35,13 @@ BEGIN_MESSAGE_MAP(CKalendrixDlg)
     ON_NOTIFY(NM_CLICK, IDC_FILE_LIST, OnListClick)
     ON_NOTIFY(LVN_ITEMCHANGED, IDC_FILE_LIST, OnListItemChanged)
     ON_MESSAGE(WM_REPORT_STAMPS, OnReportStamps)
+    ON_MESSAGE(WM_INITMENUPOPUP, OnInitMenuPopup)
 END_MESSAGE_MAP()
 
 CKalendrixDlg::CKalendrixDlg() : CDialog(IDD)
 {
     m_hIcon = LoadIconW(AfxGetApp()->m_hInstance, MAKEINTRESOURCEW(IDR_MAINFRAME));
+    m_fileOperate.SetJournalPath(DefaultJournalPath());
 }
 
 CKalendrixDlg::~CKalendrixDlg()
@@ -52,13 +55,15 @@ BOOL CKalendrixDlg::OnInitDialog()
     CDialog::OnInitDialog();
 
     static_assert((IDM_ABOUTBOX & 0xFFF0) == IDM_ABOUTBOX, "system command ids keep their low four bits clear");
+    static_assert((IDM_UNDO_LAST_CHANGE & 0xFFF0) == IDM_UNDO_LAST_CHANGE, "system command ids keep their low four bits clear");
     if (HMENU systemMenu = GetSystemMenu(m_hWnd, FALSE)) {
         wchar_t aboutText[256] = L"";
         LoadStringW(AfxGetApp()->m_hInstance, IDS_ABOUTBOX, aboutText, 256);
-        if (aboutText[0] != L'\0') {
-            AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+        if (aboutText[0] != L'\0')
             AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, aboutText);
-        }
+        AppendMenuW(systemMenu, MF_STRING, IDM_UNDO_LAST_CHANGE, L"直前の変更を元に戻す");
+        UpdateUndoEntry();
     }
 
     SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
@@ -95,6 +100,8 @@ void CKalendrixDlg::OnSysCommand(UINT id, LPARAM)
     if ((id & 0xFFF0) == IDM_ABOUTBOX) {
         CAboutDlg about(this);
         about.DoModal();
+    } else if ((id & 0xFFF0) == IDM_UNDO_LAST_CHANGE) {
+        OnUndoLastChange();
     } else {
         Default();
     }

@@ -73,6 +73,11 @@ protected:
     void OnListClick(NMHDR* header, LRESULT* result);
     void OnListItemChanged(NMHDR* header, LRESULT* result);
     void OnReportStamps(WPARAM index, LPARAM);
+    void OnInitMenuPopup(WPARAM, LPARAM);
+    // Puts back what the last apply changed, from its journal.
+    void OnUndoLastChange();
+    // The system menu's undo entry is greyed while there is no journal to undo.
+    void UpdateUndoEntry();
 
     DECLARE_MESSAGE_MAP()
 

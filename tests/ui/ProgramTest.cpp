@@ -1,6 +1,7 @@
 // The shipped program started as a user starts it, driven from outside its process.
 #include "datetime/TimeValue.h"
 #include "res/resource.h"
+#include "support/RunningProgram.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -11,100 +12,6 @@
 #include <string>
 
 namespace {
-
-// Kalendrix.exe sits beside the test program when it is staged, else one folder up.
-std::wstring ProgramPath()
-{
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring folder = self;
-    folder.erase(folder.rfind(L'\\'));
-    for (int up = 0; up < 2; ++up) {
-        std::wstring candidate = folder + L"\\Kalendrix.exe";
-        if (GetFileAttributesW(candidate.c_str()) != INVALID_FILE_ATTRIBUTES)
-            return candidate;
-        folder.erase(folder.rfind(L'\\'));
-    }
-    return std::wstring();
-}
-
-struct FindContext {
-    DWORD process;
-    HWND found;
-};
-
-BOOL CALLBACK FindDialog(HWND window, LPARAM context)
-{
-    auto* find = reinterpret_cast<FindContext*>(context);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    wchar_t caption[64] = L"";
-    GetWindowTextW(window, caption, 64);
-    if (process == find->process && IsWindowVisible(window) && wcscmp(caption, L"Kalendrix Ver1.01") == 0) {
-        find->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-class RunningProgram {
-public:
-    RunningProgram(const std::wstring& arguments, const std::wstring& folder)
-    {
-        std::wstring line = L"\"" + ProgramPath() + L"\" " + arguments;
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof(startup);
-        // The program takes the zone from the system, as it does for a user.
-        SetEnvironmentVariableW(L"TZ", nullptr);
-        if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup, &m_process))
-            return;
-        FindContext find{m_process.dwProcessId, nullptr};
-        for (int tries = 0; tries < 3000 && find.found == nullptr; ++tries) {
-            EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&find));
-            if (find.found == nullptr)
-                Sleep(10);
-        }
-        m_dialog = find.found;
-    }
-    ~RunningProgram()
-    {
-        if (m_dialog != nullptr)
-            PostMessageW(m_dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        if (m_process.hProcess != nullptr) {
-            if (WaitForSingleObject(m_process.hProcess, 10000) != WAIT_OBJECT_0)
-                TerminateProcess(m_process.hProcess, 1);
-            CloseHandle(m_process.hProcess);
-            CloseHandle(m_process.hThread);
-        }
-    }
-
-    HWND Dialog() const { return m_dialog; }
-    HWND Item(int id) const { return GetDlgItem(m_dialog, id); }
-
-    // A list cell of the other process, read through a buffer in its memory.
-    std::wstring ListText(int row, int column) const
-    {
-        struct Remote {
-            LVITEMW item;
-            wchar_t text[MAX_PATH];
-        };
-        Remote* remote = static_cast<Remote*>(
-            VirtualAllocEx(m_process.hProcess, nullptr, sizeof(Remote), MEM_COMMIT, PAGE_READWRITE));
-        Remote local = {};
-        local.item.iSubItem = column;
-        local.item.pszText = remote->text;
-        local.item.cchTextMax = MAX_PATH;
-        WriteProcessMemory(m_process.hProcess, remote, &local, sizeof(local), nullptr);
-        SendMessageW(Item(IDC_FILE_LIST), LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&remote->item));
-        ReadProcessMemory(m_process.hProcess, remote, &local, sizeof(local), nullptr);
-        VirtualFreeEx(m_process.hProcess, remote, 0, MEM_RELEASE);
-        return local.text;
-    }
-
-private:
-    PROCESS_INFORMATION m_process = {};
-    HWND m_dialog = nullptr;
-};
 
 std::wstring DisplayName(const std::wstring& path)
 {

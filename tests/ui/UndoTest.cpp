@@ -1,0 +1,218 @@
+// Taking back the last apply from the system menu, also after the program was ended.
+#include "model/ChangeJournal.h"
+#include "res/resource.h"
+#include "support/ApplyFixture.h"
+#include "support/RunningProgram.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+namespace {
+
+// Stamps with fractions of a second, as file systems keep them.
+const LONGLONG kWriteBefore = 127531776001234567LL;  // 2005-02-18 05:20:00.1234567 UTC
+const LONGLONG kAccessBefore = 127633815307654321LL; // 2005-06-16 07:45:30.7654321 UTC
+
+FILETIME AsFileTime(LONGLONG stamp)
+{
+    return {static_cast<DWORD>(stamp), static_cast<DWORD>(static_cast<ULONGLONG>(stamp) >> 32)};
+}
+
+LONGLONG AsStamp(const FILETIME& time)
+{
+    return static_cast<LONGLONG>((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+}
+
+FileStamps StampsOf(const std::wstring& path)
+{
+    FileStamps stamps = {};
+    EXPECT_TRUE(ReadStamps(path, &stamps));
+    return stamps;
+}
+
+std::wstring MakeFile(const TempFolder& folder, const std::wstring& name)
+{
+    std::wstring path = folder.MakeFile(name, 5);
+    FILETIME write = AsFileTime(kWriteBefore);
+    FILETIME access = AsFileTime(kAccessBefore);
+    EXPECT_TRUE(WriteStamps(path, nullptr, &access, &write));
+    return path;
+}
+
+bool Exists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void Click(const RunningProgram& program, int id)
+{
+    SendMessageW(program.Item(id), BM_CLICK, 0, 0);
+}
+
+void Undo(HWND dialog)
+{
+    // Posted: the program may show a message box from inside the command.
+    PostMessageW(dialog, WM_SYSCOMMAND, IDM_UNDO_LAST_CHANGE, 0);
+}
+
+class UndoProgram : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (ProgramPath().empty())
+            GTEST_SKIP() << "Kalendrix.exe is not beside the test program";
+        ASSERT_FALSE(DefaultJournalPath().empty());
+        DeleteFileW(DefaultJournalPath().c_str());
+    }
+
+    TempFolder folder;
+};
+
+} // namespace
+
+// Three files with sub-second stamps, one of them read-only: their write day changed and
+// the read-only flag cleared in one apply; the program is ended; another program changes
+// one file; the program is started again and the undo puts back the other two exactly.
+TEST_F(UndoProgram, UndoAfterARestartPutsBackEveryFileButOneChangedSince)
+{
+    const std::wstring locked = MakeFile(folder, L"locked.txt");
+    const std::wstring plain = MakeFile(folder, L"plain.txt");
+    const std::wstring touched = MakeFile(folder, L"touched.txt");
+    ASSERT_TRUE(SetFileAttributesW(locked.c_str(), GetFileAttributesW(locked.c_str()) | FILE_ATTRIBUTE_READONLY));
+    {
+        RunningProgram program(L"\"" + locked + L"\" \"" + plain + L"\" \"" + touched + L"\"", folder.Path());
+        ASSERT_NE(program.Dialog(), nullptr) << "the program showed no dialog";
+        Click(program, IDC_SWITCH_WRITE);
+        SendMessageW(program.Item(IDC_WRITE_DAY), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"20"));
+        Click(program, IDC_SWITCH_ATTRIBUTE);
+        Click(program, IDC_ATTR_READONLY);
+        Click(program, IDC_APPLY);
+        EXPECT_FALSE(IsWindowEnabled(program.Item(IDC_APPLY)));
+    }
+    for (const std::wstring& path : {locked, plain, touched})
+        ASSERT_NE(AsStamp(StampsOf(path).write), kWriteBefore) << "the apply did not write " << path.c_str();
+    ASSERT_FALSE(GetFileAttributesW(locked.c_str()) & FILE_ATTRIBUTE_READONLY);
+    const FILETIME someoneElses = StampOfUtc(2020, 2, 2, 2, 2, 2);
+    ASSERT_TRUE(WriteStamps(touched, nullptr, nullptr, &someoneElses));
+
+    RunningProgram program(L"", folder.Path());
+    ASSERT_NE(program.Dialog(), nullptr) << "the program showed no dialog";
+    Undo(program.Dialog());
+    const std::wstring told = program.TakeMessageBox(L"Kalendrix", 10000);
+    EXPECT_EQ(told, touched + L"：適用の後に変更されています\r\n"
+                              L"以上のファイルは元に戻していません。ほかのファイルは元に戻しました。");
+
+    for (const std::wstring& path : {locked, plain}) {
+        EXPECT_EQ(AsStamp(StampsOf(path).write), kWriteBefore) << "sub-seconds included: " << path.c_str();
+        EXPECT_EQ(AsStamp(StampsOf(path).access), kAccessBefore) << path.c_str();
+    }
+    EXPECT_TRUE(GetFileAttributesW(locked.c_str()) & FILE_ATTRIBUTE_READONLY) << "read-only again";
+    EXPECT_EQ(AsStamp(StampsOf(touched).write), AsStamp(someoneElses)) << "the other program's change is kept";
+    EXPECT_FALSE(Exists(DefaultJournalPath())) << "an apply is taken back once";
+
+    // A second undo finds nothing to do and says nothing.
+    Undo(program.Dialog());
+    EXPECT_EQ(program.TakeMessageBox(L"Kalendrix", 1500), L"");
+    EXPECT_EQ(AsStamp(StampsOf(touched).write), AsStamp(someoneElses));
+}
+
+TEST_F(UndoProgram, RenameIsTakenBackAndTheDialogFollowsTheFile)
+{
+    const std::wstring draft = MakeFile(folder, L"draft.txt");
+    const std::wstring final = folder / L"final.txt";
+    {
+        RunningProgram program(L"\"" + draft + L"\"", folder.Path());
+        ASSERT_NE(program.Dialog(), nullptr) << "the program showed no dialog";
+        SendMessageW(program.Item(IDC_NAME), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"final"));
+        Click(program, IDC_SWITCH_WRITE);
+        SendMessageW(program.Item(IDC_WRITE_DAY), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"20"));
+        Click(program, IDC_APPLY);
+    }
+    ASSERT_TRUE(Exists(final));
+    ASSERT_FALSE(Exists(draft));
+
+    RunningProgram program(L"\"" + final + L"\"", folder.Path());
+    ASSERT_NE(program.Dialog(), nullptr) << "the program showed no dialog";
+    Undo(program.Dialog());
+    EXPECT_EQ(program.TakeMessageBox(L"Kalendrix", 1500), L"") << "nothing to tell";
+    EXPECT_TRUE(Exists(draft));
+    EXPECT_FALSE(Exists(final));
+    EXPECT_EQ(AsStamp(StampsOf(draft).write), kWriteBefore);
+    EXPECT_EQ(program.Text(IDC_NAME), L"draft") << "the dialog shows the file under its old name";
+}
+
+namespace {
+
+class UndoDialog : public ApplyFixture {
+protected:
+    void SetUp() override
+    {
+        ApplyFixture::SetUp();
+        DeleteFileW(DefaultJournalPath().c_str());
+    }
+
+    UINT UndoEntryState() const
+    {
+        return GetMenuState(GetSystemMenu(dialog.m_hWnd, FALSE), IDM_UNDO_LAST_CHANGE, MF_BYCOMMAND);
+    }
+};
+
+} // namespace
+
+TEST_F(UndoDialog, EntryIsOfferedBelowAboutOnlyWhileThereIsSomethingToUndo)
+{
+    HMENU menu = GetSystemMenu(dialog.m_hWnd, FALSE);
+    const int count = GetMenuItemCount(menu);
+    ASSERT_GE(count, 2);
+    EXPECT_EQ(GetMenuItemID(menu, count - 2), static_cast<UINT>(IDM_ABOUTBOX));
+    EXPECT_EQ(GetMenuItemID(menu, count - 1), static_cast<UINT>(IDM_UNDO_LAST_CHANGE));
+    wchar_t text[64] = L"";
+    GetMenuStringW(menu, IDM_UNDO_LAST_CHANGE, text, 64, MF_BYCOMMAND);
+    EXPECT_STREQ(text, L"直前の変更を元に戻す");
+    EXPECT_TRUE(UndoEntryState() & MF_GRAYED);
+
+    const std::wstring path = MakeFile(folder, L"a.txt");
+    ChooseOne(path);
+    SetRow(kWriteRow, {2011, 1, 20, 12, 0, 0});
+    Apply();
+    EXPECT_FALSE(UndoEntryState() & MF_GRAYED);
+    SendMessageW(dialog.m_hWnd, WM_SYSCOMMAND, IDM_UNDO_LAST_CHANGE, 0);
+    EXPECT_TRUE(UndoEntryState() & MF_GRAYED);
+    EXPECT_EQ(AsStamp(StampsOf(path).write), kWriteBefore);
+    EXPECT_EQ(Text(IDC_WRITE_DAY), L"18") << "the dialog shows the restored stamp (2005-02-18 05:20 UTC)";
+    EXPECT_TRUE(boxes.Take().empty());
+}
+
+TEST_F(UndoDialog, DamagedJournalIsToldAndNothingIsWritten)
+{
+    const std::wstring path = MakeFile(folder, L"a.txt");
+    ChooseOne(path);
+    SetRow(kWriteRow, {2011, 1, 20, 12, 0, 0});
+    Apply();
+    const LONGLONG applied = AsStamp(StampsOf(path).write);
+    ASSERT_NE(applied, kWriteBefore);
+    // The journal's last line cut short, as a disk might leave it.
+    std::string bytes;
+    {
+        std::ifstream in(DefaultJournalPath().c_str(), std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    ASSERT_GT(bytes.size(), 20u);
+    {
+        std::ofstream out(DefaultJournalPath().c_str(), std::ios::binary | std::ios::trunc);
+        out << bytes.substr(0, bytes.size() - 20);
+    }
+    boxes.Take();
+
+    SendMessageW(dialog.m_hWnd, WM_SYSCOMMAND, IDM_UNDO_LAST_CHANGE, 0);
+    const std::vector<ShownMessageBox> shown = boxes.Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, L"直前の変更の記録を読めません（記録が途中で切れています）。\r\n"
+                             L"ファイルは何も変更されていません。\r\n" + DefaultJournalPath());
+    EXPECT_EQ(shown[0].owner, dialog.m_hWnd);
+    EXPECT_EQ(AsStamp(StampsOf(path).write), applied);
+    EXPECT_TRUE(Exists(DefaultJournalPath())) << "kept for the user to read";
+}
