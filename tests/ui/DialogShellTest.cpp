@@ -103,21 +103,22 @@ TEST_F(DialogShell, ListShowsGridLinesAndTwoColumns)
     EXPECT_TRUE(style & LVS_NOSORTHEADER);
 }
 
-TEST_F(DialogShell, SystemMenuEndsWithTheAboutEntryAfterASeparator)
+TEST_F(DialogShell, SystemMenuHasTheAboutEntryAfterASeparatorThenTheUndoEntry)
 {
     HMENU menu = GetSystemMenu(dialog.m_hWnd, FALSE);
     ASSERT_NE(menu, nullptr);
     int count = GetMenuItemCount(menu);
-    ASSERT_GE(count, 2);
-    EXPECT_EQ(GetMenuItemID(menu, count - 1), static_cast<UINT>(IDM_ABOUTBOX));
+    ASSERT_GE(count, 3);
+    EXPECT_EQ(GetMenuItemID(menu, count - 2), static_cast<UINT>(IDM_ABOUTBOX));
     wchar_t text[128] = L"";
-    GetMenuStringW(menu, count - 1, text, 128, MF_BYPOSITION);
+    GetMenuStringW(menu, count - 2, text, 128, MF_BYPOSITION);
     EXPECT_STREQ(text, L"Kalendrix のﾊﾞｰｼﾞｮﾝ情報(&A)...");
     MENUITEMINFOW separator = {};
     separator.cbSize = sizeof(separator);
     separator.fMask = MIIM_FTYPE;
-    GetMenuItemInfoW(menu, count - 2, TRUE, &separator);
+    GetMenuItemInfoW(menu, count - 3, TRUE, &separator);
     EXPECT_TRUE(separator.fType & MFT_SEPARATOR);
+    EXPECT_EQ(GetMenuItemID(menu, count - 1), static_cast<UINT>(IDM_UNDO_LAST_CHANGE));
 }
 
 namespace {
