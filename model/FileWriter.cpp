@@ -40,6 +40,15 @@ LARGE_INTEGER AsStamp(const FILETIME& time)
     return stamp;
 }
 
+// The absolute form of a path, so that an undo started from another working folder finds
+// the same file.
+std::wstring AbsolutePath(const std::wstring& path)
+{
+    WCHAR full[MAX_PATH];
+    DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
+    return length == 0 || length >= MAX_PATH ? path : std::wstring(full, length);
+}
+
 FileState StateOf(const FILE_BASIC_INFO& info)
 {
     FileState state;
@@ -76,7 +85,7 @@ struct PlannedWrite {
     JournalEntry Entry() const
     {
         JournalEntry entry;
-        entry.path = path;
+        entry.path = AbsolutePath(path);
         entry.before = StateOf(held);
         entry.after = entry.before;
         const struct {
@@ -212,8 +221,8 @@ BOOL CFileOperate::WriteRecord(FileRecord record, bool writeAttributes, const st
 bool CFileOperate::JournalRename(ChangeJournalWriter& journal, const std::wstring& newPath, std::wstring* detail) const
 {
     JournalEntry entry;
-    entry.path = m_firstPath;
-    entry.newPath = newPath;
+    entry.path = AbsolutePath(m_firstPath);
+    entry.newPath = AbsolutePath(newPath);
     FILE_BASIC_INFO held;
     if (ReadBasicInfoByPath(m_firstPath, &held))
         entry.before = StateOf(held);
@@ -379,11 +388,12 @@ bool CFileOperate::Rename(std::wstring newPath)
 
 void CFileOperate::FileMoved(const std::wstring& from, const std::wstring& to)
 {
+    // The list may hold the path as it was given (relative, say); the undo gives it whole.
     for (int index = 0; index < m_paths.GetSize(); ++index) {
-        if (_wcsicmp(m_paths[index].c_str(), from.c_str()) == 0)
+        if (_wcsicmp(AbsolutePath(m_paths[index]).c_str(), from.c_str()) == 0)
             m_paths.SetAt(index, to);
     }
-    if (_wcsicmp(m_firstPath.c_str(), from.c_str()) == 0)
+    if (_wcsicmp(AbsolutePath(m_firstPath).c_str(), from.c_str()) == 0)
         m_firstPath = to;
 }
 

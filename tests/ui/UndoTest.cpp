@@ -47,9 +47,12 @@ bool Exists(const std::wstring& path)
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// A click that an unexpected message box of the program cannot hold up for ever.
 void Click(const RunningProgram& program, int id)
 {
-    SendMessageW(program.Item(id), BM_CLICK, 0, 0);
+    DWORD_PTR result = 0;
+    EXPECT_NE(SendMessageTimeoutW(program.Item(id), BM_CLICK, 0, 0, SMTO_NORMAL, 10000, &result), 0)
+        << "the click on " << id << " did not return: a message box?";
 }
 
 void Undo(HWND dialog)
@@ -66,8 +69,12 @@ protected:
             GTEST_SKIP() << "Kalendrix.exe is not beside the test program";
         ASSERT_FALSE(DefaultJournalPath().empty());
         DeleteFileW(DefaultJournalPath().c_str());
+        // The switches start from their defaults, not from what an earlier run stored.
+        RegDeleteKeyW(HKEY_CURRENT_USER, kProfileKey);
     }
+    void TearDown() override { RegDeleteKeyW(HKEY_CURRENT_USER, kProfileKey); }
 
+    static constexpr const wchar_t* kProfileKey = L"Software\\tavolin\\Kalendrix\\Prop";
     TempFolder folder;
 };
 
@@ -119,12 +126,13 @@ TEST_F(UndoProgram, UndoAfterARestartPutsBackEveryFileButOneChangedSince)
     EXPECT_EQ(AsStamp(StampsOf(touched).write), AsStamp(someoneElses));
 }
 
+// The file is named relative to the first run's working folder; the undo runs elsewhere.
 TEST_F(UndoProgram, RenameIsTakenBackAndTheDialogFollowsTheFile)
 {
     const std::wstring draft = MakeFile(folder, L"draft.txt");
     const std::wstring final = folder / L"final.txt";
     {
-        RunningProgram program(L"\"" + draft + L"\"", folder.Path());
+        RunningProgram program(L"draft.txt", folder.Path());
         ASSERT_NE(program.Dialog(), nullptr) << "the program showed no dialog";
         SendMessageW(program.Item(IDC_NAME), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"final"));
         Click(program, IDC_SWITCH_WRITE);
@@ -134,7 +142,8 @@ TEST_F(UndoProgram, RenameIsTakenBackAndTheDialogFollowsTheFile)
     ASSERT_TRUE(Exists(final));
     ASSERT_FALSE(Exists(draft));
 
-    RunningProgram program(L"\"" + final + L"\"", folder.Path());
+    TempFolder elsewhere;
+    RunningProgram program(L"\"" + final + L"\"", elsewhere.Path());
     ASSERT_NE(program.Dialog(), nullptr) << "the program showed no dialog";
     Undo(program.Dialog());
     EXPECT_EQ(program.TakeMessageBox(L"Kalendrix", 1500), L"") << "nothing to tell";
