@@ -83,12 +83,11 @@ void ShowNoFile(CDialog& dialog)
 void CKalendrixDlg::UpdateFileView()
 {
     const FileRecord record = m_fileOperate.GetRecord(0);
-    // Read once: every field this refresh writes is checked against it.
-    struct RefreshRecordScope {
-        const FileRecord*& shown;
-        RefreshRecordScope(const FileRecord*& pointer, const FileRecord& record) : shown(pointer) { shown = &record; }
-        ~RefreshRecordScope() { shown = nullptr; }
-    } refreshRecordScope(m_refreshRecord, record);
+    struct RefreshScope {
+        bool& refreshing;
+        explicit RefreshScope(bool& flag) : refreshing(flag) { refreshing = true; }
+        ~RefreshScope() { refreshing = false; }
+    } refreshScope(m_refreshing);
     FirstFileChanged();
     HWND list = GetDlgItem(IDC_FILE_LIST);
     ListView_DeleteAllItems(list);

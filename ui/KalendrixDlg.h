@@ -100,9 +100,9 @@ private:
 
     HICON m_hIcon;
     CFileOperate m_fileOperate;
-    // The first file's record while a refresh shows it: the change checks that the
-    // refresh's own writes into the fields raise compare with it, not with a new read.
-    const FileRecord* m_refreshRecord = nullptr;
+    // True while a refresh writes the first file's values into the fields: the change
+    // notifications those writes raise need no check (see OnFieldChanged).
+    bool m_refreshing = false;
     // The shell's icon of the first file, looked up at the first paint after that file
     // changed, not at every paint.
     HICON m_fileIcon = nullptr;

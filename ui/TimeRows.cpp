@@ -218,8 +218,13 @@ void CKalendrixDlg::SetSpinRanges()
 
 void CKalendrixDlg::OnFieldChanged(UINT id)
 {
+    // A refresh writes the record's own texts, whole rows with the day after its month,
+    // and ends with Apply disabled: a check would find no change, and a day it corrected
+    // on the way is written again. Each check costs reads of several fields.
+    if (m_refreshing)
+        return;
     // The user's own edits compare with the file as it is on disk now.
-    const FileRecord first = m_refreshRecord != nullptr ? *m_refreshRecord : m_fileOperate.GetRecord(0);
+    const FileRecord first = m_fileOperate.GetRecord(0);
     if (first.fullPath[0] == L'\0')
         return;
 
