@@ -16,14 +16,14 @@ constexpr DWORD kKeptFlags = FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
 // GENERIC_WRITE is not asked for: it would refuse a read-only file whose flag is cleared.
 constexpr DWORD kStateAccess = FILE_READ_DATA | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
 
+} // namespace
+
 LARGE_INTEGER AsStamp(const FILETIME& time)
 {
     LARGE_INTEGER stamp;
     stamp.QuadPart = static_cast<LONGLONG>((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
     return stamp;
 }
-
-} // namespace
 
 DWORD MergedAttributes(DWORD current, DWORD boxes)
 {

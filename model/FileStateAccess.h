@@ -18,6 +18,9 @@ DWORD MergedAttributes(DWORD current, DWORD boxes);
 // a read-only file; Wine refuses it (ERROR_ACCESS_DENIED).
 HANDLE OpenForStateChange(const std::wstring& path);
 
+// A FILETIME as the 100-ns count that FILE_BASIC_INFO holds.
+LARGE_INTEGER AsStamp(const FILETIME& time);
+
 bool ReadBasicInfo(HANDLE file, FILE_BASIC_INFO* info);
 // The state of a file read by its path, in the form ReadBasicInfo gives it.
 bool ReadBasicInfoByPath(const std::wstring& path, FILE_BASIC_INFO* info);

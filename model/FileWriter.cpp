@@ -33,13 +33,6 @@ bool HoldsSecond(LARGE_INTEGER stamp, TimeValue value)
     return FileTimeToTimeValue(time, &held) == StampConversion::converted && held == value;
 }
 
-LARGE_INTEGER AsStamp(const FILETIME& time)
-{
-    LARGE_INTEGER stamp;
-    stamp.QuadPart = static_cast<LONGLONG>((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
-    return stamp;
-}
-
 // The absolute form of a path, so that an undo started from another working folder finds
 // the same file.
 std::wstring AbsolutePath(const std::wstring& path)
