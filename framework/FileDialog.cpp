@@ -1,5 +1,6 @@
 #include "FileDialog.h"
 
+#include "Exceptions.h"
 #include "WinApp.h"
 
 #include <commdlg.h>
@@ -41,10 +42,22 @@ CFileDialog::CFileDialog(BOOL openFileDialog, const wchar_t* defaultExtension, c
     m_ofn.Flags = flags | OFN_EXPLORER;
 }
 
+// comdlg32 is loaded when a file dialog is first opened, not at start: as an import it
+// brings the print spooler with it, whose start-up costs every start of the program
+// (about 13 ms under Wine) for a dialog that most runs never open.
 INT_PTR CFileDialog::DoModal()
 {
-    BOOL chosen = m_open ? GetOpenFileNameW(&m_ofn) : GetSaveFileNameW(&m_ofn);
-    return chosen ? IDOK : IDCANCEL;
+    HMODULE library = GetModuleHandleW(L"comdlg32.dll");
+    if (library == nullptr)
+        library = LoadLibraryW(L"comdlg32.dll"); // stays loaded for the next dialog
+    FARPROC entry = library != nullptr
+                        ? GetProcAddress(library, m_open ? "GetOpenFileNameW" : "GetSaveFileNameW")
+                        : nullptr;
+    if (entry == nullptr)
+        throw CMessageException(L"comdlg32.dll: " + SystemMessageText(GetLastError()));
+    using ShowFileDialog = BOOL(WINAPI*)(OPENFILENAMEW*);
+    auto show = reinterpret_cast<ShowFileDialog>(reinterpret_cast<void (*)()>(entry));
+    return show(&m_ofn) ? IDOK : IDCANCEL;
 }
 
 // A single choice is one full path; a multiple one is the folder, then each name, all

@@ -26,6 +26,62 @@ HDROP MakeDrop(const std::vector<std::wstring>& paths)
     return static_cast<HDROP>(memory);
 }
 
+// The system's open dialog of this process, once it is shown: a dialog other than `owner`'s
+// with the file-name box (a combo box in the Explorer style, an edit in the older one).
+struct OpenDialogDriver {
+    HWND owner;
+    std::vector<std::wstring> inputs; // typed into the name box one after another, each confirmed
+    bool found = false;
+
+    static HWND FindNameBox(HWND owner)
+    {
+        struct Search {
+            HWND owner;
+            HWND box;
+        } search = {owner, nullptr};
+        EnumWindows(
+            [](HWND window, LPARAM parameter) -> BOOL {
+                Search& s = *reinterpret_cast<Search*>(parameter);
+                DWORD process = 0;
+                GetWindowThreadProcessId(window, &process);
+                wchar_t className[16] = L"";
+                GetClassNameW(window, className, 16);
+                if (process != GetCurrentProcessId() || window == s.owner || !IsWindowVisible(window) ||
+                    wcscmp(className, L"#32770") != 0)
+                    return TRUE;
+                const int nameBoxIds[] = {0x47C, 0x480}; // cmb13, edt1
+                for (int id : nameBoxIds) {
+                    if (HWND box = GetDlgItem(window, id)) {
+                        s.box = box;
+                        return FALSE;
+                    }
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.box;
+    }
+
+    static DWORD WINAPI Run(void* self)
+    {
+        auto& driver = *static_cast<OpenDialogDriver*>(self);
+        for (const std::wstring& input : driver.inputs) {
+            HWND box = nullptr;
+            for (int wait = 0; wait < 200 && box == nullptr; ++wait) {
+                Sleep(50);
+                box = FindNameBox(driver.owner);
+            }
+            if (box == nullptr)
+                return 1;
+            driver.found = true;
+            Sleep(300); // let the new folder's listing settle before typing over it
+            SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(input.c_str()));
+            PostMessageW(GetParent(box), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        }
+        return 0;
+    }
+};
+
 class FileSelection : public DialogFixture {
 protected:
     // Drops the paths on the dialog as the shell does; the dialog releases the drop.
@@ -110,6 +166,29 @@ TEST_F(FileSelection, CommandLineArgumentsAreHandedOverAsGiven)
     wchar_t resolved[MAX_PATH];
     GetFullPathNameW(L"plain.txt", MAX_PATH, resolved, nullptr);
     EXPECT_STREQ(dialog.GetFileOperate().GetRecord(1).fullPath, resolved);
+}
+
+// The browse button opens the system's dialog (its library is loaded only then); the
+// several files chosen there replace those shown, each with its folder.
+TEST_F(FileSelection, BrowsedFilesAreHandedOver)
+{
+    Choose({folder.MakeFile(L"shown before.txt")});
+    std::wstring first = folder.MakeFile(L"first.txt");
+    std::wstring second = folder.MakeFile(L"second one.txt");
+    OpenDialogDriver driver{dialog.m_hWnd, {folder.Path(), L"\"first.txt\" \"second one.txt\""}};
+    HANDLE thread = CreateThread(nullptr, 0, OpenDialogDriver::Run, &driver, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    Click(IDC_BROWSE); // returns when the open dialog has closed
+    WaitForSingleObject(thread, 15000);
+    CloseHandle(thread);
+
+    ASSERT_TRUE(driver.found) << "no open dialog was shown";
+    ASSERT_EQ(dialog.GetFileOperate().GetCount(), 2);
+    EXPECT_EQ(ListRowCount(), 2);
+    EXPECT_EQ(dialog.GetFileOperate().GetFolder(), folder.Path());
+    EXPECT_STREQ(dialog.GetFileOperate().GetRecord(0).fullPath, first.c_str());
+    EXPECT_STREQ(dialog.GetFileOperate().GetRecord(1).fullPath, second.c_str());
+    EXPECT_TRUE(boxes.Take().empty());
 }
 
 TEST_F(FileSelection, NoArgumentsLeaveTheOpeningState)
