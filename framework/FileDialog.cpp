@@ -44,12 +44,12 @@ CFileDialog::CFileDialog(BOOL openFileDialog, const wchar_t* defaultExtension, c
 
 // comdlg32 is loaded when a file dialog is first opened, not at start: as an import it
 // brings the print spooler with it, whose start-up costs every start of the program
-// (about 13 ms under Wine) for a dialog that most runs never open.
+// (about 13 ms under Wine) for a dialog that most runs never open. It is one of the known
+// DLLs, so the name alone always gives the system's copy, never one beside the program;
+// once loaded, the call only returns the module again.
 INT_PTR CFileDialog::DoModal()
 {
-    HMODULE library = GetModuleHandleW(L"comdlg32.dll");
-    if (library == nullptr)
-        library = LoadLibraryW(L"comdlg32.dll"); // stays loaded for the next dialog
+    HMODULE library = LoadLibraryW(L"comdlg32.dll");
     FARPROC entry = library != nullptr
                         ? GetProcAddress(library, m_open ? "GetOpenFileNameW" : "GetSaveFileNameW")
                         : nullptr;
