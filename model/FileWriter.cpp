@@ -14,8 +14,6 @@
 
 namespace {
 
-const wchar_t* const kFailureSentence = L"は、ファイルが使用中か権限が足り無い為情報変更不能でした。";
-const wchar_t* const kFailureCaption = L"エラーのパス";
 const wchar_t* const kNotChangedForJournal = L"元に戻すための記録を書けなかったため、変更していません";
 
 // Files held open at once between the reading of their state and their change: the journal
@@ -388,20 +386,4 @@ void CFileOperate::FileMoved(const std::wstring& from, const std::wstring& to)
     }
     if (_wcsicmp(AbsolutePath(m_firstPath).c_str(), from.c_str()) == 0)
         m_firstPath = to;
-}
-
-void CFileOperate::ReportFailures() const
-{
-    if (m_failures.empty())
-        return;
-    std::wstring text;
-    for (const WriteFailure& failure : m_failures) {
-        text += failure.path;
-        if (!failure.detail.empty())
-            text += L"：" + failure.detail;
-        text += L"\r\n";
-    }
-    text += kFailureSentence;
-    // Owned by the main dialog, so that it takes no input while the list is shown.
-    MessageBoxW(AfxGetMainWndHandle(), text.c_str(), kFailureCaption, MB_OK | MB_ICONERROR);
 }
