@@ -8,6 +8,7 @@
 #include "NameParts.h"
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 #include <cwchar>
@@ -105,20 +106,26 @@ struct PlannedWrite {
 BOOL CFileOperate::WriteRecord(FileRecord record, bool writeAttributes, const std::wstring& newPath)
 {
     m_failures.clear();
-    ChangeJournalWriter journal(m_journalPath);
+    auto journal = std::make_unique<ChangeJournalWriter>(m_journalPath);
     const bool journaled = !m_journalPath.empty();
+    // Whether a file may have changed: otherwise the previous journal takes its place again.
+    bool changedAnything = false;
+    bool journalFailed = false;
     if (!newPath.empty() && _wcsicmp(newPath.c_str(), m_firstPath.c_str()) != 0) {
         std::wstring detail;
-        if (journaled && !JournalRename(journal, newPath, &detail)) {
-            m_failures.push_back({journal.Path(), detail});
+        if (journaled && !JournalRename(*journal, newPath, &detail)) {
+            m_failures.push_back({journal->Path(), detail});
             m_failures.push_back({m_firstPath, kNotChangedForJournal});
-            return FALSE;
+            journalFailed = true;
+        } else if (Rename(newPath)) {
+            changedAnything = true;
+        } else {
+            // A move that failed did not happen: the journal does not claim it.
+            journal->Finish(false);
+            journal = std::make_unique<ChangeJournalWriter>(m_journalPath);
         }
-        // A move that failed did not happen: the journal does not claim it.
-        if (!Rename(newPath))
-            journal.Discard();
     }
-    if (m_renameFailed) {
+    if (m_renameFailed && !journalFailed) {
         m_failures.push_back(m_renameFailure);
         m_renameFailed = false;
     }
@@ -152,7 +159,7 @@ BOOL CFileOperate::WriteRecord(FileRecord record, bool writeAttributes, const st
     // One file that fails is recorded and the next one written all the same; the list is
     // told in the order of the files.
     std::vector<std::pair<int, WriteFailure>> failed;
-    const int count = targets.GetSize();
+    const int count = journalFailed ? 0 : targets.GetSize();
     for (int next = 0; next < count;) {
         std::vector<PlannedWrite> group;
         std::vector<int> groupIndex;
@@ -181,10 +188,10 @@ BOOL CFileOperate::WriteRecord(FileRecord record, bool writeAttributes, const st
             for (const PlannedWrite& plan : group)
                 entries.push_back(plan.Entry());
             DWORD error = ERROR_SUCCESS;
-            if (!journal.Append(entries, &error)) {
+            if (!journal->AppendGroup(entries, &error)) {
                 std::wstring detail;
                 Fail(&detail, L"変更を元に戻すための記録を書けませんでした", error);
-                failed.push_back({-1, {journal.Path(), detail}});
+                failed.push_back({-1, {journal->Path(), detail}});
                 for (size_t i = 0; i < group.size(); ++i) {
                     group[i].Close();
                     failed.push_back({groupIndex[i], {group[i].path, kNotChangedForJournal}});
@@ -196,6 +203,7 @@ BOOL CFileOperate::WriteRecord(FileRecord record, bool writeAttributes, const st
         }
         for (size_t i = 0; i < group.size(); ++i) {
             std::wstring detail;
+            changedAnything = true; // a write that failed may have changed a part
             if (!CarryOut(group[i], &detail))
                 failed.push_back({groupIndex[i], {group[i].path, detail}});
         }
@@ -206,6 +214,7 @@ BOOL CFileOperate::WriteRecord(FileRecord record, bool writeAttributes, const st
                      });
     for (auto& failure : failed)
         m_failures.push_back(std::move(failure.second));
+    journal->Finish(changedAnything);
     return m_failures.empty() ? TRUE : FALSE;
 }
 
@@ -219,7 +228,7 @@ bool CFileOperate::JournalRename(ChangeJournalWriter& journal, const std::wstrin
         entry.before = StateOf(held);
     entry.after = entry.before;
     DWORD error = ERROR_SUCCESS;
-    if (!journal.Append({entry}, &error))
+    if (!journal.AppendGroup({entry}, &error))
         return Fail(detail, L"変更を元に戻すための記録を書けませんでした", error);
     return true;
 }

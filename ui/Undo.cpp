@@ -25,9 +25,9 @@ void CKalendrixDlg::OnInitMenuPopup(WPARAM, LPARAM lParam)
 void CKalendrixDlg::OnUndoLastChange()
 {
     const std::wstring& journal = m_fileOperate.GetJournalPath();
-    std::vector<JournalEntry> entries;
+    ChangeJournalFile journalFile;
     std::wstring problem;
-    const JournalReading reading = journal.empty() ? JournalReading::missing : ReadChangeJournal(journal, &entries, &problem);
+    const JournalReading reading = journal.empty() ? JournalReading::missing : journalFile.Open(journal, &problem);
     if (reading == JournalReading::missing) {
         UpdateUndoEntry();
         return;
@@ -38,10 +38,10 @@ void CKalendrixDlg::OnUndoLastChange()
         return;
     }
 
-    const UndoOutcome outcome = UndoChanges(entries);
+    const UndoOutcome outcome = UndoChanges(journalFile.Entries());
     // Taken back once: a second undo finds nothing to do.
-    const bool removed = DeleteFileW(journal.c_str()) != FALSE;
-    const DWORD removeError = GetLastError();
+    DWORD removeError = ERROR_SUCCESS;
+    const bool removed = journalFile.Remove(&removeError);
     UpdateUndoEntry();
 
     for (const auto& move : outcome.moves)

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -31,7 +32,7 @@ LONGLONG AsStamp(const FILETIME& time)
 bool SameEntry(const JournalEntry& a, const JournalEntry& b)
 {
     const unsigned parts = a.changes;
-    return a.path == b.path && a.newPath == b.newPath && a.changes == b.changes &&
+    return a.path == b.path && a.newPath == b.newPath && a.identity == b.identity && a.changes == b.changes &&
            a.before.creation == b.before.creation && a.before.write == b.before.write &&
            a.before.access == b.before.access && a.before.attributes == b.before.attributes &&
            (!(parts & kCreationPart) || a.after.creation == b.after.creation) &&
@@ -40,10 +41,20 @@ bool SameEntry(const JournalEntry& a, const JournalEntry& b)
            (!(parts & kAttributePart) || a.after.attributes == b.after.attributes);
 }
 
+// Read as an editor would, sharing everything: the journal may be open for its removal.
 std::string BytesOf(const std::wstring& path)
 {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0)
+        bytes.append(chunk, got);
+    CloseHandle(file);
+    return bytes;
 }
 
 void WriteBytes(const std::wstring& path, const std::string& bytes)
@@ -86,10 +97,10 @@ protected:
 
     std::vector<JournalEntry> ReadBack()
     {
-        std::vector<JournalEntry> entries;
+        ChangeJournalFile journal;
         std::wstring problem;
-        EXPECT_EQ(ReadChangeJournal(JournalPath(), &entries, &problem), JournalReading::read) << problem;
-        return entries;
+        EXPECT_EQ(journal.Open(JournalPath(), &problem), JournalReading::read) << problem;
+        return journal.Entries();
     }
 
     TempFolder folder;
@@ -98,90 +109,391 @@ protected:
 
 } // namespace
 
-TEST_F(Journal, EntriesComeBackExactlyAsWritten)
-{
-    JournalEntry renamed;
-    renamed.path = L"C:\\データ\\報告 書.txt";
-    renamed.newPath = L"C:\\データ\\報告.txt";
-    renamed.before = {kWriteBefore, kWriteBefore, kAccessBefore, FILE_ATTRIBUTE_ARCHIVE};
-    renamed.after = renamed.before;
-    JournalEntry changed;
-    changed.path = L"C:\\a.txt";
-    changed.before = {kWriteBefore, kWriteBefore + 1, kAccessBefore, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE};
-    changed.after = {0, 129539880000000000LL, 0, FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED};
-    changed.changes = kWritePart | kAttributePart;
+namespace {
 
-    {
-        ChangeJournalWriter writer(JournalPath());
-        DWORD error = 0;
-        ASSERT_TRUE(writer.Append({renamed}, &error)) << error;
-        ASSERT_TRUE(writer.Append({changed}, &error)) << error; // a later group adds to it
-    }
-    const std::string bytes = BytesOf(JournalPath());
-    EXPECT_EQ(bytes.compare(0, 3, "\xEF\xBB\xBF"), 0) << "UTF-8 with a byte order mark";
-    EXPECT_NE(bytes.find("Kalendrix undo journal 1\r\n"), std::string::npos);
-    EXPECT_NE(bytes.find("2005-02-18T05:20:00.1234567Z"), std::string::npos) << "stamps readable, to 100 ns";
-
-    const std::vector<JournalEntry> entries = ReadBack();
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_TRUE(SameEntry(entries[0], renamed));
-    EXPECT_TRUE(SameEntry(entries[1], changed));
-
-    // A new apply's journal replaces the last one.
-    {
-        ChangeJournalWriter writer(JournalPath());
-        DWORD error = 0;
-        ASSERT_TRUE(writer.Append({changed}, &error));
-    }
-    EXPECT_EQ(ReadBack().size(), 1u);
-}
-
-TEST_F(Journal, JournalThatCannotBeTrustedIsRefusedWithTheReason)
+JournalEntry RenamedEntry()
 {
     JournalEntry entry;
-    entry.path = L"C:\\a.txt";
+    entry.path = L"C:\\データ\\報告 書.txt";
+    entry.newPath = L"C:\\データ\\報告.txt";
+    entry.identity = {0x00000000A1B2C3D4ULL, 0x0123456789ABCDEFULL, 0xFEDCBA9876543210ULL};
     entry.before = {kWriteBefore, kWriteBefore, kAccessBefore, FILE_ATTRIBUTE_ARCHIVE};
     entry.after = entry.before;
-    entry.after.write = kWriteBefore + 10000000;
-    entry.changes = kWritePart;
+    return entry;
+}
+
+JournalEntry ChangedEntry(const std::wstring& path)
+{
+    JournalEntry entry;
+    entry.path = path;
+    entry.identity = {0x5EULL, 0, 0x2A0000000003F1ULL};
+    entry.before = {kWriteBefore, kWriteBefore + 1, kAccessBefore, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE};
+    entry.after = {0, 129539880000000000LL, 0, FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED};
+    entry.changes = kWritePart | kAttributePart;
+    return entry;
+}
+
+// The files in a folder, so that a test sees that a writer left nothing of its own behind.
+std::vector<std::wstring> NamesIn(const std::wstring& folder)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0)
+            names.push_back(found.cFileName);
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    return names;
+}
+
+JournalReading ReadJournalAt(const std::wstring& path, std::vector<JournalEntry>* entries, std::wstring* problem)
+{
+    ChangeJournalFile journal;
+    const JournalReading reading = journal.Open(path, problem);
+    *entries = journal.Entries();
+    return reading;
+}
+
+} // namespace
+
+TEST_F(Journal, EntriesComeBackExactlyAsWritten)
+{
+    const JournalEntry renamed = RenamedEntry();
+    const JournalEntry changed = ChangedEntry(L"\\\\?\\C:\\長い\\a.txt");
+    FILETIME before;
+    GetSystemTimeAsFileTime(&before);
     {
         ChangeJournalWriter writer(JournalPath());
         DWORD error = 0;
-        ASSERT_TRUE(writer.Append({entry}, &error));
+        ASSERT_TRUE(writer.AppendGroup({renamed}, &error)) << error;
+        ASSERT_TRUE(writer.AppendGroup({changed, renamed}, &error)) << error; // a later group adds to it
+        writer.Finish(true);
     }
+    FILETIME after;
+    GetSystemTimeAsFileTime(&after);
+    const std::string bytes = BytesOf(JournalPath());
+    EXPECT_EQ(bytes.compare(0, 3, "\xEF\xBB\xBF"), 0) << "UTF-8 with a byte order mark";
+    EXPECT_NE(bytes.find("Kalendrix undo journal 2\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find("2005-02-18T05:20:00.1234567Z"), std::string::npos) << "stamps readable, to 100 ns";
+    EXPECT_NE(bytes.find("\t00000000A1B2C3D4\t0123456789ABCDEF\tFEDCBA9876543210\t"), std::string::npos);
+
+    {
+        ChangeJournalFile journal;
+        std::wstring problem;
+        ASSERT_EQ(journal.Open(JournalPath(), &problem), JournalReading::read) << problem;
+        ASSERT_EQ(journal.Entries().size(), 3u);
+        EXPECT_TRUE(SameEntry(journal.Entries()[0], renamed));
+        EXPECT_TRUE(SameEntry(journal.Entries()[1], changed));
+        EXPECT_TRUE(SameEntry(journal.Entries()[2], renamed));
+        EXPECT_GE(AsStamp(journal.Made()), AsStamp(before));
+        EXPECT_LE(AsStamp(journal.Made()), AsStamp(after));
+    }
+
+    // A new apply's journal replaces the last one, and leaves nothing beside it.
+    {
+        ChangeJournalWriter writer(JournalPath());
+        DWORD error = 0;
+        ASSERT_TRUE(writer.AppendGroup({changed}, &error));
+    }
+    EXPECT_EQ(ReadBack().size(), 1u);
+    EXPECT_EQ(NamesIn(folder / L"journal"), std::vector<std::wstring>{L"UndoJournal.txt"});
+}
+
+// A program ended while it wrote a group leaves that group without its closing line; its
+// files were not changed yet, and every whole group before it is undone.
+TEST_F(Journal, CutOffEndStillGivesEveryWholeGroup)
+{
+    {
+        ChangeJournalWriter writer(JournalPath());
+        DWORD error = 0;
+        ASSERT_TRUE(writer.AppendGroup({RenamedEntry(), ChangedEntry(L"C:\\a.txt")}, &error));
+        ASSERT_TRUE(writer.AppendGroup({ChangedEntry(L"C:\\b.txt")}, &error));
+        ASSERT_TRUE(writer.AppendGroup({ChangedEntry(L"C:\\c.txt"), ChangedEntry(L"C:\\d.txt")}, &error));
+    }
+    const std::string whole = BytesOf(JournalPath());
+    const size_t thirdGroup = whole.find("C:\\c.txt");
+    const size_t thirdEnd = whole.rfind("以上");
+    ASSERT_NE(thirdGroup, std::string::npos);
+    const std::string headerOnly = whole.substr(0, whole.find("C:\\データ"));
+    const struct {
+        const char* what;
+        std::string bytes;
+        size_t entries;
+    } cases[] = {
+        {"cut inside the third group's first line", whole.substr(0, thirdGroup + 5), 3},
+        {"cut after the first line's break", whole.substr(0, whole.find("C:\\d.txt")), 3},
+        {"whole lines, no closing line", whole.substr(0, thirdEnd), 3},
+        {"cut inside the closing line", whole.substr(0, thirdEnd + 5), 3},
+        {"closing line without its line break", whole.substr(0, whole.size() - 2), 3},
+        {"zeros where the disk kept no data", whole.substr(0, thirdGroup) + std::string(300, '\0'), 3},
+        {"a damaged whole line in the last group", whole.substr(0, thirdGroup) + "C:\\c.txt\tgarbage\r\n", 3},
+        {"only the header and an unclosed group", headerOnly + "C:\\a.txt\t\t", 0},
+        {"nothing cut", whole, 5},
+    };
+    for (const auto& cut : cases) {
+        WriteBytes(JournalPath(), cut.bytes);
+        std::vector<JournalEntry> entries;
+        std::wstring problem;
+        ASSERT_EQ(ReadJournalAt(JournalPath(), &entries, &problem), JournalReading::read) << cut.what << ": " << problem;
+        ASSERT_EQ(entries.size(), cut.entries) << cut.what;
+        if (cut.entries >= 3) {
+            EXPECT_TRUE(SameEntry(entries[0], RenamedEntry())) << cut.what;
+            EXPECT_EQ(entries[2].path, L"C:\\b.txt") << cut.what;
+        }
+    }
+}
+
+TEST_F(Journal, DamageBeforeTheEndIsRefusedWithTheReason)
+{
+    {
+        ChangeJournalWriter writer(JournalPath());
+        DWORD error = 0;
+        ASSERT_TRUE(writer.AppendGroup({ChangedEntry(L"C:\\a.txt"), ChangedEntry(L"C:\\b.txt")}, &error));
+        ASSERT_TRUE(writer.AppendGroup({ChangedEntry(L"C:\\c.txt")}, &error));
+    }
+    // Lines: 1 header, 2 columns, 3 start, 4-5 entries, 6 closing, 7 entry, 8 closing.
     const std::string good = BytesOf(JournalPath());
-    std::string badDate = good;
-    badDate.replace(badDate.find("2005-02-18T05:20:00.1234567Z"), 10, "2005-13-18");
-    std::string badTabs = good;
-    badTabs.replace(badTabs.rfind('\t'), 1, " ");
-    std::string otherVersion = good;
-    otherVersion.replace(otherVersion.find("journal 1"), 9, "journal 2");
+    const auto replaced = [&good](const std::string& from, const std::string& to) {
+        std::string bytes = good;
+        const size_t at = bytes.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        return at == std::string::npos ? bytes : bytes.replace(at, from.size(), to);
+    };
+    const size_t firstEnd = good.find("\r\n以上") + 2; // the column comment names it too
+    const std::string firstClosing = good.substr(firstEnd, good.find("\r\n", firstEnd) + 2 - firstEnd);
+    const std::string firstVersion =
+        "\xEF\xBB\xBF" "Kalendrix undo journal 1\r\n# columns\r\n"
+        "C:\\a.txt\t\t2005-13-18T05:20:00.1234567Z\t-\t2005-02-18T05:20:00.1234567Z\t-\t2005-06-16T07:45:30.7654321Z\t-"
+        "\t00000020\t-\r\n";
 
     const struct {
         const char* what;
         std::string bytes;
         const wchar_t* problem;
     } cases[] = {
-        {"cut short", good.substr(0, good.size() - 30), L"記録が途中で切れています"},
         {"empty", "", L"記録が壊れています（1 行目）"},
         {"no byte order mark", good.substr(3), L"記録が壊れています（1 行目）"},
-        {"not UTF-8", good + "\xFF\xFE\r\n", L"記録が壊れています（1 行目）"},
-        {"a month 13", badDate, L"記録が壊れています（3 行目）"},
-        {"a field missing", badTabs, L"記録が壊れています（3 行目）"},
-        {"another version", otherVersion, L"ほかの版のKalendrixが書いた記録です"},
+        {"another version", replaced("journal 2", "journal 3"), L"ほかの版のKalendrixが書いた記録です"},
+        {"no start line", replaced("適用の開始", "適用の終了"), L"記録が壊れています（3 行目）"},
+        {"a month 13 in a closed group", replaced("2005-02-18T05:20:00.1234567Z", "2005-13-18T05:20:00.1234567Z"),
+         L"記録が壊れています（4 行目）"},
+        {"a field missing", replaced("\t-\t00000021", " -\t00000021"), L"記録が壊れています（4 行目）"},
+        {"not UTF-8", replaced("C:\\b.txt", "C:\\\xFF.txt"), L"記録が壊れています（5 行目）"},
+        {"another path, same length", replaced("C:\\b.txt", "C:\\x.txt"), L"記録が壊れています（6 行目）"},
+        {"a line lost", std::string(good).erase(good.find("C:\\b.txt"), firstEnd - good.find("C:\\b.txt")),
+         L"記録が壊れています（5 行目）"},
+        {"a count that does not match", replaced(firstClosing, std::string(firstClosing).replace(7, 1, "3")),
+         L"記録が壊れています（6 行目）"},
+        {"a closing line with no group", replaced(firstClosing, firstClosing + firstClosing), L"記録が壊れています（7 行目）"},
+        {"first version, a month 13", firstVersion, L"記録が壊れています（3 行目）"},
     };
     for (const auto& bad : cases) {
         WriteBytes(JournalPath(), bad.bytes);
         std::vector<JournalEntry> entries;
         std::wstring problem;
-        EXPECT_EQ(ReadChangeJournal(JournalPath(), &entries, &problem), JournalReading::unreadable) << bad.what;
+        EXPECT_EQ(ReadJournalAt(JournalPath(), &entries, &problem), JournalReading::unreadable) << bad.what;
         EXPECT_EQ(problem, bad.problem) << bad.what;
         EXPECT_TRUE(entries.empty()) << bad.what;
     }
     DeleteFileW(JournalPath().c_str());
     std::vector<JournalEntry> entries;
     std::wstring problem;
-    EXPECT_EQ(ReadChangeJournal(JournalPath(), &entries, &problem), JournalReading::missing);
+    EXPECT_EQ(ReadJournalAt(JournalPath(), &entries, &problem), JournalReading::missing);
+}
+
+// 200 MB of one line: refused once it passes the longest entry, not read whole first.
+TEST_F(Journal, OverLongLineIsRefusedEarly)
+{
+    {
+        ChangeJournalWriter writer(JournalPath());
+        DWORD error = 0;
+        ASSERT_TRUE(writer.AppendGroup({ChangedEntry(L"C:\\a.txt")}, &error));
+    }
+    HANDLE file = CreateFileW(JournalPath().c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER size;
+    size.QuadPart = 200LL * 1024 * 1024;
+    DWORD written = 0;
+    ASSERT_TRUE(SetFilePointerEx(file, {}, nullptr, FILE_END));
+    ASSERT_TRUE(WriteFile(file, "C:\\", 3, &written, nullptr));
+    ASSERT_TRUE(SetFilePointerEx(file, size, nullptr, FILE_BEGIN));
+    ASSERT_TRUE(SetEndOfFile(file));
+    CloseHandle(file);
+
+    std::vector<JournalEntry> entries;
+    std::wstring problem;
+    EXPECT_EQ(ReadJournalAt(JournalPath(), &entries, &problem), JournalReading::unreadable);
+    EXPECT_EQ(problem, L"記録が壊れています（6 行目）");
+}
+
+// The journal the program wrote before this version: read, so that an apply made before an
+// update can still be undone after it.
+TEST_F(Journal, FirstVersionJournalIsRead)
+{
+    const std::string line =
+        "C:\\データ\\a.txt\t\t2005-02-18T05:20:00.1234567Z\t-\t2005-02-18T05:20:00.1234567Z"
+        "\t2011-07-01T10:00:00.0000000Z\t2005-06-16T07:45:30.7654321Z\t-\t00000020\t-\r\n";
+    const std::string moved = "C:\\b.txt\tC:\\c.txt\t2005-02-18T05:20:00.1234567Z\t-\t2005-02-18T05:20:00.1234567Z\t-"
+                              "\t2005-06-16T07:45:30.7654321Z\t-\t00000021\t00000020\r\n";
+    ASSERT_TRUE(CreateDirectoryW((folder / L"journal").c_str(), nullptr));
+    WriteBytes(JournalPath(), "\xEF\xBB\xBF" "Kalendrix undo journal 1\r\n# パス\t新しいパス\r\n" + line + moved +
+                                  line.substr(0, 40));
+
+    ChangeJournalFile journal;
+    std::wstring problem;
+    ASSERT_EQ(journal.Open(JournalPath(), &problem), JournalReading::read) << problem;
+    ASSERT_EQ(journal.Entries().size(), 2u) << "the cut-off last line passed over";
+    const JournalEntry& first = journal.Entries()[0];
+    EXPECT_EQ(first.path, L"C:\\データ\\a.txt");
+    EXPECT_EQ(first.changes, static_cast<unsigned>(kWritePart));
+    EXPECT_EQ(first.before.write, kWriteBefore);
+    EXPECT_EQ(first.after.write, 129539880000000000LL);
+    EXPECT_FALSE(first.identity.Known());
+    EXPECT_EQ(journal.Entries()[1].newPath, L"C:\\c.txt");
+    EXPECT_EQ(journal.Entries()[1].changes, static_cast<unsigned>(kAttributePart));
+    EXPECT_EQ(AsStamp(journal.Made()), 0);
+}
+
+// Until Finish, the previous journal can be had back exactly; an apply that changed
+// nothing, or could not begin its journal, leaves it as it was.
+TEST_F(Journal, PreviousJournalStaysUntilTheApplyChangedSomething)
+{
+    enum class End { changed, unchanged, leftByAnError };
+    const struct {
+        const char* what;
+        bool previous;
+        End end;
+    } cases[] = {
+        {"changed", true, End::changed},
+        {"changed nothing", true, End::unchanged},
+        {"left by an error", true, End::leftByAnError},
+        {"changed, none before", false, End::changed},
+        {"changed nothing, none before", false, End::unchanged},
+    };
+    ASSERT_TRUE(CreateDirectoryW((folder / L"journal").c_str(), nullptr));
+    const std::string previous = "\xEF\xBB\xBF" "Kalendrix undo journal 1\r\nnot even read\r\n";
+    for (const auto& apply : cases) {
+        DeleteFileW(JournalPath().c_str());
+        if (apply.previous)
+            WriteBytes(JournalPath(), previous);
+        {
+            ChangeJournalWriter writer(JournalPath());
+            DWORD error = 0;
+            ASSERT_TRUE(writer.AppendGroup({ChangedEntry(L"C:\\a.txt")}, &error)) << apply.what << ": " << error;
+            EXPECT_NE(BytesOf(JournalPath()).find("C:\\a.txt"), std::string::npos)
+                << apply.what << ": in place once the group is written";
+            if (apply.end != End::leftByAnError)
+                writer.Finish(apply.end == End::changed);
+        }
+        const bool keepsNew = apply.end != End::unchanged;
+        if (keepsNew) {
+            EXPECT_EQ(ReadBack().size(), 1u) << apply.what;
+        } else if (apply.previous) {
+            EXPECT_EQ(BytesOf(JournalPath()), previous) << apply.what << ": byte for byte";
+        }
+        const bool journalThere = keepsNew || apply.previous;
+        EXPECT_EQ(NamesIn(folder / L"journal"),
+                  journalThere ? std::vector<std::wstring>{L"UndoJournal.txt"} : std::vector<std::wstring>{})
+            << apply.what;
+    }
+}
+
+TEST_F(Journal, FirstGroupThatCannotBeWrittenLeavesNoTrace)
+{
+    ASSERT_TRUE(CreateDirectoryW((folder / L"journal").c_str(), nullptr));
+    const std::string previous = "previous\r\n";
+    WriteBytes(JournalPath(), previous);
+    // Held by another program that lets nobody replace it.
+    HANDLE holder = CreateFileW(JournalPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    {
+        ChangeJournalWriter writer(JournalPath());
+        DWORD error = 0;
+        EXPECT_FALSE(writer.AppendGroup({ChangedEntry(L"C:\\a.txt")}, &error));
+        EXPECT_NE(error, static_cast<DWORD>(ERROR_SUCCESS));
+        EXPECT_FALSE(writer.Begun());
+        writer.Finish(false);
+    }
+    CloseHandle(holder);
+    EXPECT_EQ(BytesOf(JournalPath()), previous);
+    EXPECT_EQ(NamesIn(folder / L"journal"), std::vector<std::wstring>{L"UndoJournal.txt"});
+
+    // The journal's folder cannot be made: a file has its name.
+    const std::wstring blocked = folder.MakeFile(L"blocked") + L"\\UndoJournal.txt";
+    ChangeJournalWriter writer(blocked);
+    DWORD error = 0;
+    EXPECT_FALSE(writer.AppendGroup({ChangedEntry(L"C:\\a.txt")}, &error));
+    EXPECT_EQ(NamesIn(folder.Path()).size(), 2u) << "the folder holds only journal\\ and blocked";
+}
+
+// Another running copy's journal, put under the name while this apply ran, is not replaced
+// by the journal this apply found.
+TEST_F(Journal, ApplyThatChangedNothingKeepsAnotherCopysJournal)
+{
+    ASSERT_TRUE(CreateDirectoryW((folder / L"journal").c_str(), nullptr));
+    WriteBytes(JournalPath(), "previous\r\n");
+    ChangeJournalWriter writer(JournalPath());
+    DWORD error = 0;
+    ASSERT_TRUE(writer.AppendGroup({ChangedEntry(L"C:\\a.txt")}, &error)) << error;
+    // This apply's journal goes aside; the other copy's takes the name.
+    ASSERT_TRUE(MoveFileExW(JournalPath().c_str(), (folder / L"aside.txt").c_str(), 0)) << GetLastError();
+    WriteBytes(JournalPath(), "the other copy's\r\n");
+    writer.Finish(false);
+    EXPECT_EQ(BytesOf(JournalPath()), "the other copy's\r\n");
+    EXPECT_EQ(NamesIn(folder / L"journal"), std::vector<std::wstring>{L"UndoJournal.txt"});
+}
+
+TEST_F(Journal, RemovedThroughTheHandleItWasReadWith)
+{
+    {
+        ChangeJournalWriter writer(JournalPath());
+        DWORD error = 0;
+        ASSERT_TRUE(writer.AppendGroup({ChangedEntry(L"C:\\a.txt")}, &error));
+    }
+    ChangeJournalFile journal;
+    std::wstring problem;
+    ASSERT_EQ(journal.Open(JournalPath(), &problem), JournalReading::read);
+    DWORD error = 0;
+    ASSERT_TRUE(journal.Remove(&error)) << error;
+    EXPECT_EQ(GetFileAttributesW(JournalPath().c_str()), INVALID_FILE_ATTRIBUTES);
+
+    // Another running copy puts its journal under the name while this one is open.
+    {
+        ChangeJournalWriter writer(JournalPath());
+        ASSERT_TRUE(writer.AppendGroup({ChangedEntry(L"C:\\a.txt")}, &error));
+    }
+    const std::string ours = BytesOf(JournalPath());
+    ASSERT_EQ(journal.Open(JournalPath(), &problem), JournalReading::read);
+    const std::wstring other = folder.MakeFile(L"other.txt", 5);
+    const bool replaced = MoveFileExW(other.c_str(), JournalPath().c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    const DWORD replaceError = GetLastError();
+    if (replaced) {
+        std::printf("the open journal was replaced; removing it through its handle kept the other file\n");
+        ASSERT_TRUE(journal.Remove(&error)) << error;
+        EXPECT_EQ(BytesOf(JournalPath()), std::string(5, '\0')) << "the other copy's journal stays";
+    } else {
+        // The system lets no file replace one that is open (Windows, and Wine alike).
+        EXPECT_EQ(BytesOf(JournalPath()), ours);
+        ASSERT_TRUE(journal.Remove(&error)) << error;
+        EXPECT_EQ(GetFileAttributesW(JournalPath().c_str()), INVALID_FILE_ATTRIBUTES);
+        std::printf("the replacement of the open journal was refused (error %lu)\n", replaceError);
+    }
+}
+
+TEST_F(Journal, JournalFolderComesFromTheEnvironment)
+{
+    wchar_t value[MAX_PATH] = L"";
+    ASSERT_NE(GetEnvironmentVariableW(L"KALENDRIX_JOURNAL_FOLDER", value, MAX_PATH), 0u) << "set by the test main";
+    EXPECT_EQ(DefaultJournalPath(), std::wstring(value) + L"\\UndoJournal.txt");
+    SetEnvironmentVariableW(L"KALENDRIX_JOURNAL_FOLDER", nullptr);
+    const std::wstring users = DefaultJournalPath();
+    SetEnvironmentVariableW(L"KALENDRIX_JOURNAL_FOLDER", value);
+    const std::wstring tail = L"\\tavolin\\Kalendrix\\UndoJournal.txt";
+    ASSERT_GT(users.size(), tail.size());
+    EXPECT_EQ(users.substr(users.size() - tail.size()), tail);
 }
 
 TEST_F(Journal, UndoPutsBackWhatTheApplyWroteToTheHundredNanoseconds)

@@ -1,4 +1,5 @@
 // Test entry: the runtime takes its zone from the system, not from a Linux TZ name.
+#include "TempFolder.h"
 #include "TestEnvironment.h"
 
 #include "../../framework/WinApp.h"
@@ -29,6 +30,10 @@ int wmain(int argc, wchar_t** argv)
     // The shell's folder interface needs COM on the thread that uses it, as the program does.
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     testing::InitGoogleTest(&argc, argv);
+    // The undo journal of every test, and of the programs the tests start, is the tests' own:
+    // no test reads or removes the user's.
+    TempFolder journalFolder;
+    SetEnvironmentVariableW(L"KALENDRIX_JOURNAL_FOLDER", journalFolder.Path().c_str());
     // The main dialog hands the runtime's arguments over as files; tests choose their own.
     __argc = 1;
     AfxGetApp()->SetRegistryKey(L"tavolin");
