@@ -2,189 +2,197 @@
 
 #include "FileStateAccess.h"
 #include "NameParts.h"
+#include "PathForms.h"
+#include "StampPrecision.h"
 
 #include <algorithm>
+#include <cwchar>
+#include <map>
 
 namespace {
 
 bool Exists(const std::wstring& path)
 {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(ApiPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // What an apply can have done to one part of a file, judged from what it holds now.
 enum class PartNow { asBefore, asWritten, changedSince };
 
-PartNow Judge(LONGLONG now, LONGLONG before, LONGLONG after)
+PartNow Judge(LONGLONG now, LONGLONG before, LONGLONG after, LONGLONG precision)
 {
-    if (now == after)
+    if (HoldsWithin(now, after, precision))
         return PartNow::asWritten;
-    return now == before ? PartNow::asBefore : PartNow::changedSince;
+    return HoldsWithin(now, before, precision) ? PartNow::asBefore : PartNow::changedSince;
 }
 
-// The parts the apply wrote that the file still holds; false when a part holds neither
-// what the apply wrote nor what was there before it.
-bool PartsToRestore(const JournalEntry& entry, const FILE_BASIC_INFO& now, unsigned* restore)
+// The parts the apply wrote that the file still holds; false when a part holds neither what
+// the apply wrote nor what was there before it. A last-access stamp moves whenever the
+// file is read: where it moved since, it is left as it is, and the other parts go back.
+bool PartsToRestore(const JournalEntry& entry, const FileState& now, const StampPrecision& precision,
+                    unsigned* restore)
 {
     const struct {
         unsigned part;
         LONGLONG now;
         LONGLONG before;
         LONGLONG after;
+        LONGLONG precision;
     } parts[] = {
-        {kCreationPart, now.CreationTime.QuadPart, entry.before.creation, entry.after.creation},
-        {kWritePart, now.LastWriteTime.QuadPart, entry.before.write, entry.after.write},
-        {kAccessPart, now.LastAccessTime.QuadPart, entry.before.access, entry.after.access},
+        {kCreationPart, now.creation, entry.before.creation, entry.after.creation, precision.creation},
+        {kWritePart, now.write, entry.before.write, entry.after.write, precision.write},
+        {kAccessPart, now.access, entry.before.access, entry.after.access, precision.access},
         // Only the four flags of the boxes are the apply's.
-        {kAttributePart, now.FileAttributes & kBoxFlags, entry.before.attributes & kBoxFlags,
-         entry.after.attributes & kBoxFlags},
+        {kAttributePart, now.attributes & kBoxFlags, entry.before.attributes & kBoxFlags,
+         entry.after.attributes & kBoxFlags, 1},
     };
     *restore = 0;
     for (const auto& part : parts) {
         if (!(entry.changes & part.part))
             continue;
-        switch (Judge(part.now, part.before, part.after)) {
+        switch (Judge(part.now, part.before, part.after, part.precision)) {
         case PartNow::asWritten:
             *restore |= part.part;
             break;
         case PartNow::asBefore:
             break;
         case PartNow::changedSince:
-            return false;
+            if (part.part != kAccessPart)
+                return false;
+            break;
         }
     }
     return true;
 }
 
-std::wstring OpenFailure(DWORD error)
+// The file of an entry where it is now, opened for the change.
+struct LocatedFile {
+    std::wstring at;
+    bool moveBack = false;
+    FileForChange file;
+};
+
+// A moved file is looked for under its new name first; under its old one it was never moved
+// (the program ended before the move, or the move failed). Only the file the apply changed
+// counts: another file at its path (saved over it, or given its name since) is left alone.
+bool Locate(const JournalEntry& entry, LocatedFile* found, std::wstring* detail)
 {
-    switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-        return L"見つかりません";
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-        return L"使用中です";
-    default: {
-        std::wstring detail;
-        Fail(&detail, L"開けませんでした", error);
-        return detail;
+    const struct {
+        const std::wstring& path;
+        bool moveBack;
+    } candidates[] = {{entry.newPath, true}, {entry.path, false}};
+    bool replaced = false;
+    for (const auto& candidate : candidates) {
+        if (candidate.path.empty())
+            continue;
+        DWORD error = ERROR_SUCCESS;
+        if (!OpenForChange(ApiPath(candidate.path), &found->file, &error)) {
+            if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+                continue;
+            *detail = ReasonText(error);
+            return false;
+        }
+        if (entry.identity.Known() && found->file.identity != entry.identity) {
+            found->file.handle.Close();
+            replaced = true;
+            continue;
+        }
+        found->at = candidate.path;
+        found->moveBack = candidate.moveBack;
+        return true;
     }
-    }
+    *detail = ReasonText(replaced ? kReplacedFileError : ERROR_FILE_NOT_FOUND);
+    return false;
 }
 
-// Gives the file its stamps and flags of before the apply, for the parts in `restore`.
-bool Restore(HANDLE file, const JournalEntry& entry, const FILE_BASIC_INFO& now, unsigned restore, std::wstring* detail)
+// True when another file has the old name; a change of case alone finds the file itself.
+bool OldNameTaken(const JournalEntry& entry, const FileIdentity& moved)
 {
-    FILE_BASIC_INFO times = {}; // zero: left as it is
-    if (restore & kCreationPart)
-        times.CreationTime.QuadPart = entry.before.creation;
-    if (restore & kWritePart)
-        times.LastWriteTime.QuadPart = entry.before.write;
-    if (restore & kAccessPart)
-        times.LastAccessTime.QuadPart = entry.before.access;
-    const bool timesRestored = (restore & (kCreationPart | kWritePart | kAccessPart)) != 0;
-    const bool attributesRestored = (restore & kAttributePart) != 0;
-    const DWORD word = MergedAttributes(now.FileAttributes, entry.before.attributes);
-    // A read-only file takes its flags first, as in a write.
-    const bool readOnlyNow = (now.FileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
-    if (attributesRestored && readOnlyNow && !SetAttributes(file, word))
-        return Fail(detail, L"属性を戻せませんでした", GetLastError());
-    if (timesRestored && !SetBasicInfo(file, times))
-        return Fail(detail, L"日時を戻せませんでした", GetLastError());
-    if (attributesRestored && !readOnlyNow && !SetAttributes(file, word))
-        return Fail(detail, L"属性を戻せませんでした", GetLastError());
-    return true;
+    if (!Exists(entry.path))
+        return false;
+    FileIdentity there;
+    return !ReadIdentityByPath(ApiPath(entry.path), &there) || there != moved;
+}
+
+// A move changes no stamp: the file to move back holds the last-write stamp it had when it
+// was moved (its own stamps are put back first, last change first). A file written since,
+// or another file that a file system gave the same ID after the moved one was deleted
+// (Linux file systems reuse inode numbers), holds another.
+bool HoldsMovedState(const JournalEntry& entry, const LocatedFile& located, const StampPrecision& precision)
+{
+    return !located.moveBack || entry.before.write == 0 ||
+           HoldsWithin(located.file.held.write, entry.before.write, precision.write);
+}
+
+// Volumes met so far, so that each one's file system is asked once.
+using PrecisionsByVolume = std::map<ULONGLONG, StampPrecision>;
+
+StampPrecision PrecisionFor(LocatedFile& located, PrecisionsByVolume& known)
+{
+    if (!located.file.handle.Valid())
+        return StampPrecision();
+    auto found = known.find(located.file.identity.volume);
+    if (found != known.end())
+        return found->second;
+    const StampPrecision precision = PrecisionOfVolume(located.file.handle.Get());
+    known[located.file.identity.volume] = precision;
+    return precision;
 }
 
 // Puts one file back; false with the reason where it is left.
-bool UndoEntry(const JournalEntry& entry, UndoOutcome* outcome, std::wstring* detail)
+bool UndoEntry(const JournalEntry& entry, PrecisionsByVolume& precisions, UndoOutcome* outcome, std::wstring* detail)
 {
-    // A moved file is looked for under its new name first; under its old one it was never
-    // moved (the program ended before the move).
-    std::wstring at = entry.path;
-    bool moveBack = false;
-    if (!entry.newPath.empty()) {
-        if (Exists(entry.newPath)) {
-            at = entry.newPath;
-            moveBack = true;
-        } else if (!Exists(entry.path)) {
-            *detail = L"見つかりません";
-            return false;
-        }
-    }
-
-    FILE_BASIC_INFO now;
-    HANDLE file = OpenForStateChange(at);
-    bool readOnlyRefused = false;
-    if (file == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        // Wine refuses this open on a read-only file (Windows grants it): the state is read
-        // by path, and the flag cleared first where the undo clears it.
-        readOnlyRefused = error == ERROR_ACCESS_DENIED && ReadBasicInfoByPath(at, &now) &&
-                          (now.FileAttributes & FILE_ATTRIBUTE_READONLY) &&
-                          !(now.FileAttributes & FILE_ATTRIBUTE_DIRECTORY);
-        if (!readOnlyRefused) {
-            *detail = OpenFailure(error);
-            return false;
-        }
-    } else if (!ReadBasicInfo(file, &now)) {
-        const DWORD error = GetLastError();
-        CloseHandle(file);
-        return Fail(detail, L"状態を読めませんでした", error);
-    }
-    auto closeFile = [&file]() {
-        if (file != INVALID_HANDLE_VALUE)
-            CloseHandle(file);
-        file = INVALID_HANDLE_VALUE;
-    };
+    LocatedFile located;
+    if (!Locate(entry, &located, detail))
+        return false;
+    FileForChange& file = located.file;
 
     unsigned restore = 0;
-    if (!PartsToRestore(entry, now, &restore)) {
-        closeFile();
+    const StampPrecision precision = PrecisionFor(located, precisions);
+    if (!PartsToRestore(entry, file.held, precision, &restore) || !HoldsMovedState(entry, located, precision)) {
         *detail = L"適用の後に変更されています";
         return false;
     }
-    if (moveBack && Exists(entry.path)) {
-        closeFile();
+    if (located.moveBack && OldNameTaken(entry, file.identity)) {
         *detail = L"元の名前「" + FileNameOfPath(entry.path) + L"」は別のファイルが使っています";
         return false;
     }
-    if (restore == 0 && !moveBack) {
-        closeFile(); // never reached by the apply, or already back
-        return true;
-    }
 
-    if (restore != 0 && readOnlyRefused) {
-        const DWORD word = MergedAttributes(now.FileAttributes, entry.before.attributes);
-        if (!(restore & kAttributePart) || (word & FILE_ATTRIBUTE_READONLY)) {
-            *detail = L"読み取り専用のため戻せませんでした";
-            return false;
+    if (restore != 0) {
+        const bool setAttributes = (restore & kAttributePart) != 0;
+        const DWORD word = MergedAttributes(file.held.attributes, entry.before.attributes);
+        const DWORD heldAttributes = file.held.attributes;
+        const bool reopened = file.shutByReadOnly;
+        DWORD error = ERROR_SUCCESS;
+        if (reopened) {
+            if (!setAttributes || (word & FILE_ATTRIBUTE_READONLY)) {
+                *detail = L"読み取り専用のため戻せませんでした";
+                return false;
+            }
+            if (!ReopenClearingReadOnly(ApiPath(located.at), &file, &error))
+                return Fail(detail, L"属性を戻せませんでした", error);
         }
-        if (!SetFileAttributesW(at.c_str(), word))
-            return Fail(detail, L"属性を戻せませんでした", GetLastError());
-        file = OpenForStateChange(at);
-        FILE_BASIC_INFO cleared;
-        if (file == INVALID_HANDLE_VALUE || !ReadBasicInfo(file, &cleared)) {
-            const DWORD error = GetLastError();
-            closeFile();
-            SetAttributesByPath(at, now.FileAttributes);
-            *detail = OpenFailure(error);
-            return false;
+        FileState stamps; // zero: left as it is
+        stamps.creation = (restore & kCreationPart) ? entry.before.creation : 0;
+        stamps.write = (restore & kWritePart) ? entry.before.write : 0;
+        stamps.access = (restore & kAccessPart) ? entry.before.access : 0;
+        FailedStep failedStep = FailedStep::none;
+        if (!SetFileState(file, stamps, setAttributes, word, &error, &failedStep)) {
+            file.handle.Close();
+            if (reopened)
+                SetAttributesByPath(ApiPath(located.at), heldAttributes);
+            return Fail(detail, failedStep == FailedStep::stamps ? L"日時を戻せませんでした" : L"属性を戻せませんでした",
+                        error);
         }
-        now.FileAttributes = cleared.FileAttributes;
     }
-    if (restore != 0 && !Restore(file, entry, now, restore, detail)) {
-        closeFile();
-        return false;
-    }
-    closeFile();
+    if (!file.handle.Close())
+        return Fail(detail, L"元に戻したファイルを閉じられませんでした", GetLastError());
 
-    if (moveBack) {
-        if (!MoveFileW(at.c_str(), entry.path.c_str()))
+    if (located.moveBack) {
+        if (!MoveFileExW(ApiPath(located.at).c_str(), ApiPath(entry.path).c_str(), 0))
             return Fail(detail, (L"名前を「" + FileNameOfPath(entry.path) + L"」に戻せませんでした").c_str(),
                         GetLastError());
-        outcome->moves.push_back({at, entry.path});
+        outcome->moves.push_back({located.at, entry.path});
     }
     return true;
 }
@@ -194,11 +202,16 @@ bool UndoEntry(const JournalEntry& entry, UndoOutcome* outcome, std::wstring* de
 UndoOutcome UndoChanges(const std::vector<JournalEntry>& entries)
 {
     UndoOutcome outcome;
+    PrecisionsByVolume precisions;
     // Last change first: a moved file's times were written under its new name.
     for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
         std::wstring detail;
-        if (!UndoEntry(*entry, &outcome, &detail))
-            outcome.left.push_back({!entry->newPath.empty() && Exists(entry->newPath) ? entry->newPath : entry->path, detail});
+        if (UndoEntry(*entry, precisions, &outcome, &detail))
+            continue;
+        const std::wstring& at = !entry->newPath.empty() && Exists(entry->newPath) ? entry->newPath : entry->path;
+        // A moved file left with its stamps is told once, not again for its move.
+        if (outcome.left.empty() || _wcsicmp(outcome.left.back().path.c_str(), at.c_str()) != 0)
+            outcome.left.push_back({at, detail});
     }
     // Told in the order of the files.
     std::reverse(outcome.left.begin(), outcome.left.end());

@@ -1,7 +1,9 @@
 #include "FileOperate.h"
 
 #include "../framework/Exceptions.h"
+#include "FileStateAccess.h"
 #include "NameParts.h"
+#include "PathForms.h"
 
 #include <cwchar>
 
@@ -66,56 +68,39 @@ int CFileOperate::GetDaysInMonth(int year, int month) const
 
 namespace {
 
-bool IsNetworkPath(const wchar_t* path)
+bool IsNetworkPath(const std::wstring& path)
 {
-    return path[0] == L'\\' && path[1] == L'\\';
+    return path.compare(0, 2, L"\\\\") == 0;
 }
 
 // Applies what the volume does to names: upper case where it does not preserve case,
 // the directory's own spelling where it does not store Unicode names.
-bool QueryVolumeFlags(const WCHAR* fullPath, DWORD* flags)
+bool QueryVolumeFlags(const std::wstring& fullPath, DWORD* flags)
 {
-    WCHAR root[MAX_PATH];
-    if (!GetVolumePathNameW(fullPath, root, MAX_PATH))
+    std::wstring root(fullPath.size() + 1, L'\0');
+    if (!GetVolumePathNameW(fullPath.c_str(), &root[0], static_cast<DWORD>(root.size())))
         return false;
-    return GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, flags, nullptr, 0) != FALSE;
+    return GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, nullptr, flags, nullptr, 0) != FALSE;
 }
 
-bool MatchVolumeNaming(const std::wstring& givenPath, WCHAR (&fullPath)[MAX_PATH], ResolutionCache* cache)
+bool MatchVolumeNaming(std::wstring* fullPath)
 {
-    if (IsNetworkPath(fullPath))
+    if (IsNetworkPath(*fullPath))
         return true;
     DWORD flags = 0;
-    const WCHAR* lastSlash = wcsrchr(fullPath, L'\\');
-    const std::wstring folder = FolderOfPath(fullPath);
-    if (cache != nullptr && !cache->folder.empty() && cache->folder == folder) {
-        flags = cache->flags;
-    } else {
-        if (!QueryVolumeFlags(fullPath, &flags))
-            return false;
-        if (cache != nullptr) {
-            cache->folder = folder;
-            cache->flags = flags;
-        }
-    }
+    if (!QueryVolumeFlags(*fullPath, &flags))
+        return false;
     if (!(flags & FILE_CASE_PRESERVED_NAMES))
-        CharUpperW(fullPath);
+        CharUpperBuffW(&(*fullPath)[0], static_cast<DWORD>(fullPath->size()));
     if (!(flags & FILE_UNICODE_ON_DISK)) {
-        // A name the folder is known to store exactly is what the search would give back:
-        // the path would stay as it is.
-        if (cache != nullptr && lastSlash != nullptr && cache->listings.Stores(folder, lastSlash + 1))
-            return true;
         WIN32_FIND_DATAW entry;
-        HANDLE find = FindFirstFileW(givenPath.c_str(), &entry);
+        HANDLE find = FindFirstFileW(ApiPath(*fullPath).c_str(), &entry);
         if (find != INVALID_HANDLE_VALUE) {
             FindClose(find);
-            WCHAR* lastSlash = wcsrchr(fullPath, L'\\');
-            if (lastSlash == nullptr || lastSlash[1] == L'\0')
+            const size_t lastSlash = fullPath->find_last_of(L'\\');
+            if (lastSlash == std::wstring::npos || lastSlash + 1 == fullPath->size())
                 return false;
-            size_t folderLength = static_cast<size_t>(lastSlash - fullPath) + 1;
-            if (folderLength + wcslen(entry.cFileName) >= MAX_PATH)
-                return false;
-            wcscpy(lastSlash + 1, entry.cFileName);
+            fullPath->replace(lastSlash + 1, std::wstring::npos, entry.cFileName);
         }
     }
     return true;
@@ -123,15 +108,12 @@ bool MatchVolumeNaming(const std::wstring& givenPath, WCHAR (&fullPath)[MAX_PATH
 
 } // namespace
 
-bool ResolveFullPath(const std::wstring& path, WCHAR (&fullPath)[MAX_PATH], ResolutionCache* cache)
+std::wstring ResolveFullPath(const std::wstring& path)
 {
-    fullPath[0] = L'\0';
-    DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, fullPath, nullptr);
-    if (length == 0 || length >= MAX_PATH || !MatchVolumeNaming(path, fullPath, cache)) {
-        fullPath[0] = L'\0';
-        return false;
-    }
-    return true;
+    std::wstring fullPath;
+    if (!TryAbsolutePath(path, &fullPath) || !MatchVolumeNaming(&fullPath))
+        return std::wstring();
+    return fullPath;
 }
 
 namespace {
@@ -143,9 +125,9 @@ bool NamesOneFile(const std::wstring& path)
     return path.find_first_of(L"*?", start) == std::wstring::npos;
 }
 
-bool IsDevicePath(const WCHAR* fullPath)
+bool IsDevicePath(const std::wstring& fullPath)
 {
-    return wcsncmp(fullPath, L"\\\\.\\", 4) == 0;
+    return fullPath.compare(0, 4, L"\\\\.\\") == 0;
 }
 
 bool EndsWithSeparator(const std::wstring& path)
@@ -157,15 +139,14 @@ bool EndsWithSeparator(const std::wstring& path)
 
 bool CFileOperate::ReadRecordFromFile(const std::wstring& path, FileRecord& record)
 {
-    if (path.size() >= MAX_PATH || !NamesOneFile(path))
+    if (!NamesOneFile(path))
         return false;
-    if (!ResolveFullPath(path, record.fullPath))
-        return false;
-    if (IsDevicePath(record.fullPath))
+    record.fullPath = ResolveFullPath(path);
+    if (record.fullPath.empty() || IsDevicePath(record.fullPath))
         return false;
 
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+    if (!ReadAttributeData(ApiPath(AbsolutePath(path)), &data))
         return false;
     // "a.txt\" names a folder; only a folder is found under it.
     if (EndsWithSeparator(path) && !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))

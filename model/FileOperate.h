@@ -4,21 +4,12 @@
 
 #include "../framework/StringArray.h"
 #include "FileRecord.h"
-#include "FolderListings.h"
 #include "ShellNameLookup.h"
 #include "WriteFailure.h"
 
 #include <windows.h>
 #include <string>
 #include <vector>
-
-// What one write remembers while it resolves many paths in a row: the naming rules of
-// the volume of the last folder, and the names stored in the folders of its files.
-struct ResolutionCache {
-    std::wstring folder;
-    DWORD flags = 0;
-    FolderListings listings;
-};
 
 struct PlannedWrite;
 
@@ -64,17 +55,19 @@ public:
 
 private:
     static bool ReadRecordFromFile(const std::wstring& path, FileRecord& record);
+    class WriteRun;
     enum class PlanResult { write, nothingToChange, failed, outOfHandles };
-    // Opens one file and reads what it holds, and works out what the write changes of it.
+    // Plans the next group of files from `*next` on: each opened once, its state and
+    // identity read, what the write changes of it worked out. Files that fail are told to
+    // `run`; files that need no change are let go.
+    std::vector<PlannedWrite> PlanGroup(const std::vector<std::wstring>& targets, const FileRecord& record,
+                                        bool writeAttributes, size_t* next, WriteRun& run) const;
     PlanResult PlanWrite(const std::wstring& path, const FileRecord& record, bool writeAttributes,
-                         PlannedWrite* plan, std::wstring* detail) const;
-    // Makes the planned change and closes the file.
+                         PlannedWrite* plan, std::wstring* detail, DWORD* error) const;
+    // Makes the planned change on the file's handle and closes it.
     bool CarryOut(PlannedWrite& plan, std::wstring* detail) const;
-    // Records the move of the first file before it is made; false when it cannot be recorded.
-    bool JournalRename(class ChangeJournalWriter& journal, const std::wstring& newPath, std::wstring* detail) const;
-    // The one handle of a write: opened without sharing, with the rights to read and set
-    // times and attributes; INVALID_HANDLE_VALUE when the file cannot be written at all.
-    HANDLE OpenForWrite(const std::wstring& path) const;
+    // Records the move of the first file, then makes it.
+    void RenameFirst(WriteRun& run, const std::wstring& newPath);
     void CheckIndex(int index) const;
 
     CStringArray m_paths;
@@ -82,15 +75,11 @@ private:
     // A failed move, held until the write that follows it lists it first.
     bool m_renameFailed = false;
     WriteFailure m_renameFailure;
-    // Valid only during one WriteRecord, so that a volume is queried and a folder listed
-    // once, not per file.
-    mutable ResolutionCache m_resolutionCache;
-    bool m_resolutionCacheActive = false;
     std::wstring m_journalPath;
     std::wstring m_firstPath;
     int m_count = 0;
 };
 
-// The absolute form of `path` as a record carries it; false when it cannot be resolved
-// within MAX_PATH units.
-bool ResolveFullPath(const std::wstring& path, WCHAR (&fullPath)[MAX_PATH], ResolutionCache* cache = nullptr);
+// The absolute form of `path` as a record carries it, spelled as the volume stores names;
+// empty when it cannot be resolved.
+std::wstring ResolveFullPath(const std::wstring& path);

@@ -1,9 +1,10 @@
-// The stored state of one file, a plain value copied whole.
+// The stored state of one file, a value copied whole.
 #pragma once
 
 #include "../datetime/TimeValue.h"
 
 #include <windows.h>
+#include <string>
 
 // The three stamps of a file, as bits of FileRecord::unrepresentable.
 enum StampBit : BYTE { kCreationStamp = 0x01, kWriteStamp = 0x02, kAccessStamp = 0x04 };
@@ -14,7 +15,7 @@ struct FileRecord {
     TimeValue accessTime;
     ULONGLONG size;
     BYTE attribute;          // attribute word & 0x7F
-    WCHAR fullPath[MAX_PATH]; // empty when the path could not be resolved
+    std::wstring fullPath;   // empty when the path could not be resolved
     // False when the path names no file whose state could be read (missing, a device, a
     // wildcard, too long): its times, size and attributes are then 0 and mean nothing.
     bool found;

@@ -16,6 +16,69 @@ constexpr DWORD kKeptFlags = FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
 // GENERIC_WRITE is not asked for: it would refuse a read-only file whose flag is cleared.
 constexpr DWORD kStateAccess = FILE_READ_DATA | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
 
+HANDLE OpenExclusive(const std::wstring& path)
+{
+    return CreateFileW(path.c_str(), kStateAccess, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// A handle that only reads attributes: it is granted on any file and shares with everyone.
+HANDLE OpenForReading(const std::wstring& path)
+{
+    return CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+FileState StateOf(const BY_HANDLE_FILE_INFORMATION& info)
+{
+    FileState state;
+    state.creation = AsStamp(info.ftCreationTime).QuadPart;
+    state.write = AsStamp(info.ftLastWriteTime).QuadPart;
+    state.access = AsStamp(info.ftLastAccessTime).QuadPart;
+    state.attributes = info.dwFileAttributes;
+    return state;
+}
+
+// State and identity in one call; the 64-bit file index with the 32-bit volume serial
+// number is what Windows 7 and every file system give.
+bool ReadHeld(HANDLE handle, FileState* state, FileIdentity* identity)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(handle, &info))
+        return false;
+    *state = StateOf(info);
+    identity->volume = info.dwVolumeSerialNumber;
+    identity->high = 0;
+    identity->low = (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return true;
+}
+
+std::wstring FinalPathOf(HANDLE handle)
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetFinalPathNameByHandleW(handle, &path[0], static_cast<DWORD>(path.size()),
+                                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0)
+            return std::wstring();
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.assign(length + 1, L'\0');
+    }
+}
+
+bool SetBasicInfo(HANDLE file, FILE_BASIC_INFO change)
+{
+    return SetFileInformationByHandle(file, FileBasicInfo, &change, sizeof(change)) != FALSE;
+}
+
+DWORD WithoutReadOnly(DWORD word)
+{
+    word &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+    return word == 0 ? FILE_ATTRIBUTE_NORMAL : word;
+}
+
 } // namespace
 
 LARGE_INTEGER AsStamp(const FILETIME& time)
@@ -25,45 +88,114 @@ LARGE_INTEGER AsStamp(const FILETIME& time)
     return stamp;
 }
 
+FILETIME AsFileTime(LONGLONG stamp)
+{
+    const ULONGLONG bits = static_cast<ULONGLONG>(stamp);
+    return {static_cast<DWORD>(bits), static_cast<DWORD>(bits >> 32)};
+}
+
 DWORD MergedAttributes(DWORD current, DWORD boxes)
 {
     DWORD word = (current & kKeptFlags) | (boxes & kBoxFlags);
     return word == 0 ? FILE_ATTRIBUTE_NORMAL : word;
 }
 
-HANDLE OpenForStateChange(const std::wstring& path)
+bool OpenForChange(const std::wstring& path, FileForChange* file, DWORD* error)
 {
-    return CreateFileW(path.c_str(), kStateAccess, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-bool ReadBasicInfo(HANDLE file, FILE_BASIC_INFO* info)
-{
-    return GetFileInformationByHandleEx(file, FileBasicInfo, info, sizeof(*info)) != FALSE;
-}
-
-bool ReadBasicInfoByPath(const std::wstring& path, FILE_BASIC_INFO* info)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+    *file = FileForChange();
+    file->handle = UniqueHandle(OpenExclusive(path));
+    if (!file->handle.Valid()) {
+        *error = GetLastError();
+        if (*error != ERROR_ACCESS_DENIED)
+            return false;
+        // A folder is refused by this open; Windows grants it on a read-only file, which
+        // Wine refuses. Both are told apart by what the path holds.
+        FileState state;
+        if (!ReadStateByPath(path, &state))
+            return false;
+        if (state.attributes & FILE_ATTRIBUTE_DIRECTORY) {
+            *error = kFolderError;
+            return false;
+        }
+        if (!(state.attributes & FILE_ATTRIBUTE_READONLY))
+            return false;
+        UniqueHandle reading(OpenForReading(path));
+        if (!reading.Valid() || !ReadHeld(reading.Get(), &file->held, &file->identity)) {
+            *error = GetLastError();
+            return false;
+        }
+        file->finalPath = FinalPathOf(reading.Get());
+        file->shutByReadOnly = true;
+        return true;
+    }
+    if (!ReadHeld(file->handle.Get(), &file->held, &file->identity)) {
+        *error = GetLastError();
+        file->handle.Close();
         return false;
-    *info = {};
-    info->CreationTime = AsStamp(data.ftCreationTime);
-    info->LastAccessTime = AsStamp(data.ftLastAccessTime);
-    info->LastWriteTime = AsStamp(data.ftLastWriteTime);
-    info->FileAttributes = data.dwFileAttributes;
+    }
+    file->finalPath = FinalPathOf(file->handle.Get());
     return true;
 }
 
-bool SetBasicInfo(HANDLE file, FILE_BASIC_INFO change)
+bool ReopenClearingReadOnly(const std::wstring& path, FileForChange* file, DWORD* error)
 {
-    return SetFileInformationByHandle(file, FileBasicInfo, &change, sizeof(change)) != FALSE;
+    const DWORD original = file->held.attributes;
+    if (!SetFileAttributesW(path.c_str(), WithoutReadOnly(original))) {
+        *error = GetLastError();
+        return false;
+    }
+    UniqueHandle handle(OpenExclusive(path));
+    FileState now;
+    FileIdentity identity;
+    if (!handle.Valid() || !ReadHeld(handle.Get(), &now, &identity) || identity != file->identity) {
+        *error = handle.Valid() && identity != file->identity ? kReplacedFileError : GetLastError();
+        handle.Close();
+        SetAttributesByPath(path, original);
+        return false;
+    }
+    file->handle = std::move(handle);
+    file->held = now;
+    file->shutByReadOnly = false;
+    return true;
+}
+
+bool SetFileState(FileForChange& file, const FileState& stamps, bool setAttributes, DWORD word, DWORD* error,
+                  FailedStep* failedStep)
+{
+    const HANDLE handle = file.handle.Get();
+    FILE_BASIC_INFO times = {}; // zero: left as it is
+    times.CreationTime.QuadPart = stamps.creation;
+    times.LastWriteTime.QuadPart = stamps.write;
+    times.LastAccessTime.QuadPart = stamps.access;
+    const bool setStamps = stamps.creation != 0 || stamps.write != 0 || stamps.access != 0;
+    const bool readOnlyNow = (file.held.attributes & FILE_ATTRIBUTE_READONLY) != 0;
+
+    *failedStep = FailedStep::none;
+    if (setAttributes && readOnlyNow && !SetAttributes(handle, word)) {
+        *error = GetLastError();
+        *failedStep = FailedStep::attributes;
+        return false;
+    }
+    if (setStamps && !SetBasicInfo(handle, times)) {
+        *error = GetLastError();
+        *failedStep = FailedStep::stamps;
+        if (setAttributes && readOnlyNow)
+            SetAttributes(handle, file.held.attributes); // left with the flags it had
+        return false;
+    }
+    if (setAttributes && !readOnlyNow && !SetAttributes(handle, word)) {
+        *error = GetLastError();
+        *failedStep = FailedStep::attributes;
+        return false;
+    }
+    return true;
 }
 
 bool SetAttributes(HANDLE file, DWORD word)
 {
     FILE_BASIC_INFO change = {}; // zero times: left as they are
     if (word & FILE_ATTRIBUTE_READONLY) {
-        change.FileAttributes = (word & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_NORMAL;
+        change.FileAttributes = WithoutReadOnly(word);
         if (!SetBasicInfo(file, change))
             return false;
     }
@@ -73,17 +205,89 @@ bool SetAttributes(HANDLE file, DWORD word)
 
 bool SetAttributesByPath(const std::wstring& path, DWORD word)
 {
-    if ((word & FILE_ATTRIBUTE_READONLY) &&
-        !SetFileAttributesW(path.c_str(), (word & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_NORMAL))
+    if ((word & FILE_ATTRIBUTE_READONLY) && !SetFileAttributesW(path.c_str(), WithoutReadOnly(word)))
         return false;
     return SetFileAttributesW(path.c_str(), word) != FALSE;
 }
 
+bool ReadAttributeData(const std::wstring& path, WIN32_FILE_ATTRIBUTE_DATA* data)
+{
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, data))
+        return false;
+    if (!(data->dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return true;
+    // A link: what it points to, as every open of it gives.
+    UniqueHandle reading(OpenForReading(path));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!reading.Valid() || !GetFileInformationByHandle(reading.Get(), &info))
+        return false;
+    data->dwFileAttributes = info.dwFileAttributes;
+    data->ftCreationTime = info.ftCreationTime;
+    data->ftLastAccessTime = info.ftLastAccessTime;
+    data->ftLastWriteTime = info.ftLastWriteTime;
+    data->nFileSizeHigh = info.nFileSizeHigh;
+    data->nFileSizeLow = info.nFileSizeLow;
+    return true;
+}
+
+bool ReadStateByPath(const std::wstring& path, FileState* state)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!ReadAttributeData(path, &data))
+        return false;
+    state->creation = AsStamp(data.ftCreationTime).QuadPart;
+    state->write = AsStamp(data.ftLastWriteTime).QuadPart;
+    state->access = AsStamp(data.ftLastAccessTime).QuadPart;
+    state->attributes = data.dwFileAttributes;
+    return true;
+}
+
+bool ReadIdentityByPath(const std::wstring& path, FileIdentity* identity)
+{
+    UniqueHandle reading(OpenForReading(path));
+    FileState state;
+    return reading.Valid() && ReadHeld(reading.Get(), &state, identity);
+}
+
+std::wstring ReasonText(DWORD error)
+{
+    switch (error) {
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return L"ほかのプログラムが使用中です";
+    case ERROR_ACCESS_DENIED:
+        return L"アクセスが拒否されました（変更する権限がありません）";
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return L"見つかりません";
+    case ERROR_WRITE_PROTECT:
+        return L"書き込みが禁止されています";
+    case ERROR_NOT_READY:
+    case ERROR_DEV_NOT_EXIST:
+    case ERROR_BAD_NETPATH:
+    case ERROR_NETNAME_DELETED:
+        return L"ドライブかネットワークの場所に届きません";
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return L"ディスクがいっぱいです";
+    case ERROR_ALREADY_EXISTS:
+    case ERROR_FILE_EXISTS:
+        return L"その名前のファイルがすでにあります";
+    case ERROR_TOO_MANY_OPEN_FILES:
+        return L"開いているファイルが多すぎます";
+    case kFolderError:
+        return L"フォルダです（フォルダは変更しません）";
+    case kReplacedFileError:
+        return L"別のファイルに置き換えられています";
+    default: {
+        const std::wstring text = SystemMessageText(error);
+        return text.empty() ? L"エラー " + std::to_wstring(error) : text;
+    }
+    }
+}
+
 bool Fail(std::wstring* detail, const wchar_t* step, DWORD error)
 {
-    *detail = step;
-    std::wstring reason = SystemMessageText(error);
-    if (!reason.empty())
-        *detail += L"（" + reason + L"）";
+    *detail = std::wstring(step) + L"（" + ReasonText(error) + L"）";
     return false;
 }

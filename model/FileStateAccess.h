@@ -1,6 +1,10 @@
 // Reading and setting a file's stamps and attribute flags on one handle, as a write and an
-// undo both do.
+// undo both do: the one open, the one read of what a file holds and who it is, and the one
+// change of its state.
 #pragma once
+
+#include "../framework/UniqueHandle.h"
+#include "ChangeJournal.h"
 
 #include <windows.h>
 #include <string>
@@ -13,24 +17,63 @@ constexpr DWORD kBoxFlags = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FI
 // (not content indexed, temporary, offline, ...) and the four of `boxes`.
 DWORD MergedAttributes(DWORD current, DWORD boxes);
 
-// Opens a file to read and set its stamps and attributes: without sharing, so that a file
-// in use is refused and none can open it until the change is done. Windows grants this on
-// a read-only file; Wine refuses it (ERROR_ACCESS_DENIED).
-HANDLE OpenForStateChange(const std::wstring& path);
-
-// A FILETIME as the 100-ns count that FILE_BASIC_INFO holds.
+// A FILETIME as the 100-ns count that FILE_BASIC_INFO holds, and back.
 LARGE_INTEGER AsStamp(const FILETIME& time);
+FILETIME AsFileTime(LONGLONG stamp);
 
-bool ReadBasicInfo(HANDLE file, FILE_BASIC_INFO* info);
-// The state of a file read by its path, in the form ReadBasicInfo gives it.
-bool ReadBasicInfoByPath(const std::wstring& path, FILE_BASIC_INFO* info);
-// Sets the non-zero stamps and the attribute word of `change` (zero: left as it is).
-bool SetBasicInfo(HANDLE file, FILE_BASIC_INFO change);
+// One file opened for a change of its state, with what it held when it was opened. Links
+// are followed: the state, the identity and the final path are those of the file a link
+// points to, which is what a user who chose the link means.
+struct FileForChange {
+    UniqueHandle handle;   // not valid while the read-only flag keeps it shut (Wine, below)
+    FileState held;
+    FileIdentity identity;
+    std::wstring finalPath; // the file's own full path, links resolved; empty when not known
+    // Wine refuses the open on a read-only file that Windows grants: the state and identity
+    // were read on a handle that only reads, and a change that clears the flag must go
+    // through ReopenClearingReadOnly first.
+    bool shutByReadOnly = false;
+};
+
+// Opens `path` (in the form ApiPath gives) without sharing, so that a file in use is
+// refused and nobody can open it until the change is done, and reads its state, identity
+// and final path on that handle. False with the system's error; a folder is opened too (the
+// caller decides what to do with it).
+bool OpenForChange(const std::wstring& path, FileForChange* file, DWORD* error);
+
+// The error a change reports when the file at a path is no longer the one that was opened,
+// and when the path names a folder, which a write leaves alone.
+constexpr DWORD kReplacedFileError = ERROR_FILE_INVALID;
+constexpr DWORD kFolderError = 336; // ERROR_DIRECTORY_NOT_SUPPORTED
+
+// Wine only (shutByReadOnly): clears the read-only flag by path, opens the file for the
+// change and makes sure it is still the same file; on failure the flag is set again.
+bool ReopenClearingReadOnly(const std::wstring& path, FileForChange* file, DWORD* error);
+
+// The one change of a file's state. Sets the non-zero stamps of `stamps` and, when
+// `setAttributes`, the attribute word `word`. A file that is read-only now takes its flags
+// first, since nothing else can be set while it stays read-only; any other file takes its
+// stamps first and its flags last, so that it never becomes read-only before its stamps are
+// set. When the stamps fail after the flags changed, the flags are put back.
+enum class FailedStep { none, attributes, stamps };
+bool SetFileState(FileForChange& file, const FileState& stamps, bool setAttributes, DWORD word, DWORD* error,
+                  FailedStep* failedStep);
+
 // Gives the file the attribute word, read-only last: some file systems drop hidden and
 // system when they are set together with it, or on a file that already has it (Wine does).
 bool SetAttributes(HANDLE file, DWORD word);
-// The same by path.
 bool SetAttributesByPath(const std::wstring& path, DWORD word);
 
-// "<step>（<the system's reason>）" into `detail`; false, for returning it.
+// What a file holds, read by its path, following links as OpenForChange does.
+bool ReadStateByPath(const std::wstring& path, FileState* state);
+bool ReadAttributeData(const std::wstring& path, WIN32_FILE_ATTRIBUTE_DATA* data);
+
+// Which file a path names now (through any link), read on a handle that shares with all.
+bool ReadIdentityByPath(const std::wstring& path, FileIdentity* identity);
+
+// Why a file could not be opened or changed, in words a user understands: in use by
+// another program, access denied, not found, ...; the system's own text otherwise.
+std::wstring ReasonText(DWORD error);
+
+// "<step>（<reason>）" into `detail`; false, for returning it.
 bool Fail(std::wstring* detail, const wchar_t* step, DWORD error);

@@ -19,21 +19,27 @@ bool IsDrivePath(const std::wstring& path)
 
 } // namespace
 
-std::wstring AbsolutePath(const std::wstring& path)
+bool TryAbsolutePath(const std::wstring& path, std::wstring* full)
 {
     if (path.empty())
-        return path;
-    std::wstring full(MAX_PATH, L'\0');
+        return false;
+    full->assign(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
+        const DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full->size()), &(*full)[0], nullptr);
         if (length == 0)
-            return path;
-        if (length < full.size()) {
-            full.resize(length);
-            return full;
+            return false;
+        if (length < full->size()) {
+            full->resize(length);
+            return true;
         }
-        full.assign(length, L'\0'); // the length with its terminating null
+        full->assign(length, L'\0'); // the length with its terminating null
     }
+}
+
+std::wstring AbsolutePath(const std::wstring& path)
+{
+    std::wstring full;
+    return TryAbsolutePath(path, &full) ? full : path;
 }
 
 std::wstring ApiPath(const std::wstring& absolutePath)

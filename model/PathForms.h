@@ -7,6 +7,8 @@
 // The full path of `path` as the system resolves it against the working folder now, of
 // any length; `path` itself when the system cannot resolve it.
 std::wstring AbsolutePath(const std::wstring& path);
+// The same; false when the system cannot resolve it.
+bool TryAbsolutePath(const std::wstring& path, std::wstring* full);
 
 // An absolute path as the file calls take it: from MAX_PATH units on in the extended form
 // ("\\?\C:\..." or "\\?\UNC\server\share\..."), which those calls take whole, without the

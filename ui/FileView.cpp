@@ -41,13 +41,19 @@ void SetCellText(HWND list, int row, int column, const std::wstring& text)
 }
 
 // The short (8.3) form; empty when the system gives none.
-std::wstring ShortPathOf(const wchar_t* fullPath)
+std::wstring ShortPathOf(const std::wstring& fullPath)
 {
-    wchar_t shortPath[MAX_PATH] = L"";
-    DWORD length = GetShortPathNameW(fullPath, shortPath, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return std::wstring();
-    return shortPath;
+    std::wstring shortPath(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetShortPathNameW(fullPath.c_str(), &shortPath[0], static_cast<DWORD>(shortPath.size()));
+        if (length == 0)
+            return std::wstring();
+        if (length < shortPath.size()) {
+            shortPath.resize(length);
+            return shortPath;
+        }
+        shortPath.assign(length, L'\0');
+    }
 }
 
 // With no file chosen the dialog looks as it did when it opened.
@@ -156,7 +162,7 @@ void CKalendrixDlg::ShowFileProperties(const FileRecord& record)
     HWND list = GetDlgItem(IDC_FILE_LIST);
     if (!record.found) {
         // Nothing on disk answers to the path: the rows say so instead of showing a size of 0.
-        const std::wstring path = record.fullPath[0] != L'\0' ? record.fullPath : m_fileOperate.GetFirstPath();
+        const std::wstring path = !record.fullPath.empty() ? record.fullPath : m_fileOperate.GetFirstPath();
         const std::wstring values[] = {kUnreadableText, path, L"", L""};
         for (int row = 0; row < 4; ++row)
             SetCellText(list, row, 1, values[row]);
@@ -192,7 +198,7 @@ void CKalendrixDlg::ReportUnreadableStamps(int index, const FileRecord& record)
         return;
     }
     WIN32_FILE_ATTRIBUTE_DATA data = {};
-    GetFileAttributesExW(record.fullPath, GetFileExInfoStandard, &data);
+    GetFileAttributesExW(record.fullPath.c_str(), GetFileExInfoStandard, &data);
     const struct {
         StampBit bit;
         const wchar_t* name;

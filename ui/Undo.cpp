@@ -1,9 +1,49 @@
 // Taking back the last apply: the system menu's undo entry.
 #include "KalendrixDlg.h"
 
-#include "../framework/WinApp.h"
 #include "../framework/Exceptions.h"
+#include "../framework/WinApp.h"
 #include "../model/ChangeUndo.h"
+
+#include <cwchar>
+#include <set>
+#include <tuple>
+
+namespace {
+
+// Files, not lines: a renamed file has a line for its move and one for its stamps.
+size_t FilesOf(const std::vector<JournalEntry>& entries)
+{
+    std::set<std::wstring> paths;
+    std::set<std::tuple<ULONGLONG, ULONGLONG, ULONGLONG>> identities;
+    for (const JournalEntry& entry : entries) {
+        if (entry.identity.Known()) {
+            identities.insert(std::make_tuple(entry.identity.volume, entry.identity.high, entry.identity.low));
+        } else {
+            std::wstring path = entry.newPath.empty() ? entry.path : entry.newPath;
+            CharUpperBuffW(&path[0], static_cast<DWORD>(path.size()));
+            paths.insert(path);
+        }
+    }
+    return paths.size() + identities.size();
+}
+
+// Which apply an undo took back: every running copy shares the one journal.
+std::wstring ApplyNamed(const ChangeJournalFile& journal)
+{
+    const std::wstring files = std::to_wstring(FilesOf(journal.Entries())) + L" 個のファイル";
+    const FILETIME made = journal.Made();
+    SYSTEMTIME utc, local;
+    if ((made.dwLowDateTime == 0 && made.dwHighDateTime == 0) || !FileTimeToSystemTime(&made, &utc) ||
+        !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+        return L"直前の適用（" + files + L"）";
+    wchar_t when[64];
+    swprintf(when, 64, L"%d年%d月%d日 %d:%02d:%02d", local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute,
+             local.wSecond);
+    return std::wstring(when) + L" の適用（" + files + L"）";
+}
+
+} // namespace
 
 void CKalendrixDlg::UpdateUndoEntry()
 {
@@ -24,24 +64,25 @@ void CKalendrixDlg::OnInitMenuPopup(WPARAM, LPARAM lParam)
 
 void CKalendrixDlg::OnUndoLastChange()
 {
-    const std::wstring& journal = m_fileOperate.GetJournalPath();
-    ChangeJournalFile journalFile;
+    const std::wstring& path = m_fileOperate.GetJournalPath();
+    ChangeJournalFile journal;
     std::wstring problem;
-    const JournalReading reading = journal.empty() ? JournalReading::missing : journalFile.Open(journal, &problem);
+    const JournalReading reading = path.empty() ? JournalReading::missing : journal.Open(path, &problem);
     if (reading == JournalReading::missing) {
         UpdateUndoEntry();
         return;
     }
     if (reading == JournalReading::unreadable) {
-        const std::wstring text = L"直前の変更の記録を読めません（" + problem + L"）。\r\nファイルは何も変更されていません。\r\n" + journal;
+        const std::wstring text = L"直前の変更の記録を読めません（" + problem + L"）。\r\nファイルは何も変更されていません。\r\n" + path;
         MessageBoxW(m_hWnd, text.c_str(), AfxGetAppName(), MB_OK | MB_ICONERROR);
         return;
     }
 
-    const UndoOutcome outcome = UndoChanges(journalFile.Entries());
-    // Taken back once: a second undo finds nothing to do.
+    const UndoOutcome outcome = UndoChanges(journal.Entries());
+    // Taken back once, when nothing was left: a second undo finds nothing to do. A file left
+    // keeps the journal, so that the next undo tries it again.
     DWORD removeError = ERROR_SUCCESS;
-    const bool removed = journalFile.Remove(&removeError);
+    const bool removed = !outcome.left.empty() || journal.Remove(&removeError);
     UpdateUndoEntry();
 
     for (const auto& move : outcome.moves)
@@ -49,17 +90,18 @@ void CKalendrixDlg::OnUndoLastChange()
     if (m_fileOperate.GetCount() > 0)
         UpdateFileView();
 
-    std::wstring text;
-    for (const WriteFailure& left : outcome.left)
-        text += left.path + L"：" + left.detail + L"\r\n";
-    if (!outcome.left.empty())
-        text += L"以上のファイルは元に戻していません。ほかのファイルは元に戻しました。\r\n";
+    std::wstring text = ApplyNamed(journal) + L"を元に戻しました。";
+    if (!outcome.left.empty()) {
+        text = ApplyNamed(journal) + L"を元に戻しました。ただし次のファイルは元に戻していません。\r\n";
+        for (const WriteFailure& left : outcome.left)
+            text += left.path + L"：" + left.detail + L"\r\n";
+        text += L"以上のファイルは元に戻していません。ほかのファイルは元に戻しました。\r\n"
+                L"記録は残してあります。もう一度「直前の変更を元に戻す」を選ぶと、残ったファイルをやり直します。";
+    }
     if (!removed) {
         const std::wstring reason = SystemMessageText(removeError);
-        text += L"記録 " + journal + L" を消せませんでした" + (reason.empty() ? L"" : L"（" + reason + L"）") + L"。\r\n";
+        text += L"\r\n記録 " + path + L" を消せませんでした" + (reason.empty() ? L"" : L"（" + reason + L"）") + L"。";
     }
-    if (!text.empty()) {
-        text.erase(text.size() - 2);
-        MessageBoxW(m_hWnd, text.c_str(), AfxGetAppName(), MB_OK | MB_ICONWARNING);
-    }
+    MessageBoxW(m_hWnd, text.c_str(), AfxGetAppName(),
+                MB_OK | (outcome.left.empty() && removed ? MB_ICONINFORMATION : MB_ICONWARNING));
 }

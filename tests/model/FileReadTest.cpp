@@ -32,7 +32,7 @@ TEST_F(FileRead, PresentFileGivesItsStampsSizeAttributesAndFullPath)
     EXPECT_NE(record.createTime, 0);
     EXPECT_EQ(record.size, 1536u);
     EXPECT_EQ(record.attribute & ~FILE_ATTRIBUTE_ARCHIVE, 0);
-    EXPECT_STREQ(record.fullPath, path.c_str());
+    EXPECT_EQ(record.fullPath, path);
 }
 
 TEST_F(FileRead, PathsThatNameNoReadableFileAreNotFound)
@@ -61,7 +61,7 @@ TEST_F(FileRead, PathsThatNameNoReadableFileAreNotFound)
         EXPECT_EQ(record.attribute, 0) << c.what;
     }
     Choose({missing});
-    EXPECT_STREQ(files.GetRecord(0).fullPath, missing.c_str()) << "a missing file still has its absolute path";
+    EXPECT_EQ(files.GetRecord(0).fullPath, missing) << "a missing file still has its absolute path";
     Choose({present});
     EXPECT_TRUE(files.GetRecord(0).found);
 }
@@ -75,7 +75,7 @@ TEST_F(FileRead, RelativePathsResolveAgainstTheCurrentFolder)
     Choose({L"here.txt"});
     FileRecord record = files.GetRecord(0);
     SetCurrentDirectoryW(previous);
-    EXPECT_STREQ(record.fullPath, (folder / L"here.txt").c_str());
+    EXPECT_EQ(record.fullPath, folder / L"here.txt");
     EXPECT_NE(record.writeTime, 0);
 }
 
@@ -130,7 +130,7 @@ TEST_F(FileRead, StampsATimeValueCannotHoldAreMarkedAndTakeNoFallback)
 
 TEST_F(FileRead, IndexesOutsideTheListAreInvalidArguments)
 {
-    EXPECT_EQ(files.GetRecord(-5).fullPath[0], L'\0') << "no file chosen: the zero record for any index";
+    EXPECT_TRUE(files.GetRecord(-5).fullPath.empty()) << "no file chosen: the zero record for any index";
     EXPECT_EQ(files.GetRecord(3).writeTime, 0);
 
     Choose({folder / L"a.txt", folder / L"b.txt"});

@@ -170,7 +170,7 @@ TEST_F(FileSelection, CommandLineArgumentsAreHandedOverAsGiven)
     // Kept relative: it now resolves against the restored working folder.
     wchar_t resolved[MAX_PATH];
     GetFullPathNameW(L"plain.txt", MAX_PATH, resolved, nullptr);
-    EXPECT_STREQ(dialog.GetFileOperate().GetRecord(1).fullPath, resolved);
+    EXPECT_EQ(dialog.GetFileOperate().GetRecord(1).fullPath, resolved);
 }
 
 // The browse button opens the system's dialog (its library is loaded only then); the
@@ -191,8 +191,8 @@ TEST_F(FileSelection, BrowsedFilesAreHandedOver)
     ASSERT_EQ(dialog.GetFileOperate().GetCount(), 2);
     EXPECT_EQ(ListRowCount(), 2);
     EXPECT_EQ(dialog.GetFileOperate().GetFolder(), folder.Path());
-    EXPECT_STREQ(dialog.GetFileOperate().GetRecord(0).fullPath, first.c_str());
-    EXPECT_STREQ(dialog.GetFileOperate().GetRecord(1).fullPath, second.c_str());
+    EXPECT_EQ(dialog.GetFileOperate().GetRecord(0).fullPath, first);
+    EXPECT_EQ(dialog.GetFileOperate().GetRecord(1).fullPath, second);
     EXPECT_TRUE(boxes.Take().empty());
 }
 

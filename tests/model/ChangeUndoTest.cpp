@@ -1,0 +1,341 @@
+// The writer's journal and the undo that reads it: every file put back exactly, and only the
+// file the apply changed.
+#include "model/ChangeJournal.h"
+#include "model/ChangeUndo.h"
+#include "model/FileOperate.h"
+#include "support/PathList.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// 100-ns stamps with a fraction of a second, as a file system keeps them.
+const LONGLONG kWriteBefore = 127531776001234567LL;  // 2005-02-18 05:20:00.1234567 UTC
+const LONGLONG kAccessBefore = 127633815307654321LL; // 2005-06-16 07:45:30.7654321 UTC
+const TimeValue kNewWrite = 1309514400;              // 2011-07-01 10:00:00 UTC
+const TimeValue kNewAccess = 1326627005;             // 2012-01-15 11:30:05 UTC
+
+FILETIME AsFileTime(LONGLONG stamp)
+{
+    return {static_cast<DWORD>(stamp), static_cast<DWORD>(static_cast<ULONGLONG>(stamp) >> 32)};
+}
+
+LONGLONG AsStamp(const FILETIME& time)
+{
+    return static_cast<LONGLONG>((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+}
+
+std::string BytesOf(const std::wstring& path)
+{
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+bool Exists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+FileRecord NewWrite()
+{
+    FileRecord record = {};
+    record.writeTime = kNewWrite;
+    record.stampsToWrite = kWriteStamp;
+    return record;
+}
+
+class Undo : public ::testing::Test {
+protected:
+    std::wstring JournalPath() const { return folder / L"journal\\UndoJournal.txt"; }
+
+    // A file whose write and access stamps carry fractions of a second.
+    std::wstring MakeFile(const std::wstring& name) const
+    {
+        std::wstring path = folder.MakeFile(name);
+        FILETIME write = AsFileTime(kWriteBefore);
+        FILETIME access = AsFileTime(kAccessBefore);
+        EXPECT_TRUE(WriteStamps(path, nullptr, &access, &write));
+        return path;
+    }
+
+    static FileStamps StampsOf(const std::wstring& path)
+    {
+        FileStamps stamps = {};
+        EXPECT_TRUE(ReadStamps(path, &stamps));
+        return stamps;
+    }
+
+    // Writes `record` to the files through the program's writer, journaled.
+    BOOL Write(std::initializer_list<std::wstring> paths, const FileRecord& record, bool attributes = false,
+               const std::wstring& newPath = std::wstring())
+    {
+        files.SetFiles(PathList(paths));
+        files.SetJournalPath(JournalPath());
+        return files.WriteRecord(record, attributes, newPath);
+    }
+
+    std::vector<JournalEntry> ReadBack()
+    {
+        ChangeJournalFile journal;
+        std::wstring problem;
+        EXPECT_EQ(journal.Open(JournalPath(), &problem), JournalReading::read) << problem;
+        return journal.Entries();
+    }
+
+    TempFolder folder;
+    CFileOperate files;
+};
+
+} // namespace
+
+TEST_F(Undo, PutsBackWhatTheApplyWroteToTheHundredNanoseconds)
+{
+    const std::wstring a = MakeFile(L"a.txt");
+    const std::wstring b = MakeFile(L"b.txt");
+    const std::wstring same = folder.MakeFile(L"same.txt");
+    FILETIME already;
+    ASSERT_TRUE(TimeValueToFileTime(kNewWrite, &already));
+    ASSERT_TRUE(WriteStamps(same, nullptr, nullptr, &already));
+    ASSERT_TRUE(Write({a, b, same}, NewWrite()));
+    ASSERT_EQ(UnixSecondsOf(StampsOf(a).write), static_cast<ULONGLONG>(kNewWrite));
+
+    const std::vector<JournalEntry> entries = ReadBack();
+    ASSERT_EQ(entries.size(), 2u) << "a file that holds the written second already is not changed, nor recorded";
+    EXPECT_EQ(_wcsicmp(entries[0].path.c_str(), a.c_str()), 0) << entries[0].path.c_str();
+    EXPECT_TRUE(entries[0].identity.Known());
+    EXPECT_EQ(entries[0].before.write, kWriteBefore);
+    EXPECT_EQ(entries[0].changes, static_cast<unsigned>(kWritePart));
+
+    const UndoOutcome outcome = UndoChanges(entries);
+    EXPECT_TRUE(outcome.left.empty());
+    for (const std::wstring& path : {a, b}) {
+        EXPECT_EQ(AsStamp(StampsOf(path).write), kWriteBefore) << "sub-seconds included";
+        EXPECT_EQ(AsStamp(StampsOf(path).access), kAccessBefore) << "the stamp the apply left stays";
+    }
+    EXPECT_EQ(AsStamp(StampsOf(same).write), AsStamp(already));
+}
+
+// The undo leaves every file that no longer holds what the apply wrote: changed by someone
+// since, held open, gone, replaced by another file; a file the apply never reached holds
+// what it held before and is left without a word. What it left, the next undo tries again.
+TEST_F(Undo, LeavesWhatChangedSinceNamesItAndTriesAgainNextTime)
+{
+    const std::wstring restored = MakeFile(L"restored.txt");
+    const std::wstring changed = MakeFile(L"changed.txt");
+    const std::wstring held = MakeFile(L"held.txt");
+    const std::wstring gone = MakeFile(L"gone.txt");
+    const std::wstring replaced = MakeFile(L"replaced.txt");
+    const std::wstring unreached = MakeFile(L"unreached.txt");
+    ASSERT_TRUE(Write({restored, changed, held, gone, replaced, unreached}, NewWrite()));
+    const std::vector<JournalEntry> entries = ReadBack();
+    ASSERT_EQ(entries.size(), 6u);
+
+    FILETIME other = StampOfUtc(2020, 2, 2, 2, 2, 2);
+    ASSERT_TRUE(WriteStamps(changed, nullptr, nullptr, &other));
+    HANDLE holder = CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(DeleteFileW(gone.c_str()));
+    // Saved as editors save: a new file with the same stamps renamed over the old one.
+    const FileStamps applied = StampsOf(replaced);
+    const std::wstring saved = folder.MakeFile(L"replaced.tmp", 9);
+    ASSERT_TRUE(WriteStamps(saved, nullptr, &applied.access, &applied.write));
+    ASSERT_TRUE(MoveFileExW(saved.c_str(), replaced.c_str(), MOVEFILE_REPLACE_EXISTING));
+    // As if the program had ended before it reached this file.
+    FILETIME before = AsFileTime(kWriteBefore);
+    ASSERT_TRUE(WriteStamps(unreached, nullptr, nullptr, &before));
+
+    UndoOutcome outcome = UndoChanges(entries);
+    CloseHandle(holder);
+    ASSERT_EQ(outcome.left.size(), 4u);
+    const struct {
+        const std::wstring& path;
+        const wchar_t* detail;
+    } expected[] = {{changed, L"適用の後に変更されています"},
+                    {held, L"ほかのプログラムが使用中です"},
+                    {gone, L"見つかりません"},
+                    {replaced, L"別のファイルに置き換えられています"}};
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(_wcsicmp(outcome.left[i].path.c_str(), expected[i].path.c_str()), 0) << outcome.left[i].path.c_str();
+        EXPECT_EQ(outcome.left[i].detail, expected[i].detail);
+    }
+    EXPECT_EQ(AsStamp(StampsOf(restored).write), kWriteBefore);
+    EXPECT_EQ(AsStamp(StampsOf(changed).write), AsStamp(other)) << "someone else's change is kept";
+    EXPECT_EQ(UnixSecondsOf(StampsOf(held).write), static_cast<ULONGLONG>(kNewWrite));
+    EXPECT_EQ(AsStamp(StampsOf(replaced).write), AsStamp(applied.write)) << "the new file keeps what it has";
+    EXPECT_EQ(AsStamp(StampsOf(unreached).write), kWriteBefore);
+
+    // The other program let go of the file: the next undo puts it back, and the files back
+    // already count as done.
+    outcome = UndoChanges(entries);
+    ASSERT_EQ(outcome.left.size(), 3u);
+    EXPECT_EQ(_wcsicmp(outcome.left[0].path.c_str(), changed.c_str()), 0);
+    EXPECT_EQ(AsStamp(StampsOf(held).write), kWriteBefore);
+    EXPECT_EQ(AsStamp(StampsOf(restored).write), kWriteBefore);
+}
+
+// A last-access stamp moves whenever someone reads the file: it never keeps the other parts
+// of the apply from going back.
+TEST_F(Undo, LastAccessMovedSinceDoesNotHoldBackTheOtherParts)
+{
+    const std::wstring path = MakeFile(L"read.txt");
+    FileRecord record = NewWrite();
+    record.accessTime = kNewAccess;
+    record.stampsToWrite = kWriteStamp | kAccessStamp;
+    ASSERT_TRUE(Write({path}, record));
+    const FILETIME readLater = StampOfUtc(2013, 3, 3, 3, 3, 3);
+    ASSERT_TRUE(WriteStamps(path, nullptr, &readLater, nullptr));
+
+    EXPECT_TRUE(UndoChanges(ReadBack()).left.empty());
+    EXPECT_EQ(AsStamp(StampsOf(path).write), kWriteBefore);
+    EXPECT_EQ(AsStamp(StampsOf(path).access), AsStamp(readLater)) << "the reader's stamp stays";
+}
+
+TEST_F(Undo, MoveIsTakenBackOnlyForTheMovedFileAndWhileTheOldNameIsFree)
+{
+    const std::wstring old = MakeFile(L"old.txt");
+    const std::wstring moved = folder / L"new.txt";
+    ASSERT_TRUE(Write({old}, NewWrite(), false, moved));
+    ASSERT_FALSE(Exists(old));
+    const std::vector<JournalEntry> entries = ReadBack();
+    ASSERT_EQ(entries.size(), 2u) << "the move, then the times under the new name";
+    EXPECT_EQ(entries[0].newPath, moved);
+    EXPECT_EQ(_wcsicmp(entries[1].path.c_str(), moved.c_str()), 0);
+
+    // Another file took the old name: nothing of the moved file is touched.
+    const std::wstring squatter = folder.MakeFile(L"old.txt", 3);
+    UndoOutcome outcome = UndoChanges(entries);
+    ASSERT_EQ(outcome.left.size(), 1u);
+    EXPECT_EQ(outcome.left[0].path, moved);
+    EXPECT_EQ(outcome.left[0].detail, L"元の名前「old.txt」は別のファイルが使っています");
+    EXPECT_EQ(AsStamp(StampsOf(moved).write), kWriteBefore) << "its times were put back before the name was tried";
+    ASSERT_TRUE(DeleteFileW(squatter.c_str()));
+
+    // The moved file is gone and a new document was saved under its new name: that one
+    // is not the moved file, and keeps its name.
+    ASSERT_TRUE(DeleteFileW(moved.c_str()));
+    const std::wstring document = folder.MakeFile(L"new.txt", 7);
+    outcome = UndoChanges(entries);
+    ASSERT_EQ(outcome.left.size(), 1u);
+    EXPECT_EQ(outcome.left[0].path, moved);
+    // Windows gives a new file another ID; a Linux file system may give it the deleted
+    // file's inode number, and then the document's own stamps tell it apart.
+    EXPECT_TRUE(outcome.left[0].detail == L"別のファイルに置き換えられています" ||
+                outcome.left[0].detail == L"適用の後に変更されています")
+        << outcome.left[0].detail.c_str();
+    EXPECT_TRUE(Exists(document));
+    EXPECT_EQ(BytesOf(document).size(), 7u) << "the document keeps its name and content";
+    EXPECT_FALSE(Exists(old));
+}
+
+TEST_F(Undo, MoveIsTakenBack)
+{
+    const std::wstring old = MakeFile(L"old.txt");
+    const std::wstring moved = folder / L"new.txt";
+    ASSERT_TRUE(Write({old}, NewWrite(), false, moved));
+    const UndoOutcome outcome = UndoChanges(ReadBack());
+    EXPECT_TRUE(outcome.left.empty());
+    ASSERT_EQ(outcome.moves.size(), 1u);
+    EXPECT_EQ(AsStamp(StampsOf(old).write), kWriteBefore);
+    EXPECT_FALSE(Exists(moved));
+}
+
+// Regression: an apply that only renamed onto a name already taken removed the journal of
+// the apply before it, which could then no longer be undone.
+TEST_F(Undo, ApplyThatChangesNothingKeepsThePreviousUndo)
+{
+    const std::wstring a = MakeFile(L"a.txt");
+    const std::wstring taken = folder.MakeFile(L"taken.txt", 3);
+    ASSERT_TRUE(Write({a}, NewWrite()));
+    const std::string previous = BytesOf(JournalPath());
+    ASSERT_FALSE(previous.empty());
+
+    FileRecord nothing = {};
+    EXPECT_FALSE(Write({a}, nothing, false, taken));
+    ASSERT_EQ(files.GetFailures().size(), 1u);
+    EXPECT_EQ(files.GetFailures()[0].detail.find(L"名前を「taken.txt」に変更できませんでした"), 0u);
+    EXPECT_EQ(BytesOf(JournalPath()), previous) << "the previous journal, byte for byte";
+    EXPECT_TRUE(UndoChanges(ReadBack()).left.empty());
+    EXPECT_EQ(AsStamp(StampsOf(a).write), kWriteBefore);
+}
+
+TEST_F(Undo, FailedMoveIsNotTakenBackAsAMove)
+{
+    const std::wstring old = MakeFile(L"old.txt");
+    const std::wstring taken = folder.MakeFile(L"taken.txt", 3);
+    EXPECT_FALSE(Write({old}, NewWrite(), false, taken));
+    EXPECT_TRUE(UndoChanges(ReadBack()).left.empty());
+    EXPECT_EQ(AsStamp(StampsOf(old).write), kWriteBefore);
+    EXPECT_EQ(BytesOf(taken).size(), 3u) << "the file that has the name stays as it is";
+}
+
+TEST_F(Undo, ApplyThatCannotRecordChangesNothingAndSaysSoOnce)
+{
+    const std::wstring a = MakeFile(L"a.txt");
+    const std::wstring b = MakeFile(L"b.txt");
+    // A folder where the journal should be: the file cannot be put there.
+    ASSERT_TRUE(CreateDirectoryW((folder / L"journal").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(JournalPath().c_str(), nullptr));
+    EXPECT_FALSE(Write({a, b}, NewWrite()));
+    ASSERT_EQ(files.GetFailures().size(), 1u) << "one line for the journal, not one a file";
+    EXPECT_EQ(files.GetFailures()[0].path, JournalPath());
+    EXPECT_EQ(files.GetFailures()[0].detail.find(L"変更を元に戻すための記録を書けませんでした"), 0u);
+    EXPECT_NE(files.GetFailures()[0].detail.find(L"2 個のファイルを変更していません"), std::wstring::npos)
+        << files.GetFailures()[0].detail.c_str();
+    for (const std::wstring& path : {a, b})
+        EXPECT_EQ(AsStamp(StampsOf(path).write), kWriteBefore);
+    RemoveDirectoryW(JournalPath().c_str());
+}
+
+// Paths the classic calls refuse are written and put back in the extended form.
+TEST_F(Undo, PathOf260CharactersOrMoreIsWrittenAndPutBack)
+{
+    const std::wstring longPath = folder / std::wstring(MAX_PATH + 10 - folder.Path().size(), L'n');
+    ASSERT_GE(longPath.size(), static_cast<size_t>(MAX_PATH));
+    HANDLE file = CreateFileW((L"\\\\?\\" + longPath).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    FILETIME write = AsFileTime(kWriteBefore);
+    SetFileTime(file, nullptr, nullptr, &write);
+    CloseHandle(file);
+    ASSERT_TRUE(Write({longPath}, NewWrite()));
+    FileStamps stamps = {};
+    ASSERT_TRUE(ReadStamps(L"\\\\?\\" + longPath, &stamps));
+    EXPECT_EQ(UnixSecondsOf(stamps.write), static_cast<ULONGLONG>(kNewWrite));
+
+    EXPECT_TRUE(UndoChanges(ReadBack()).left.empty());
+    ASSERT_TRUE(ReadStamps(L"\\\\?\\" + longPath, &stamps));
+    EXPECT_EQ(AsStamp(stamps.write), kWriteBefore);
+    DeleteFileW((L"\\\\?\\" + longPath).c_str());
+}
+
+// Creation stamps and the archive flag go back as the rest do, where the platform keeps them.
+TEST_F(Undo, CreationStampAndArchiveFlagArePutBack)
+{
+    const std::wstring probe = folder.MakeFile(L"probe.txt");
+    FILETIME creation = AsFileTime(kAccessBefore);
+    WriteStamps(probe, &creation, nullptr, nullptr);
+    if (AsStamp(StampsOf(probe).creation) != kAccessBefore)
+        GTEST_SKIP() << "this platform keeps no creation stamp of its own (Wine reports the last-write stamp)";
+    SetFileAttributesW(probe.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (GetFileAttributesW(probe.c_str()) & FILE_ATTRIBUTE_ARCHIVE)
+        GTEST_SKIP() << "this platform cannot clear the archive flag (Wine reports it on every file)";
+
+    const std::wstring path = MakeFile(L"a.txt");
+    ASSERT_TRUE(WriteStamps(path, &creation, nullptr, nullptr));
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN));
+    FileRecord record = {};
+    record.createTime = kNewWrite;
+    record.stampsToWrite = kCreationStamp;
+    record.attribute = FILE_ATTRIBUTE_SYSTEM;
+    ASSERT_TRUE(Write({path}, record, true));
+    ASSERT_EQ(GetFileAttributesW(path.c_str()) & 0x27, static_cast<DWORD>(FILE_ATTRIBUTE_SYSTEM));
+
+    EXPECT_TRUE(UndoChanges(ReadBack()).left.empty());
+    EXPECT_EQ(AsStamp(StampsOf(path).creation), kAccessBefore);
+    EXPECT_EQ(GetFileAttributesW(path.c_str()) & 0x27, static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN));
+}
