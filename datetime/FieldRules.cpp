@@ -28,9 +28,9 @@ bool CorrectFieldValue(FieldKind kind, int value, int* corrected)
     int limited = value;
     switch (kind) {
     case FieldKind::year:
-        if (value > kLastCorrectedYear)
-            limited = kLastCorrectedYear;
-        else if (value < kFirstWritableYear)
+        if (value > kLastWritableYear)
+            limited = kLastWritableYear;
+        else if (value < kFirstFourDigitYear)
             limited = kFirstWritableYear;
         break;
     case FieldKind::month:

@@ -23,11 +23,13 @@ bool StripLeadingZeros(const std::wstring& text, std::wstring* stripped);
 // The years a time value reaches (the local edges of 1970 and 3000 are left to the conversion).
 constexpr int kFirstWritableYear = 1970;
 constexpr int kLastWritableYear = 3000;
-// A typed year above this is taken for a slip and brought down to it.
-constexpr int kLastCorrectedYear = 2049;
+// A typed year above the last writable one is taken for a slip and brought down to it.
+// A year of fewer than four digits is brought up to the first writable year; a four-digit
+// year before it stands, so that the apply refuses it rather than write another year.
+constexpr int kFirstFourDigitYear = 1000;
 
 // The value that a field of `kind` is corrected to; false when `value` stands. Every value
-// a correction gives can be written.
+// a correction gives can be written; a four-digit year before 1970 stands uncorrected.
 bool CorrectFieldValue(FieldKind kind, int value, int* corrected);
 
 // A change of the year, month or day may leave the day past the end of its month.

@@ -39,7 +39,8 @@ CFileDialog::CFileDialog(BOOL openFileDialog, const wchar_t* defaultExtension, c
     m_ofn.nMaxFile = static_cast<DWORD>(kResultCapacity);
     m_ofn.lpstrDefExt = m_defaultExtension.empty() ? nullptr : m_defaultExtension.c_str();
     // Explorer style without a hook: the system shows its newer dialog where it has one.
-    m_ofn.Flags = flags | OFN_EXPLORER;
+    // Browsing leaves the program's working folder as it was.
+    m_ofn.Flags = flags | OFN_EXPLORER | OFN_NOCHANGEDIR;
 }
 
 // comdlg32 is loaded when a file dialog is first opened, not at start: as an import it

@@ -1,4 +1,5 @@
-// The system's file-open dialog, with multiple selection read back path by path.
+// The system's file-open dialog, with multiple selection read back path by path; it
+// leaves the working folder as it was.
 #pragma once
 
 #include <windows.h>

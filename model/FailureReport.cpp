@@ -1,12 +1,64 @@
-// Telling the user which files a write could not change, in one message box.
+// Telling the user which files a write could not change: one message box of at most
+// kListedFailures lines, and the whole list in a text file beside the journal.
 #include "FileOperate.h"
 
+#include "../framework/Exceptions.h"
 #include "../framework/WinApp.h"
+#include "NameParts.h"
+
+#include <shlobj.h>
 
 namespace {
 
-const wchar_t* const kFailureSentence = L"は、ファイルが使用中か権限が足り無い為情報変更不能でした。";
+const wchar_t* const kClosingSentence = L"以上のファイルは変更できませんでした。";
 const wchar_t* const kFailureCaption = L"エラーのパス";
+const wchar_t* const kFailureListName = L"前回の失敗一覧.txt";
+// A box taller than the screen hides its OK button; the rest is in the list file.
+constexpr size_t kListedFailures = 30;
+
+std::wstring FailureLine(const WriteFailure& failure)
+{
+    return failure.detail.empty() ? failure.path : failure.path + L"：" + failure.detail;
+}
+
+// Writes `text` as UTF-8 with a byte order mark, so that Notepad reads it as such; the
+// system's reason when it cannot.
+bool WriteUtf8File(const std::wstring& path, const std::wstring& text, std::wstring* problem)
+{
+    std::string bytes = "\xEF\xBB\xBF";
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                           nullptr, nullptr);
+    const size_t start = bytes.size();
+    bytes.resize(start + static_cast<size_t>(length));
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &bytes[start], length, nullptr,
+                        nullptr);
+
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        *problem = SystemMessageText(GetLastError());
+        return false;
+    }
+    DWORD written = 0;
+    const bool whole = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                       written == bytes.size();
+    if (!whole)
+        *problem = SystemMessageText(GetLastError());
+    CloseHandle(file);
+    return whole;
+}
+
+// The folder of the journal, or the temporary folder when writes are not journaled.
+std::wstring FailureListFolder(const std::wstring& journalPath)
+{
+    if (!journalPath.empty())
+        return FolderOfPath(journalPath);
+    wchar_t temp[MAX_PATH + 1] = L"";
+    const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+    std::wstring folder(temp, length <= MAX_PATH ? length : 0);
+    while (!folder.empty() && folder.back() == L'\\')
+        folder.pop_back();
+    return folder;
+}
 
 } // namespace
 
@@ -14,14 +66,28 @@ void CFileOperate::ReportFailures() const
 {
     if (m_failures.empty())
         return;
+    std::wstring whole;
+    for (const WriteFailure& failure : m_failures)
+        whole += FailureLine(failure) + L"\r\n";
+
+    // The whole list is written at every failure, so that the file always holds the last one.
+    const std::wstring folder = FailureListFolder(m_journalPath);
+    const std::wstring listPath = folder + L"\\" + kFailureListName;
+    std::wstring problem;
+    SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+    const bool listed = WriteUtf8File(listPath, whole, &problem);
+
     std::wstring text;
-    for (const WriteFailure& failure : m_failures) {
-        text += failure.path;
-        if (!failure.detail.empty())
-            text += L"：" + failure.detail;
-        text += L"\r\n";
+    for (size_t index = 0; index < m_failures.size() && index < kListedFailures; ++index)
+        text += FailureLine(m_failures[index]) + L"\r\n";
+    if (m_failures.size() > kListedFailures) {
+        text += L"…ほか" + std::to_wstring(m_failures.size() - kListedFailures) + L"件";
+        if (listed)
+            text += L"（全" + std::to_wstring(m_failures.size()) + L"件の一覧：" + listPath + L"）\r\n";
+        else
+            text += L"（全件の一覧を " + listPath + L" に書けませんでした：" + problem + L"）\r\n";
     }
-    text += kFailureSentence;
+    text += kClosingSentence;
     // Owned by the main dialog, so that it takes no input while the list is shown.
     MessageBoxW(AfxGetMainWndHandle(), text.c_str(), kFailureCaption, MB_OK | MB_ICONERROR);
 }

@@ -14,8 +14,10 @@ void CFileOperate::SetFiles(const CStringArray& paths)
     m_count = paths.GetSize();
     if (paths.IsEmpty())
         return;
-    m_firstPath = paths[0];
-    m_paths.Append(paths);
+    // Absolute once, now: the working folder may change while the files are shown.
+    for (int index = 0; index < paths.GetSize(); ++index)
+        m_paths.Add(AbsolutePath(paths[index]));
+    m_firstPath = m_paths[0];
 }
 
 void CFileOperate::CheckIndex(int index) const

@@ -4,9 +4,19 @@
 #include "../framework/Exceptions.h"
 #include "../model/NameParts.h"
 #include "../model/NewNameRules.h"
+#include "../model/PathForms.h"
 
 #include <cwchar>
 
+namespace {
+
+// The longest path the file calls take, in the extended form.
+constexpr size_t kLongestPath = 32767;
+
+} // namespace
+
+// After a failure Apply stays enabled with the edits as they are, so that Apply again
+// retries once the other program lets go of the file.
 void CKalendrixDlg::OnApply()
 {
     if (ApplyChanges(m_fileOperate.GetRecord(0)))
@@ -18,6 +28,7 @@ void CKalendrixDlg::OnOK()
     if (m_fileOperate.GetCount() <= 0)
         return;
     // Apply is enabled exactly when the user changed something: a plain OK writes nothing.
+    // A refusal or a failure keeps the dialog open.
     if (IsWindowEnabled(GetDlgItem(IDC_APPLY)) && !ApplyChanges(m_fileOperate.GetRecord(0)))
         return;
     CDialog::OnOK();
@@ -33,44 +44,43 @@ bool CKalendrixDlg::ApplyChanges(FileRecord base)
     std::wstring newPath;
     if (m_fileOperate.GetCount() == 1) {
         newPath = BuildNewName();
-        if (_wcsicmp(newPath.c_str(), m_fileOperate.GetFirstPath().c_str()) == 0) {
+        // Compared exactly: a new name that changes only the case is a rename too.
+        if (newPath == m_fileOperate.GetFirstPath()) {
             newPath.clear();
         } else {
             std::wstring problem = NewNameProblem(GetDlgItemText(IDC_NAME), GetDlgItemText(IDC_EXTENSION));
-            if (problem.empty() && newPath.size() >= MAX_PATH)
-                problem = L"新しいパスが長すぎます（259文字まで）。";
+            if (problem.empty() && ApiPath(AbsolutePath(newPath)).size() >= kLongestPath)
+                problem = L"新しいパスが長すぎます（32767文字まで）。";
             if (!problem.empty())
                 throw CMessageException(L"新しい名前「" + FileNameOfPath(newPath) + L"」は使えません。" + problem +
                                         L"\r\nファイルは何も変更されていません。");
         }
     }
 
+    // Only the rows the user acted on since the files were shown are written, each with
+    // what it shows now.
     TimeValue* const times[kTimeRowCount] = {&base.createTime, &base.writeTime, &base.accessTime};
     const StampBit stamps[kTimeRowCount] = {kCreationStamp, kWriteStamp, kAccessStamp};
     base.stampsToWrite = 0;
     for (int index = 0; index < kTimeRowCount; ++index) {
         const TimeRow row = static_cast<TimeRow>(index);
         *times[row] = 0;
-        if (IsDlgButtonChecked(kTimeRows[row].switchId) != BST_CHECKED)
+        if (IsDlgButtonChecked(kTimeRows[row].switchId) != BST_CHECKED || !m_touched[row])
             continue;
-        if (RowShowsStamp(row, base)) {
-            // An untouched row stands for the first file's own stamp, not for what its
-            // local fields would build (the repeated hour of autumn builds another second);
-            // where the file has no stamp to show, there is nothing to write.
-            if (!StoredStampOf(row, base, times[row]))
-                continue;
-        } else {
-            *times[row] = ReadTimeRow(row, base);
-        }
+        // A row that still shows the first file's stamp stands for that stamp, not for
+        // what its local fields would build (the repeated hour of autumn builds another
+        // second).
+        if (!(RowShowsStamp(row, base) && StoredStampOf(row, base, times[row])))
+            *times[row] = ReadTimeRow(row);
         base.stampsToWrite |= stamps[row];
     }
 
-    // A switched-off attribute group protects every file's flags; boxes that show the
-    // first file's own flags leave them alone as well.
-    BYTE bits = GetAttributeBits();
-    bool writeAttributes = IsDlgButtonChecked(IDC_SWITCH_ATTRIBUTE) == BST_CHECKED && bits != base.attribute;
+    // Once the user ticked the attribute group or clicked a box, every file gets the
+    // boxes' flags, whatever the first file holds; otherwise no file's flags change.
+    const bool writeAttributes =
+        IsDlgButtonChecked(IDC_SWITCH_ATTRIBUTE) == BST_CHECKED && m_touched[kAttributeSwitch];
     if (writeAttributes)
-        base.attribute = bits;
+        base.attribute = GetAttributeBits();
 
     const std::wstring firstPath = m_fileOperate.GetFirstPath();
     m_fileOperate.WriteRecord(base, writeAttributes, newPath);
@@ -80,7 +90,7 @@ bool CKalendrixDlg::ApplyChanges(FileRecord base)
     }
     UpdateUndoEntry();
     m_fileOperate.ReportFailures();
-    return true;
+    return m_fileOperate.GetFailures().empty();
 }
 
 std::wstring CKalendrixDlg::BuildNewName()

@@ -12,6 +12,14 @@ bool IsTicked(const CKalendrixDlg& dialog, TimeRow row)
 
 } // namespace
 
+void CKalendrixDlg::TouchTickedRows(std::initializer_list<TimeRow> rows)
+{
+    for (TimeRow row : rows) {
+        if (IsTicked(*this, row))
+            m_touched[row] = true;
+    }
+}
+
 void CKalendrixDlg::OnOriginalTime()
 {
     const FileRecord first = m_fileOperate.GetRecord(0);
@@ -19,6 +27,7 @@ void CKalendrixDlg::OnOriginalTime()
         if (IsTicked(*this, static_cast<TimeRow>(row)))
             ShowStamp(static_cast<TimeRow>(row), first);
     }
+    TouchTickedRows({kCreationRow, kWriteRow, kAccessRow});
     EnableDlgItem(IDC_APPLY, true);
 }
 
@@ -30,6 +39,7 @@ void CKalendrixDlg::OnCurrentTime()
         if (IsTicked(*this, static_cast<TimeRow>(row)))
             WriteTimeRow(static_cast<TimeRow>(row), now);
     }
+    TouchTickedRows({kCreationRow, kWriteRow, kAccessRow});
     EnableDlgItem(IDC_APPLY, true);
 }
 
@@ -41,6 +51,7 @@ void CKalendrixDlg::OnClearTime()
         for (int field : {kHour, kMinute, kSecond})
             SetDlgItemText(kTimeRows[row].edits[field], L"0");
     }
+    TouchTickedRows({kCreationRow, kWriteRow, kAccessRow});
     EnableDlgItem(IDC_APPLY, true);
 }
 
@@ -58,5 +69,6 @@ void CKalendrixDlg::OnSameAsCreation()
         for (int field = 0; field < kTimeFieldCount; ++field)
             SetDlgItemText(kTimeRows[row].edits[field], texts[field]);
     }
+    TouchTickedRows({kWriteRow, kAccessRow});
     EnableDlgItem(IDC_APPLY, true);
 }

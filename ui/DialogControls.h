@@ -2,6 +2,7 @@
 // the four group switches with their controls, and the attribute boxes.
 #pragma once
 
+#include "../datetime/FieldRules.h"
 #include "../res/resource.h"
 
 #include <windows.h>
@@ -35,7 +36,7 @@ struct SpinRange {
     int lower;
     int upper;
 };
-constexpr SpinRange kSpinRanges[kTimeFieldCount] = {{1970, 2049}, {1, 12}, {1, 31}, {0, 23}, {0, 59}, {0, 59}};
+constexpr SpinRange kSpinRanges[kTimeFieldCount] = {{kFirstWritableYear, kLastWritableYear}, {1, 12}, {1, 31}, {0, 23}, {0, 59}, {0, 59}};
 
 // The attribute boxes that the user sets, in the order they are read, with their flags.
 struct AttributeBox {
@@ -73,6 +74,10 @@ struct SwitchGroup {
     int controls[kTimeFieldCount];
     int controlCount;
 };
+
+static_assert(static_cast<int>(kCreateSwitch) == kCreationRow && static_cast<int>(kWriteSwitch) == kWriteRow &&
+                  static_cast<int>(kAccessSwitch) == kAccessRow,
+              "the time rows' switch groups share the rows' numbers");
 
 constexpr const wchar_t* kProfileSection = L"Prop";
 

@@ -14,13 +14,13 @@ void CKalendrixDlg::HandOverFiles(const CStringArray& paths)
 
 void CKalendrixDlg::OnDropFiles(HDROP drop)
 {
-    const UINT kDropBufferLength = 32000;
     CStringArray paths;
-    std::vector<wchar_t> name(kDropBufferLength);
+    std::vector<wchar_t> name;
     UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
-        name[0] = L'\0';
-        DragQueryFileW(drop, i, name.data(), kDropBufferLength);
+        // Each path as long as the drop says it is, with room for its terminating null.
+        name.assign(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+        DragQueryFileW(drop, i, name.data(), static_cast<UINT>(name.size()));
         paths.Add(name.data());
     }
     // The drop data is released whatever the refresh raises.

@@ -4,6 +4,9 @@
 #include "../framework/WinApp.h"
 #include "../model/SizeText.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 // The square at the dialog's top left where the first file's icon is drawn.
@@ -94,6 +97,8 @@ void CKalendrixDlg::UpdateFileView()
         explicit RefreshScope(bool& flag) : refreshing(flag) { refreshing = true; }
         ~RefreshScope() { refreshing = false; }
     } refreshScope(m_refreshing);
+    // Shown afresh: nothing is the user's yet.
+    std::fill(std::begin(m_touched), std::end(m_touched), false);
     FirstFileChanged();
     HWND list = GetDlgItem(IDC_FILE_LIST);
     ListView_DeleteAllItems(list);

@@ -10,32 +10,42 @@ void CKalendrixDlg::OnSwitch(SwitchGroupIndex index)
     AfxGetApp()->WriteProfileInt(kProfileSection, group.profileKey, on ? 1 : 0);
     for (int i = 0; i < group.controlCount; ++i)
         EnableDlgItem(group.controls[i], on);
-    // With several files, ticking a row is how the first file's time goes to all of them.
-    if (on && index != kAttributeSwitch && m_fileOperate.GetCount() > 1)
+}
+
+void CKalendrixDlg::OnSwitchClicked(SwitchGroupIndex index)
+{
+    OnSwitch(index);
+    if (IsDlgButtonChecked(kSwitchGroups[index].switchId) != BST_CHECKED)
+        return;
+    m_touched[index] = true;
+    // With several files, ticking a group is how the first file's time, or the boxes'
+    // flags, go to all of them.
+    if (m_fileOperate.GetCount() > 1)
         EnableDlgItem(IDC_APPLY, true);
 }
 
 void CKalendrixDlg::OnSwitchCreate()
 {
-    OnSwitch(kCreateSwitch);
+    OnSwitchClicked(kCreateSwitch);
 }
 
 void CKalendrixDlg::OnSwitchLastChange()
 {
-    OnSwitch(kWriteSwitch);
+    OnSwitchClicked(kWriteSwitch);
 }
 
 void CKalendrixDlg::OnSwitchLastRead()
 {
-    OnSwitch(kAccessSwitch);
+    OnSwitchClicked(kAccessSwitch);
 }
 
 void CKalendrixDlg::OnSwitchAttribute()
 {
-    OnSwitch(kAttributeSwitch);
+    OnSwitchClicked(kAttributeSwitch);
 }
 
-// Only a stored 1 turns a switch on; otherwise its controls keep their state.
+// Only a stored 1 turns a switch on; otherwise its controls keep their state. A restored
+// switch writes nothing by itself: its group is written only once the user acts on it.
 void CKalendrixDlg::RestoreSwitch(SwitchGroupIndex index, UINT storedValue)
 {
     const SwitchGroup& group = kSwitchGroups[index];

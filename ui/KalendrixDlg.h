@@ -7,6 +7,7 @@
 #include "DialogControls.h"
 
 #include <shellapi.h>
+#include <initializer_list>
 #include <string>
 
 // Posted to itself when a file's unreadable stamps are found before the dialog is shown,
@@ -37,13 +38,13 @@ public:
     bool RowShowsStamp(TimeRow row, const FileRecord& first) const;
     // The first file's stamp of the row; false where it has none a time value holds.
     static bool StoredStampOf(TimeRow row, const FileRecord& first, TimeValue* value);
-    // The time value of a row; raises an error naming the row and field when the row
-    // holds no time that a file stamp can take.
+    // The time value of a row; raises an error naming the row and field when a field is
+    // empty or the row holds no time that a file stamp can take.
     TimeValue ReadTimeRow(TimeRow row);
-    TimeValue ReadTimeRow(TimeRow row, const FileRecord& first);
     void SetSpinRanges();
 
-    // Apply. False when the dialog's state was refused before anything was changed.
+    // Apply. True when every file took what was asked; false when a file failed (the
+    // failures are told). A refused row or name raises its error before anything changes.
     bool ApplyChanges(FileRecord base);
     std::wstring BuildNewName();
     BYTE GetAttributeBits();
@@ -96,7 +97,11 @@ private:
     void ShowFileProperties(const FileRecord& record);
     void HandOverFiles(const CStringArray& paths);
     void OnSwitch(SwitchGroupIndex group);
+    // The user ticked or cleared a switch.
+    void OnSwitchClicked(SwitchGroupIndex group);
     void RestoreSwitch(SwitchGroupIndex group, UINT storedValue);
+    // A date-time command acted on the ticked rows among `rows`.
+    void TouchTickedRows(std::initializer_list<TimeRow> rows);
 
     HICON m_hIcon;
     CFileOperate m_fileOperate;
@@ -108,6 +113,10 @@ private:
     HICON m_fileIcon = nullptr;
     bool m_fileIconStale = true;
     int m_programWrites = 0;
+    // The groups (three time rows, then the flags) the user acted on since the files were
+    // shown: typed or spun a field, used a date-time command, ticked the switch, clicked a
+    // box. Only these are written; a switch restored ticked from an earlier run is not.
+    bool m_touched[kSwitchGroupCount] = {};
     // The file whose record the rows show, so that a file's unreadable stamps are told
     // once when it is picked, not at every notification of the list.
     int m_shownIndex = -1;

@@ -66,6 +66,11 @@ bool CKalendrixDlg::CheckTimeField(const FileRecord& first, TimeRow row, int fie
 
     bool changed = _wcsicmp(text.c_str(), StoredText(first, row, field).c_str()) != 0;
 
+    // An emptied field stays empty, so that the apply names it instead of writing a value
+    // the user never gave.
+    if (text.empty())
+        return changed;
+
     // Typing 2, 0, 2, 4 passes through 2, 20 and 202, which are no years yet.
     const bool yearBeingTyped = KindOf(field) == FieldKind::year && m_programWrites == 0 && text.size() < 4 &&
                                 ::GetFocus() == GetDlgItem(edits[field]);
@@ -102,7 +107,8 @@ void CKalendrixDlg::ReplaceFieldText(int id, const std::wstring& text)
     SendMessageW(edit, EM_SETSEL, std::min(start, length), std::min(end, length));
 }
 
-// A year left with fewer than four digits is corrected as a year typed in full would be.
+// A year left with fewer than four digits is corrected as a year typed in full would be;
+// an empty one stays empty.
 void CKalendrixDlg::OnFieldLeft(UINT id)
 {
     TimeRow row;
@@ -111,8 +117,9 @@ void CKalendrixDlg::OnFieldLeft(UINT id)
         return;
     if (m_fileOperate.GetRecord(0).fullPath[0] == L'\0')
         return;
+    const std::wstring text = GetDlgItemText(static_cast<int>(id));
     int corrected = 0;
-    if (CorrectFieldValue(FieldKind::year, FieldValue(GetDlgItemText(static_cast<int>(id))), &corrected))
+    if (!text.empty() && CorrectFieldValue(FieldKind::year, FieldValue(text), &corrected))
         SetDlgItemText(static_cast<int>(id), FieldText(corrected));
 }
 
@@ -162,24 +169,12 @@ bool CKalendrixDlg::StoredStampOf(TimeRow row, const FileRecord& first, TimeValu
 
 TimeValue CKalendrixDlg::ReadTimeRow(TimeRow row)
 {
-    return ReadTimeRow(row, m_fileOperate.GetRecord(0));
-}
-
-TimeValue CKalendrixDlg::ReadTimeRow(TimeRow row, const FileRecord& first)
-{
     int values[kTimeFieldCount];
     for (int field = 0; field < kTimeFieldCount; ++field) {
-        int id = kTimeRows[row].edits[field];
-        std::wstring text = GetDlgItemText(id);
-        if (text.empty()) {
-            // An empty field takes the first file's stored value; the filled text counts
-            // even where the field's own check corrects what the edit shows.
-            text = StoredText(first, row, field);
-            if (text.empty())
-                RefuseField(row, field, L"が空です。日時をすべて入れてください。");
-            ProgramWrites writing(m_programWrites);
-            SetDlgItemText(id, text);
-        }
+        // An empty field is refused: no value of another file stands in for it.
+        const std::wstring text = GetDlgItemText(kTimeRows[row].edits[field]);
+        if (text.empty())
+            RefuseField(row, field, L"が空です。日時をすべて入れてください。");
         if (!IsFieldNumber(text))
             RefuseField(row, field, L"の「" + text + L"」は数字ではありません。");
         values[field] = FieldValue(text);
@@ -223,20 +218,28 @@ void CKalendrixDlg::OnFieldChanged(UINT id)
     // on the way is written again. Each check costs reads of several fields.
     if (m_refreshing)
         return;
+    // What the user typed or spun, or a box clicked, is written; the program's own
+    // writes of stamps into the rows are not the user's.
+    TimeRow row;
+    TimeField field;
+    const bool timeField = FindTimeField(static_cast<int>(id), &row, &field);
+    if (timeField && m_programWrites == 0)
+        m_touched[row] = true;
+    else if (!timeField && id != IDC_NAME && id != IDC_EXTENSION)
+        m_touched[kAttributeSwitch] = true;
+
     // The user's own edits compare with the file as it is on disk now.
     const FileRecord first = m_fileOperate.GetRecord(0);
     if (first.fullPath[0] == L'\0')
         return;
 
     bool changed = false;
-    TimeRow row;
-    TimeField field;
-    if (FindTimeField(static_cast<int>(id), &row, &field))
+    if (timeField)
         changed = CheckTimeField(first, row, field);
-    else if (id == IDC_NAME)
-        changed = _wcsicmp(GetDlgItemText(IDC_NAME).c_str(), m_fileOperate.GetBaseName(0).c_str()) != 0;
+    else if (id == IDC_NAME) // exactly: a name that changes only its case is a rename too
+        changed = GetDlgItemText(IDC_NAME) != m_fileOperate.GetBaseName(0);
     else if (id == IDC_EXTENSION)
-        changed = _wcsicmp(GetDlgItemText(IDC_EXTENSION).c_str(), m_fileOperate.GetExtension(0).c_str()) != 0;
+        changed = GetDlgItemText(IDC_EXTENSION) != m_fileOperate.GetExtension(0);
     else
         changed = true; // an attribute box: any click counts as a change
 

@@ -412,9 +412,12 @@ int wmain(int argc, wchar_t** argv)
             dialog.UpdateFileView();
         else
             dialog.ShowRecord(0);
-        // Only the last-write row ticked; the attribute boxes show the first file's flags.
+        // Only the last-write row ticked, as the user ticks it, so that it is written; the
+        // attribute boxes show the first file's flags.
         for (const TimeRowControls& row : kTimeRows)
             dialog.CheckDlgButton(row.switchId, row.switchId == IDC_SWITCH_WRITE ? BST_CHECKED : BST_UNCHECKED);
+        SendMessageW(dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_SWITCH_WRITE, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(dialog.GetDlgItem(IDC_SWITCH_WRITE)));
         // Each run writes another day, so that every run changes every file, as a user's
         // apply does: a file that holds the written second already is not written at all.
         TimeValue day = 1309514400; // 2011-07-01 10:00:00 UTC

@@ -13,7 +13,7 @@
 namespace {
 
 const wchar_t* const kReadOnlyReason = L"読み取り専用です（属性の「読み取り専用」を外すと変更できます）";
-const wchar_t* const kFailureSentence = L"は、ファイルが使用中か権限が足り無い為情報変更不能でした。";
+const wchar_t* const kFailureSentence = L"以上のファイルは変更できませんでした。";
 
 // Stamps every fixture file starts with, far from anything a test writes.
 const TimeValue kOldWrite = 1110000000;  // 2005-03-05

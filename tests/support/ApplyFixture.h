@@ -30,12 +30,16 @@ protected:
         Type(IDC_EXTENSION, ExtensionOfPath(path));
     }
 
-    // Sets the boxes with the attribute group switched on, as a user can only set them.
+    // Sets the boxes as a user does: ticks the attribute group and clicks each box that
+    // differs.
     void SetBoxes(BYTE bits)
     {
-        dialog.CheckDlgButton(IDC_SWITCH_ATTRIBUTE, BST_CHECKED);
-        for (const AttributeBox& box : kAttributeBoxes)
-            dialog.CheckDlgButton(box.id, (bits & box.bit) ? BST_CHECKED : BST_UNCHECKED);
+        if (!Checked(IDC_SWITCH_ATTRIBUTE))
+            Click(IDC_SWITCH_ATTRIBUTE);
+        for (const AttributeBox& box : kAttributeBoxes) {
+            if (Checked(box.id) != ((bits & box.bit) != 0))
+                Click(box.id);
+        }
     }
 
     void SetRow(TimeRow row, const LocalFields& fields)

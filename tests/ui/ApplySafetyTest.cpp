@@ -64,7 +64,7 @@ protected:
     }
 };
 
-const wchar_t* const kFailureSentence = L"は、ファイルが使用中か権限が足り無い為情報変更不能でした。";
+const wchar_t* const kFailureSentence = L"以上のファイルは変更できませんでした。";
 
 } // namespace
 
@@ -135,6 +135,7 @@ TEST_F(ApplySafety, RefusedFieldIsNamedBeforeAnythingChanges)
         {IDC_WRITE_MONTH, L"0", L"更新日時の「月」に 0 は入れられません（1～12）。"},
         {IDC_WRITE_DAY, L"0", L"更新日時の「日」に 0 は入れられません"},
         {IDC_WRITE_MINUTE, L"1a", L"更新日時の「分」の「1a」は数字ではありません。"},
+        {IDC_WRITE_HOUR, L"", L"更新日時の「時」が空です。"},
     };
     std::wstring path = MakeStampedFile(L"a.txt");
     for (const auto& c : cases) {

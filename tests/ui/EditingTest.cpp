@@ -112,7 +112,9 @@ TEST_F(Editing, YearTypedKeyByKeyIsTakenAsTyped)
         DWORD caret;
     } cases[] = {
         {L"2024", L"2024", 4},
-        {L"2100", L"2049", 4}, // corrected at the fourth digit, the caret stays at the end
+        {L"3100", L"3000", 4}, // corrected at the fourth digit, the caret stays at the end
+        {L"2050", L"2050", 4},
+        {L"1969", L"1969", 4}, // stands: the apply refuses it rather than write 1970
         {L"202", L"202", 3},   // still being typed
         {L"0007", L"7", 1},
     };
@@ -175,8 +177,8 @@ TEST_F(Editing, ArrowKeysAndCorrectionsOfferOnlyWritableValues)
         const wchar_t* shown;
     } steps[] = {
         {IDC_WRITE_HOUR, L"23", VK_UP, L"0"},     {IDC_WRITE_HOUR, L"0", VK_DOWN, L"23"},
-        {IDC_WRITE_HOUR, L"30", 0, L"23"},        {IDC_WRITE_YEAR, L"1970", VK_DOWN, L"2049"},
-        {IDC_WRITE_YEAR, L"2049", VK_UP, L"1970"}, {IDC_WRITE_YEAR, L"1955", 0, L"1970"},
+        {IDC_WRITE_HOUR, L"30", 0, L"23"},        {IDC_WRITE_YEAR, L"1970", VK_DOWN, L"3000"},
+        {IDC_WRITE_YEAR, L"3000", VK_UP, L"1970"}, {IDC_WRITE_YEAR, L"195", 0, L"1970"},
     };
     for (const auto& step : steps) {
         Type(step.edit, step.start);

@@ -140,7 +140,9 @@ TEST_F(FileSelection, EmptyDropClearsTheDisplayWithoutAMessage)
     EXPECT_TRUE(boxes.Take().empty());
 }
 
-TEST_F(FileSelection, CommandLineArgumentsAreHandedOverAsGiven)
+// Regression: a relative name stayed relative, and resolved against whatever the working
+// folder had become by the time the files were written.
+TEST_F(FileSelection, CommandLineArgumentsAreHandedOverMadeAbsolute)
 {
     std::wstring blank = folder.MakeFile(L"with blank.txt");
     folder.MakeFile(L"plain.txt");
@@ -167,10 +169,8 @@ TEST_F(FileSelection, CommandLineArgumentsAreHandedOverAsGiven)
     EXPECT_EQ(dialog.GetFileOperate().GetBaseName(0), L"with blank");
     EXPECT_EQ(dialog.GetFileOperate().GetBaseName(1), L"plain");
     EXPECT_EQ(dialog.GetFileOperate().GetFolder(), folder.Path());
-    // Kept relative: it now resolves against the restored working folder.
-    wchar_t resolved[MAX_PATH];
-    GetFullPathNameW(L"plain.txt", MAX_PATH, resolved, nullptr);
-    EXPECT_EQ(dialog.GetFileOperate().GetRecord(1).fullPath, resolved);
+    // Made absolute against the working folder of the start, not the restored one.
+    EXPECT_EQ(dialog.GetFileOperate().GetRecord(1).fullPath, folder / L"plain.txt");
 }
 
 // The browse button opens the system's dialog (its library is loaded only then); the
@@ -180,6 +180,8 @@ TEST_F(FileSelection, BrowsedFilesAreHandedOver)
     Choose({folder.MakeFile(L"shown before.txt")});
     std::wstring first = folder.MakeFile(L"first.txt");
     std::wstring second = folder.MakeFile(L"second one.txt");
+    wchar_t workingFolder[MAX_PATH] = L"";
+    GetCurrentDirectoryW(MAX_PATH, workingFolder);
     OpenDialogDriver driver{dialog.m_hWnd, {folder.Path(), L"\"first.txt\" \"second one.txt\""}};
     HANDLE thread = CreateThread(nullptr, 0, OpenDialogDriver::Run, &driver, 0, nullptr);
     ASSERT_NE(thread, nullptr);
@@ -194,6 +196,9 @@ TEST_F(FileSelection, BrowsedFilesAreHandedOver)
     EXPECT_EQ(dialog.GetFileOperate().GetRecord(0).fullPath, first);
     EXPECT_EQ(dialog.GetFileOperate().GetRecord(1).fullPath, second);
     EXPECT_TRUE(boxes.Take().empty());
+    wchar_t afterBrowsing[MAX_PATH] = L"";
+    GetCurrentDirectoryW(MAX_PATH, afterBrowsing);
+    EXPECT_STREQ(afterBrowsing, workingFolder) << "browsing left the working folder in the chosen one";
 }
 
 TEST_F(FileSelection, NoArgumentsLeaveTheOpeningState)

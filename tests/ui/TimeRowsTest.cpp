@@ -136,9 +136,11 @@ TEST_F(TimeRows, TypedValuesAreCorrectedAtOnceAndEnableApply)
     const TypingCase cases[] = {
         {"leading zeros", {{kMinute, L"0007"}}, L"2011,2,10,12,7,45"},
         {"zeros only", {{kMinute, L"00"}}, L"2011,2,10,12,0,45"},
-        {"year past 2049", {{kYear, L"2100"}}, L"2049,2,10,12,30,45"},
+        {"year past 3000", {{kYear, L"3100"}}, L"3000,2,10,12,30,45"},
+        {"year 2050 stands", {{kYear, L"2050"}}, L"2050,2,10,12,30,45"},
+        {"four-digit year before 1970 stands", {{kYear, L"1969"}}, L"1969,2,10,12,30,45"},
         {"single digit year set from outside", {{kYear, L"2"}}, L"1970,2,10,12,30,45"},
-        {"cleared year", {{kYear, L""}}, L"1970,2,10,12,30,45"},
+        {"cleared year stays empty", {{kYear, L""}}, L",2,10,12,30,45"},
         {"month 15", {{kMonth, L"15"}}, L"2011,12,10,12,30,45"},
         {"month 0 stays", {{kMonth, L"0"}}, L"2011,0,10,12,30,45"},
         {"hour 30", {{kHour, L"30"}}, L"2011,2,10,23,30,45"},
@@ -164,11 +166,11 @@ TEST_F(TimeRows, TypedValuesAreCorrectedAtOnceAndEnableApply)
     }
 }
 
-TEST_F(TimeRows, TextsEqualToTheFirstFileIgnoringCaseLeaveApplyDisabled)
+TEST_F(TimeRows, TextsEqualToTheFirstFileLeaveApplyDisabled)
 {
     ChooseBaseFile();
-    Type(IDC_NAME, L"STAMPED");
-    Type(IDC_EXTENSION, L"Txt");
+    Type(IDC_NAME, L"Stamped");
+    Type(IDC_EXTENSION, L"txt");
     Type(IDC_WRITE_HOUR, L"012");
     EXPECT_EQ(Text(IDC_WRITE_HOUR), L"12");
     EXPECT_FALSE(Enabled(IDC_APPLY));
@@ -177,6 +179,21 @@ TEST_F(TimeRows, TextsEqualToTheFirstFileIgnoringCaseLeaveApplyDisabled)
     Type(IDC_NAME, L"001");
     EXPECT_EQ(Text(IDC_NAME), L"001");
     EXPECT_TRUE(Enabled(IDC_APPLY));
+}
+
+// Regression: a name that changed only its case counted as no change, and the rename
+// (a.txt to A.txt) was never made.
+TEST_F(TimeRows, ANameChangingOnlyItsCaseEnablesApply)
+{
+    ChooseBaseFile();
+    for (int id : {IDC_NAME, IDC_EXTENSION}) {
+        dialog.EnableDlgItem(IDC_APPLY, false);
+        Type(IDC_NAME, L"Stamped");
+        Type(IDC_EXTENSION, L"txt");
+        ASSERT_FALSE(Enabled(IDC_APPLY));
+        Type(id, id == IDC_NAME ? L"STAMPED" : L"TXT");
+        EXPECT_TRUE(Enabled(IDC_APPLY)) << id;
+    }
 }
 
 TEST_F(TimeRows, ClickingAnAttributeBoxEnablesApplyEvenWhenItIsClickedBack)
@@ -263,8 +280,8 @@ TEST_F(TimeRows, SpinStepsWrapAndKeepTheDayWithinItsMonth)
         {kDay, L"1", VK_DOWN, L"2011,2,28,12,30,45"},  // wraps to 31, then limited
         {kHour, L"23", VK_UP, L"2011,2,10,0,30,45"},
         {kHour, L"0", VK_DOWN, L"2011,2,10,23,30,45"},
-        {kYear, L"2049", VK_UP, L"1970,2,10,12,30,45"},
-        {kYear, L"1970", VK_DOWN, L"2049,2,10,12,30,45"},
+        {kYear, L"3000", VK_UP, L"1970,2,10,12,30,45"},
+        {kYear, L"1970", VK_DOWN, L"3000,2,10,12,30,45"},
         {kMonth, L"12", VK_UP, L"2011,1,10,12,30,45"},
         {kMinute, L"58", VK_UP, L"2011,2,10,12,59,45"},
     };
@@ -303,13 +320,21 @@ TEST_F(TimeRows, RowsReadBackIntoTheUtcSecondOfTheirLocalTime)
     }
 }
 
-TEST_F(TimeRows, EmptyFieldsAreFilledFromTheFirstFilesStampOfTheSameRow)
+// Regression: an emptied field took the first file's value (or 1970 for a year, once
+// corrected), and that was written without a word.
+TEST_F(TimeRows, EmptiedFieldsStayEmptyAndAreRefusedNamingTheRowAndField)
 {
     ChooseBaseFile();
-    TypeRow(kAccessRow, {{kDay, L""}, {kHour, L""}, {kMinute, L""}, {kSecond, L""}});
-    EXPECT_EQ(RowText(kAccessRow), L"2011,3,,,,");
-    EXPECT_EQ(dialog.ReadTimeRow(kAccessRow), dialog.GetFileOperate().GetRecord(0).accessTime);
-    EXPECT_EQ(RowText(kAccessRow), kBaseAccessRow);
+    TypeRow(kAccessRow, {{kDay, L""}, {kHour, L""}});
+    EXPECT_EQ(RowText(kAccessRow), L"2011,3,,,45,30");
+    EXPECT_EQ(ReadFailure(kAccessRow).find(L"アクセス日時の「日」が空です。"), 0u);
+    EXPECT_EQ(RowText(kAccessRow), L"2011,3,,,45,30") << "nothing filled in";
+
+    TypeRow(kWriteRow, {{kYear, L""}});
+    SetFocus(dialog.GetDlgItem(kTimeRows[kWriteRow].edits[kYear]));
+    SetFocus(dialog.GetDlgItem(IDC_APPLY));
+    EXPECT_EQ(RowText(kWriteRow), L",2,10,12,30,45") << "leaving an empty year keeps it empty";
+    EXPECT_EQ(ReadFailure(kWriteRow).find(L"更新日時の「年」が空です。"), 0u);
 }
 
 TEST_F(TimeRows, RowsNoStampCanTakeAreRefusedNamingTheRowAndField)
@@ -417,7 +442,7 @@ TEST_F(TimeRows, SameAsCreationCopiesTheCreationTextsAsTheyStand)
     Click(IDC_SAME_AS_CREATION);
     EXPECT_EQ(RowText(kWriteRow), L"2012,2,29,6,7,");
 
-    // The empty second takes the stored second of the row that is read.
-    EXPECT_EQ(dialog.ReadTimeRow(kAccessRow), InHostZone(ZonedInstant{{}, 1330492050, 1330463250}));
-    EXPECT_EQ(RowText(kAccessRow), L"2012,2,29,6,7,30");
+    // The empty second is copied as empty, and reading the row refuses it.
+    EXPECT_EQ(ReadFailure(kAccessRow).find(L"アクセス日時の「秒」が空です。"), 0u);
+    EXPECT_EQ(RowText(kAccessRow), L"2012,2,29,6,7,");
 }

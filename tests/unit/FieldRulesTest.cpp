@@ -30,12 +30,16 @@ struct CorrectionCase {
 
 // Every corrected value is one a file stamp can take.
 const CorrectionCase kCorrectionCases[] = {
-    {FieldKind::year, 2100, 2049},
-    {FieldKind::year, 2050, 2049},
-    {FieldKind::year, 2049, 2049},
+    {FieldKind::year, 30000, 3000},
+    {FieldKind::year, 3001, 3000},
+    {FieldKind::year, 3000, 3000},
+    {FieldKind::year, 2050, 2050},
     {FieldKind::year, 1970, 1970},
-    {FieldKind::year, 1969, 1970},
-    {FieldKind::year, 1950, 1970},
+    // A four-digit year before 1970 stands: the apply refuses it, naming the range.
+    {FieldKind::year, 1969, 1969},
+    {FieldKind::year, 1000, 1000},
+    // Fewer than four digits: brought up to the first writable year.
+    {FieldKind::year, 999, 1970},
     {FieldKind::year, 2, 1970},
     {FieldKind::year, 0, 1970},
     {FieldKind::month, 15, 12},

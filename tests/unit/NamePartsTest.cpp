@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 TEST(NameParts, SplitAPathAtItsLastSeparatorAndItsNamesLastDot)
 {
     const struct {
@@ -51,7 +53,7 @@ TEST(NameParts, JoinGivesTheCurrentPathBackForUnchangedParts)
 TEST(NewNameRules, NamesThatWouldLeadElsewhereOrBeChangedAreRefused)
 {
     const struct {
-        const wchar_t* name;
+        std::wstring name;
         const wchar_t* extension;
         bool refused;
     } cases[] = {
@@ -61,7 +63,11 @@ TEST(NewNameRules, NamesThatWouldLeadElsewhereOrBeChangedAreRefused)
         {L"", L"txt", false}, // ".txt" is a name a file may have
         {L"..b", L"txt", false},
         {L"CONSOLE", L"txt", false},
-        {L"COM0", L"", false},
+        {L"COM10", L"", false},
+        {L"LPT", L"txt", false},
+        {L"COM\u2074", L"", false}, // superscript four: no device
+        {L"COM\u00B90", L"", false},
+        {std::wstring(251, L'n'), L"txt", false}, // 255 characters, the longest name
         {L"", L"", true},
         {L"..\\moved", L"txt", true},
         {L"sub/moved", L"txt", true},
@@ -81,6 +87,16 @@ TEST(NewNameRules, NamesThatWouldLeadElsewhereOrBeChangedAreRefused)
         {L"nul", L"txt", true},
         {L"COM1", L"log", true},
         {L"lpt9", L"", true},
+        // Regression: these passed, and the file system refuses them as device names.
+        {L"COM0", L"", true},
+        {L"lpt0", L"txt", true},
+        {L"COM\u00B9", L"txt", true}, // COM¹
+        {L"com\u00B2", L"", true},    // com²
+        {L"COM\u00B3", L"log", true}, // COM³
+        {L"LPT\u00B9", L"", true},    // LPT¹
+        {L"lpt\u00B2", L"txt", true}, // lpt²
+        {L"LPT\u00B3 ", L"txt", true}, // LPT³ with a blank before the dot
+        {std::wstring(252, L'n'), L"txt", true}, // 256 characters
     };
     for (const auto& c : cases)
         EXPECT_EQ(!NewNameProblem(c.name, c.extension).empty(), c.refused) << c.name << " . " << c.extension;
