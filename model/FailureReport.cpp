@@ -62,32 +62,37 @@ std::wstring FailureListFolder(const std::wstring& journalPath)
 
 } // namespace
 
-void CFileOperate::ReportFailures() const
+std::wstring FailureListText(const std::vector<WriteFailure>& failures, const std::wstring& journalPath)
 {
-    if (m_failures.empty())
-        return;
     std::wstring whole;
-    for (const WriteFailure& failure : m_failures)
+    for (const WriteFailure& failure : failures)
         whole += FailureLine(failure) + L"\r\n";
 
     // The whole list is written at every failure, so that the file always holds the last one.
-    const std::wstring folder = FailureListFolder(m_journalPath);
+    const std::wstring folder = FailureListFolder(journalPath);
     const std::wstring listPath = folder + L"\\" + kFailureListName;
     std::wstring problem;
     SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
     const bool listed = WriteUtf8File(listPath, whole, &problem);
 
     std::wstring text;
-    for (size_t index = 0; index < m_failures.size() && index < kListedFailures; ++index)
-        text += FailureLine(m_failures[index]) + L"\r\n";
-    if (m_failures.size() > kListedFailures) {
-        text += L"…ほか" + std::to_wstring(m_failures.size() - kListedFailures) + L"件";
+    for (size_t index = 0; index < failures.size() && index < kListedFailures; ++index)
+        text += FailureLine(failures[index]) + L"\r\n";
+    if (failures.size() > kListedFailures) {
+        text += L"…ほか" + std::to_wstring(failures.size() - kListedFailures) + L"件";
         if (listed)
-            text += L"（全" + std::to_wstring(m_failures.size()) + L"件の一覧：" + listPath + L"）\r\n";
+            text += L"（全" + std::to_wstring(failures.size()) + L"件の一覧：" + listPath + L"）\r\n";
         else
             text += L"（全件の一覧を " + listPath + L" に書けませんでした：" + problem + L"）\r\n";
     }
-    text += kClosingSentence;
+    return text;
+}
+
+void CFileOperate::ReportFailures() const
+{
+    if (m_failures.empty())
+        return;
+    const std::wstring text = FailureListText(m_failures, m_journalPath) + kClosingSentence;
     // Owned by the main dialog, so that it takes no input while the list is shown.
     MessageBoxW(AfxGetMainWndHandle(), text.c_str(), kFailureCaption, MB_OK | MB_ICONERROR);
 }

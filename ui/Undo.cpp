@@ -93,8 +93,7 @@ void CKalendrixDlg::OnUndoLastChange()
     std::wstring text = ApplyNamed(journal) + L"を元に戻しました。";
     if (!outcome.left.empty()) {
         text = ApplyNamed(journal) + L"を元に戻しました。ただし次のファイルは元に戻していません。\r\n";
-        for (const WriteFailure& left : outcome.left)
-            text += left.path + L"：" + left.detail + L"\r\n";
+        text += FailureListText(outcome.left, path);
         text += L"以上のファイルは元に戻していません。ほかのファイルは元に戻しました。\r\n"
                 L"記録は残してあります。もう一度「直前の変更を元に戻す」を選ぶと、残ったファイルをやり直します。";
     }

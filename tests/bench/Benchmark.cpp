@@ -416,6 +416,9 @@ int wmain(int argc, wchar_t** argv)
         // attribute boxes show the first file's flags.
         for (const TimeRowControls& row : kTimeRows)
             dialog.CheckDlgButton(row.switchId, row.switchId == IDC_SWITCH_WRITE ? BST_CHECKED : BST_UNCHECKED);
+        // As a user ticks it: an apply writes only the rows the user acted on.
+        SendMessageW(dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_SWITCH_WRITE, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(dialog.GetDlgItem(IDC_SWITCH_WRITE)));
         SendMessageW(dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_SWITCH_WRITE, BN_CLICKED),
                      reinterpret_cast<LPARAM>(dialog.GetDlgItem(IDC_SWITCH_WRITE)));
         // Each run writes another day, so that every run changes every file, as a user's

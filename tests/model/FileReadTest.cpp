@@ -153,7 +153,7 @@ TEST_F(FileRead, NamePartsComeFromTheListAndTheFolderFromTheFirstPath)
 
     Choose({L"Z:/dir/a.txt"});
     EXPECT_EQ(files.GetBaseName(0), L"a") << "a forward slash separates like a backslash";
-    EXPECT_EQ(files.GetFolder(), L"Z:/dir");
+    EXPECT_EQ(files.GetFolder(), L"Z:\\dir") << "made absolute when chosen, in the system's own form";
 
     Choose({L"C:\\data\\report.final.txt"});
     Choose({});

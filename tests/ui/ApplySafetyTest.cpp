@@ -237,7 +237,8 @@ TEST_F(ApplySafety, ReadOnlyFileIsMadeWritableWhenItsBoxIsCleared)
     dialog.CheckDlgButton(IDC_SWITCH_WRITE, BST_CHECKED);
     Type(IDC_WRITE_YEAR, L"2012");
     Click(IDC_APPLY);
-    EXPECT_EQ(OnlyBoxText(), path + L"\r\n" + kFailureSentence) << "a file that stays read-only is refused";
+    EXPECT_EQ(OnlyBoxText(), path + L"：読み取り専用です（属性の「読み取り専用」を外すと変更できます）\r\n" + kFailureSentence)
+        << "a file that stays read-only is refused";
     EXPECT_EQ(WriteSecondsOf(path) / 31556952 + 1970, 2011u);
 }
 
@@ -271,7 +272,7 @@ TEST_F(ApplySafety, WhatCannotBeReadShowsEmptyRowsAndIsToldOnce)
     EXPECT_EQ(ListCell(3, 1), L"");
     SetRow(kWriteRow, {2011, 1, 2, 3, 4, 5});
     Click(IDC_APPLY);
-    EXPECT_EQ(OnlyBoxText(), missing + L"\r\n" + kFailureSentence);
+    EXPECT_EQ(OnlyBoxText(), missing + L"：見つかりません\r\n" + kFailureSentence);
 }
 
 // Regression: any repaint that erased the background wiped the icon at the top left.

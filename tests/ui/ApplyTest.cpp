@@ -194,8 +194,8 @@ TEST_F(ApplyDialog, UnwritableFilesAreListedInOneBoxOwnedByTheDialog)
     std::vector<ShownMessageBox> shown = boxes.Take();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].caption, L"エラーのパス");
-    EXPECT_EQ(shown[0].text, readOnly + L"\r\n" + held + L"\r\n" +
-                                 L"以上のファイルは変更できませんでした。");
+    EXPECT_EQ(shown[0].text, readOnly + L"：読み取り専用です（属性の「読み取り専用」を外すと変更できます）\r\n" + held +
+                                 L"：ほかのプログラムが使用中です\r\n以上のファイルは変更できませんでした。");
     EXPECT_EQ(shown[0].owner, dialog.GetSafeHwnd()) << "the dialog takes no input while the list is shown";
     EXPECT_TRUE(AttributesOf(good) & FILE_ATTRIBUTE_READONLY);
     EXPECT_FALSE(AttributesOf(held) & FILE_ATTRIBUTE_HIDDEN);
