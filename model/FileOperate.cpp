@@ -9,30 +9,36 @@
 
 void CFileOperate::SetFiles(const CStringArray& paths)
 {
-    m_paths.RemoveAll();
     m_renameFailed = false;
     m_count = paths.GetSize();
-    if (paths.IsEmpty())
-        return;
     // Absolute once, now: the working folder may change while the files are shown.
+    std::vector<std::wstring> absolute;
+    absolute.reserve(static_cast<size_t>(paths.GetSize()));
     for (int index = 0; index < paths.GetSize(); ++index)
-        m_paths.Add(AbsolutePath(paths[index]));
-    m_firstPath = m_paths[0];
+        absolute.push_back(AbsolutePath(paths[index]));
+    m_files.Assign(std::move(absolute));
+    if (m_count > 0)
+        m_firstPath = m_files.Path(0);
+}
+
+void CFileOperate::ReadStates(const FileSet::Progress& progress)
+{
+    m_files.ReadStates(progress);
 }
 
 void CFileOperate::CheckIndex(int index) const
 {
-    if (index < 0 || index >= m_paths.GetSize())
+    if (index < 0 || static_cast<size_t>(index) >= m_files.Count())
         AfxThrowInvalidArgException();
 }
 
 FileRecord CFileOperate::GetRecord(int index) const
 {
     FileRecord record = {};
-    if (m_paths.IsEmpty())
+    if (m_files.Count() == 0)
         return record;
     CheckIndex(index);
-    const std::wstring& path = m_paths[index];
+    const std::wstring& path = m_files.Path(static_cast<size_t>(index));
     if (path.empty())
         return record;
     ReadRecordFromFile(path, record);
@@ -54,13 +60,13 @@ std::wstring CFileOperate::GetBaseName(int index) const
     if (index > m_count)
         return std::wstring();
     CheckIndex(index);
-    return BaseNameOfPath(m_paths[index]);
+    return BaseNameOfPath(m_files.Path(static_cast<size_t>(index)));
 }
 
 std::wstring CFileOperate::GetExtension(int index) const
 {
     CheckIndex(index);
-    return ExtensionOfPath(m_paths[index]);
+    return ExtensionOfPath(m_files.Path(static_cast<size_t>(index)));
 }
 
 int CFileOperate::GetDaysInMonth(int year, int month) const

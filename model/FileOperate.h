@@ -4,6 +4,7 @@
 
 #include "../framework/StringArray.h"
 #include "FileRecord.h"
+#include "FileSet.h"
 #include "ShellNameLookup.h"
 #include "WriteFailure.h"
 
@@ -21,6 +22,10 @@ public:
     // The file list.
     void SetFiles(const CStringArray& paths);
     int GetCount() const { return m_count; }
+    // Reads every chosen file's state into the file set, as the list shows it; the
+    // progress may stop it (the files not reached show as not read).
+    void ReadStates(const FileSet::Progress& progress = FileSet::Progress());
+    const FileSet& GetFileSet() const { return m_files; }
     // Reads file `index` from disk; the zero record when no file is chosen.
     FileRecord GetRecord(int index) const;
     DWORD GetFirstFileAttributes() const;
@@ -70,7 +75,7 @@ private:
     void RenameFirst(WriteRun& run, const std::wstring& newPath);
     void CheckIndex(int index) const;
 
-    CStringArray m_paths;
+    FileSet m_files;
     std::vector<WriteFailure> m_failures;
     // A failed move, held until the write that follows it lists it first.
     bool m_renameFailed = false;

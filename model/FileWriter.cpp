@@ -142,8 +142,8 @@ BOOL CFileOperate::WriteRecord(FileRecord record, bool writeAttributes, const st
     if (m_count <= 1) {
         targets.push_back(m_firstPath);
     } else {
-        for (int index = 0; index < m_count; ++index)
-            targets.push_back(m_paths[index]);
+        for (size_t index = 0; index < m_files.Count(); ++index)
+            targets.push_back(m_files.Path(index));
     }
 
     for (size_t next = 0; next < targets.size();) {
@@ -311,16 +311,16 @@ bool CFileOperate::Rename(std::wstring newPath)
     }
     // Everything that reads the first file follows it to its new name.
     if (m_count == 1)
-        m_paths.SetAt(0, newPath);
+        m_files.SetPath(0, newPath);
     m_firstPath = newPath;
     return true;
 }
 
 void CFileOperate::FileMoved(const std::wstring& from, const std::wstring& to)
 {
-    for (int index = 0; index < m_paths.GetSize(); ++index) {
-        if (_wcsicmp(m_paths[index].c_str(), from.c_str()) == 0)
-            m_paths.SetAt(index, to);
+    for (size_t index = 0; index < m_files.Count(); ++index) {
+        if (_wcsicmp(m_files.Path(index).c_str(), from.c_str()) == 0)
+            m_files.SetPath(index, to);
     }
     if (_wcsicmp(m_firstPath.c_str(), from.c_str()) == 0)
         m_firstPath = to;

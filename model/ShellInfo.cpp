@@ -39,7 +39,7 @@ std::wstring CFileOperate::GetDisplayName(int index) const
     if (m_firstPath.empty() || index > GetCount())
         return std::wstring();
     CheckIndex(index);
-    return AskShell(m_paths[index], SHGFI_DISPLAYNAME).szDisplayName;
+    return AskShell(m_files.Path(static_cast<size_t>(index)), SHGFI_DISPLAYNAME).szDisplayName;
 }
 
 std::wstring CFileOperate::GetTypeName(int index) const
@@ -47,7 +47,7 @@ std::wstring CFileOperate::GetTypeName(int index) const
     if (m_firstPath.empty() || index > GetCount())
         return std::wstring();
     CheckIndex(index);
-    return AskShell(m_paths[index], SHGFI_TYPENAME).szTypeName;
+    return AskShell(m_files.Path(static_cast<size_t>(index)), SHGFI_TYPENAME).szTypeName;
 }
 
 std::vector<ShellNames> CFileOperate::GetShellNamesOfAll() const
@@ -58,7 +58,7 @@ std::vector<ShellNames> CFileOperate::GetShellNamesOfAll() const
     ShellNameLookup lookup;
     for (int index = 0; index < GetCount(); ++index) {
         CheckIndex(index);
-        names.push_back(lookup.Of(m_paths[index]));
+        names.push_back(lookup.Of(m_files.Path(static_cast<size_t>(index))));
     }
     return names;
 }

@@ -14,35 +14,6 @@ constexpr RECT kIconArea = {20, 0, 52, 32};
 constexpr COLORREF kIconBackground = RGB(210, 210, 210);
 const wchar_t* const kUnreadableText = L"（読み取れません）";
 
-void SetHeaderTexts(HWND list, const wchar_t* first, const wchar_t* second)
-{
-    HWND header = ListView_GetHeader(list);
-    const wchar_t* texts[] = {first, second};
-    for (int i = 0; i < 2; ++i) {
-        HDITEMW item = {};
-        item.mask = HDI_TEXT;
-        item.pszText = const_cast<wchar_t*>(texts[i]);
-        SendMessageW(header, HDM_SETITEMW, i, reinterpret_cast<LPARAM>(&item));
-    }
-}
-
-void InsertRow(HWND list, int row, const std::wstring& text)
-{
-    LVITEMW item = {};
-    item.mask = LVIF_TEXT;
-    item.iItem = row;
-    item.pszText = const_cast<wchar_t*>(text.c_str());
-    SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-}
-
-void SetCellText(HWND list, int row, int column, const std::wstring& text)
-{
-    LVITEMW item = {};
-    item.iSubItem = column;
-    item.pszText = const_cast<wchar_t*>(text.c_str());
-    SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-}
-
 // The short (8.3) form; empty when the system gives none.
 std::wstring ShortPathOf(const std::wstring& fullPath)
 {
@@ -60,9 +31,9 @@ std::wstring ShortPathOf(const std::wstring& fullPath)
 }
 
 // With no file chosen the dialog looks as it did when it opened.
-void ShowNoFile(CDialog& dialog)
+void ShowNoFile(CDialog& dialog, FileListView& list)
 {
-    SetHeaderTexts(dialog.GetDlgItem(IDC_FILE_LIST), L"ファイル名", L"ファイルタイプ");
+    list.ShowNothing();
     for (int id : {IDC_NAME, IDC_EXTENSION}) {
         dialog.SetDlgItemText(id, L"");
         dialog.EnableDlgItem(id, false);
@@ -100,12 +71,12 @@ void CKalendrixDlg::UpdateFileView()
     // Shown afresh: nothing is the user's yet.
     std::fill(std::begin(m_touched), std::end(m_touched), false);
     FirstFileChanged();
-    HWND list = GetDlgItem(IDC_FILE_LIST);
-    ListView_DeleteAllItems(list);
     m_shownIndex = -1;
+    // The list shows every file's state as it is on disk now.
+    m_fileOperate.ReadStates();
 
     if (m_fileOperate.GetCount() == 0) {
-        ShowNoFile(*this);
+        ShowNoFile(*this, m_fileList);
         return;
     }
 
@@ -116,24 +87,12 @@ void CKalendrixDlg::UpdateFileView()
         SetDlgItemText(IDC_NAME, L"");
         EnableDlgItem(IDC_EXTENSION, false);
         SetDlgItemText(IDC_EXTENSION, L"");
-        SetHeaderTexts(list, L"ファイル名", L"ファイルタイプ");
-        const std::vector<ShellNames> names = m_fileOperate.GetShellNamesOfAll();
-        for (int i = 0; i < m_fileOperate.GetCount(); ++i) {
-            InsertRow(list, i, names[i].displayName);
-            std::wstring type = names[i].typeName;
-            if (type.empty() && !m_fileOperate.GetRecord(i).found)
-                type = kUnreadableText;
-            SetCellText(list, i, 1, type);
-        }
+        m_fileList.ShowFiles(m_fileOperate.GetFileSet());
     } else {
         EnableDlgItem(IDC_NAME, true);
         SetDlgItemText(IDC_NAME, m_fileOperate.GetBaseName(0));
         EnableDlgItem(IDC_EXTENSION, true);
         SetDlgItemText(IDC_EXTENSION, m_fileOperate.GetExtension(0));
-        SetHeaderTexts(list, L"項目", L"値");
-        const wchar_t* labels[] = {L"種類", L"パス名", L"MS-DOS名", L"サイズ"};
-        for (int row = 0; row < 4; ++row)
-            InsertRow(list, row, labels[row]);
         ShowFileProperties(record);
     }
 
@@ -164,19 +123,16 @@ void CKalendrixDlg::UpdateFileView()
 // The four property rows of the one-file layout.
 void CKalendrixDlg::ShowFileProperties(const FileRecord& record)
 {
-    HWND list = GetDlgItem(IDC_FILE_LIST);
     if (!record.found) {
         // Nothing on disk answers to the path: the rows say so instead of showing a size of 0.
         const std::wstring path = !record.fullPath.empty() ? record.fullPath : m_fileOperate.GetFirstPath();
-        const std::wstring values[] = {kUnreadableText, path, L"", L""};
-        for (int row = 0; row < 4; ++row)
-            SetCellText(list, row, 1, values[row]);
+        const std::wstring values[4] = {kUnreadableText, path, L"", L""};
+        m_fileList.ShowProperties(values);
         return;
     }
-    const std::wstring values[] = {m_fileOperate.GetTypeName(0), record.fullPath, ShortPathOf(record.fullPath),
-                                   SizeText(record.size)};
-    for (int row = 0; row < 4; ++row)
-        SetCellText(list, row, 1, values[row]);
+    const std::wstring values[4] = {m_fileOperate.GetTypeName(0), record.fullPath, ShortPathOf(record.fullPath),
+                                    SizeText(record.size)};
+    m_fileList.ShowProperties(values);
 }
 
 void CKalendrixDlg::ShowRecord(int index)
@@ -271,7 +227,7 @@ void CKalendrixDlg::DrawFileIcon(HDC dc)
 
 void CKalendrixDlg::OnListClick(NMHDR* header, LRESULT* result)
 {
-    ShowRecord(reinterpret_cast<NMITEMACTIVATE*>(header)->iItem);
+    ShowRecord(m_fileList.FileOfRow(reinterpret_cast<NMITEMACTIVATE*>(header)->iItem));
     *result = 0;
 }
 
@@ -284,6 +240,18 @@ void CKalendrixDlg::OnListItemChanged(NMHDR* header, LRESULT* result)
     const bool selected = (change->uChanged & LVIF_STATE) && (change->uNewState & LVIS_SELECTED) &&
                           !(change->uOldState & LVIS_SELECTED);
     if (selected)
-        ShowRecord(change->iItem);
+        ShowRecord(m_fileList.FileOfRow(change->iItem));
+    *result = 0;
+}
+
+void CKalendrixDlg::OnListDisplayInfo(NMHDR* header, LRESULT* result)
+{
+    m_fileList.FillCell(reinterpret_cast<NMLVDISPINFOW*>(header));
+    *result = 0;
+}
+
+void CKalendrixDlg::OnListColumnClick(NMHDR* header, LRESULT* result)
+{
+    m_fileList.SortBy(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
     *result = 0;
 }

@@ -34,6 +34,8 @@ BEGIN_MESSAGE_MAP(CKalendrixDlg)
     ON_BN_CLICKED(IDC_SAME_AS_CREATION, OnSameAsCreation)
     ON_NOTIFY(NM_CLICK, IDC_FILE_LIST, OnListClick)
     ON_NOTIFY(LVN_ITEMCHANGED, IDC_FILE_LIST, OnListItemChanged)
+    ON_NOTIFY(LVN_GETDISPINFOW, IDC_FILE_LIST, OnListDisplayInfo)
+    ON_NOTIFY(LVN_COLUMNCLICK, IDC_FILE_LIST, OnListColumnClick)
     ON_MESSAGE(WM_REPORT_STAMPS, OnReportStamps)
     ON_MESSAGE(WM_INITMENUPOPUP, OnInitMenuPopup)
 END_MESSAGE_MAP()
@@ -71,18 +73,8 @@ BOOL CKalendrixDlg::OnInitDialog()
 
     HWND list = GetDlgItem(IDC_FILE_LIST);
     ListView_SetExtendedListViewStyleEx(list, 0, LVS_EX_GRIDLINES);
-    const struct {
-        const wchar_t* caption;
-        int width;
-    } columns[] = {{L"ファイル名", 300}, {L"ファイルタイプ", 270}};
-    for (int i = 0; i < 2; ++i) {
-        LVCOLUMNW column = {};
-        column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH;
-        column.fmt = LVCFMT_LEFT;
-        column.cx = columns[i].width;
-        column.pszText = const_cast<wchar_t*>(columns[i].caption);
-        ListView_InsertColumn(list, i, &column);
-    }
+    m_fileList.Attach(list);
+    m_fileList.ShowNothing();
 
     // Every argument after the program's own name is a path, taken as given.
     CStringArray paths;

@@ -5,6 +5,7 @@
 #include "../model/FileOperate.h"
 #include "../res/resource.h"
 #include "DialogControls.h"
+#include "FileListView.h"
 
 #include <shellapi.h>
 #include <initializer_list>
@@ -50,6 +51,7 @@ public:
     BYTE GetAttributeBits();
 
     CFileOperate& GetFileOperate() { return m_fileOperate; }
+    FileListView& GetFileList() { return m_fileList; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -73,6 +75,8 @@ protected:
     void OnFieldLeft(UINT id);
     void OnListClick(NMHDR* header, LRESULT* result);
     void OnListItemChanged(NMHDR* header, LRESULT* result);
+    void OnListDisplayInfo(NMHDR* header, LRESULT* result);
+    void OnListColumnClick(NMHDR* header, LRESULT* result);
     void OnReportStamps(WPARAM index, LPARAM);
     void OnInitMenuPopup(WPARAM, LPARAM);
     // Puts back what the last apply changed, from its journal.
@@ -105,6 +109,7 @@ private:
 
     HICON m_hIcon;
     CFileOperate m_fileOperate;
+    FileListView m_fileList;
     // True while a refresh writes the first file's values into the fields: the change
     // notifications those writes raise need no check (see OnFieldChanged).
     bool m_refreshing = false;

@@ -308,3 +308,99 @@ TEST_F(FileView, RefreshWithNoFileReturnsToTheOpeningState)
     ASSERT_TRUE(ReadProfileValue(L"fileCreate", &stored));
     EXPECT_EQ(stored, 1u) << "the stored switches are kept";
 }
+
+namespace {
+
+// A time value as the list shows it: local date and time to the second, in the user's format.
+std::wstring ListedStamp(__time64_t value)
+{
+    tm* local = _localtime64(&value);
+    if (local == nullptr)
+        return L"?";
+    SYSTEMTIME time = {};
+    time.wYear = static_cast<WORD>(local->tm_year + 1900);
+    time.wMonth = static_cast<WORD>(local->tm_mon + 1);
+    time.wDay = static_cast<WORD>(local->tm_mday);
+    time.wHour = static_cast<WORD>(local->tm_hour);
+    time.wMinute = static_cast<WORD>(local->tm_min);
+    time.wSecond = static_cast<WORD>(local->tm_sec);
+    wchar_t date[80] = L"";
+    wchar_t clock[80] = L"";
+    GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr, date, 80, nullptr);
+    GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &time, nullptr, clock, 80);
+    return std::wstring(date) + L" " + clock;
+}
+
+// 2070-01-01 00:00:00 UTC: past the years a 32-bit time holds.
+const ULONGLONG kYear2070 = 3155760000ULL;
+
+} // namespace
+
+TEST_F(FileView, EveryFileShowsItsOwnStateInItsRow)
+{
+    const std::wstring locked = MakeStampedFile(L"locked.txt", kJuly2011, 0);
+    ASSERT_TRUE(SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
+    const std::wstring missing = folder / L"missing.txt";
+    const std::wstring future = MakeStampedFile(L"future.txt", kYear2070, 0, 1536);
+    Choose({locked, missing, future});
+
+    const wchar_t* const captions[] = {L"ファイル名", L"ファイルタイプ", L"作成日時", L"更新日時",
+                                       L"アクセス日時", L"属性", L"サイズ"};
+    for (int column = 0; column < 7; ++column)
+        EXPECT_EQ(Header(column), captions[column]);
+    ASSERT_EQ(ListRowCount(), 3);
+
+    EXPECT_EQ(ListCell(0, 0).rfind(L"locked", 0), 0u);
+    EXPECT_EQ(ListCell(0, 3), ListedStamp(kJuly2011));
+    EXPECT_EQ(ListCell(0, 4), ListedStamp(kJuly2011));
+    const std::wstring letters = ListCell(0, 5);
+    EXPECT_TRUE(letters == L"RH" || letters == L"RHA") << letters.c_str(); // Wine keeps the archive flag on every file
+    EXPECT_EQ(ListCell(0, 6), L"0.1KB(100バイト)");
+
+    EXPECT_EQ(ListCell(1, 1), L"（読み取れません）") << "a path that cannot be read says so";
+    for (int column = 2; column < 7; ++column)
+        EXPECT_EQ(ListCell(1, column), L"") << "column " << column;
+
+    EXPECT_EQ(ListCell(2, 4), ListedStamp(kYear2070)) << "a stamp after 2049 shows its own year";
+    EXPECT_NE(ListCell(2, 4).find(L"2070"), std::wstring::npos);
+    EXPECT_EQ(ListCell(2, 6), L"1.5KB(1536バイト)");
+    SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(FileView, ClickingAStampHeaderSortsByItBothWaysAndRowsStillPickTheirFile)
+{
+    const std::wstring middle = MakeStampedFile(L"a-middle.txt", kMarch2015, 0);
+    const std::wstring newest = MakeStampedFile(L"b-newest.txt", kOctober2019, 0);
+    const std::wstring oldest = MakeStampedFile(L"c-oldest.txt", kJuly2011, 0);
+    Choose({middle, newest, oldest});
+    auto clickHeader = [&](int column) {
+        NMLISTVIEW click = {};
+        click.hdr.hwndFrom = List();
+        click.hdr.idFrom = IDC_FILE_LIST;
+        click.hdr.code = LVN_COLUMNCLICK;
+        click.iItem = -1;
+        click.iSubItem = column;
+        SendMessageW(dialog.m_hWnd, WM_NOTIFY, IDC_FILE_LIST, reinterpret_cast<LPARAM>(&click));
+    };
+    auto writeColumn = [&] {
+        std::vector<std::wstring> stamps;
+        for (int row = 0; row < ListRowCount(); ++row)
+            stamps.push_back(ListCell(row, 3));
+        return stamps;
+    };
+
+    clickHeader(3);
+    const std::vector<std::wstring> ascending = {ListedStamp(kJuly2011), ListedStamp(kMarch2015),
+                                                 ListedStamp(kOctober2019)};
+    EXPECT_EQ(writeColumn(), ascending);
+    EXPECT_EQ(ListCell(0, 0).rfind(L"c-oldest", 0), 0u) << "the whole row moves with its stamp";
+    ClickRow(0);
+    EXPECT_EQ(RowText(kWriteRow), LocalRow(kJuly2011)) << "a row still picks its own file";
+
+    clickHeader(3);
+    const std::vector<std::wstring> descending = {ascending[2], ascending[1], ascending[0]};
+    EXPECT_EQ(writeColumn(), descending);
+    ClickRow(0);
+    EXPECT_EQ(RowText(kWriteRow), LocalRow(kOctober2019));
+}

@@ -1,0 +1,43 @@
+// The chosen items, one compact record each: the path and the state read from disk, each
+// folder of several items listed once instead of asked about file by file.
+#pragma once
+
+#include "ChangeJournal.h"
+
+#include <windows.h>
+#include <atomic>
+#include <functional>
+#include <string>
+#include <vector>
+
+struct FileItem {
+    std::wstring path;  // absolute
+    FileState state;    // stamps (100 ns, UTC) and attribute word; meaningful when read
+    ULONGLONG size = 0;
+    DWORD error = ERROR_NOT_READY; // ERROR_SUCCESS once read; else why it could not be
+    bool Readable() const { return error == ERROR_SUCCESS; }
+};
+
+class FileSet {
+public:
+    // Takes the paths as they are (absolute already); nothing is read yet.
+    void Assign(std::vector<std::wstring> paths);
+    size_t Count() const { return m_items.size(); }
+    const FileItem& Item(size_t index) const { return m_items[index]; }
+    const std::wstring& Path(size_t index) const { return m_items[index].path; }
+    void SetPath(size_t index, std::wstring path) { m_items[index].path = std::move(path); }
+
+    // Called with the count of items read so far and the count in all; returns false to
+    // stop (the items not reached keep error ERROR_CANCELLED).
+    using Progress = std::function<bool(size_t done, size_t total)>;
+    // Reads every item's state. A folder with several chosen items is listed once
+    // (FindFirstFileExW, basic information, large fetch); a link is read through, as every
+    // open of it gives; an item alone in its folder is asked about by path.
+    void ReadStates(const Progress& progress = Progress());
+
+private:
+    std::vector<FileItem> m_items;
+};
+
+// The state of one path, following links, as FileSet reads it.
+DWORD ReadItemState(FileItem* item);

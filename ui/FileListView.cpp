@@ -1,0 +1,255 @@
+#include "FileListView.h"
+
+#include "../datetime/StampText.h"
+#include "../model/NameParts.h"
+#include "../model/SizeText.h"
+
+#include <algorithm>
+#include <cwchar>
+
+namespace {
+
+const wchar_t* const kUnreadableText = L"（読み取れません）";
+const wchar_t* const kPropertyLabels[4] = {L"種類", L"パス名", L"MS-DOS名", L"サイズ"};
+
+// The two first columns keep the widths they always had; the others fit their texts.
+const wchar_t* const kFileCaptions[FileListView::kColumnCount] = {
+    L"ファイル名", L"ファイルタイプ", L"作成日時", L"更新日時", L"アクセス日時", L"属性", L"サイズ"};
+const int kFileWidths[FileListView::kColumnCount] = {300, 270, 150, 150, 150, 50, 190};
+const wchar_t* const kPropertyCaptions[2] = {L"項目", L"値"};
+const int kPropertyWidths[2] = {300, 270};
+
+std::wstring LowerExtension(const std::wstring& path)
+{
+    std::wstring extension = ExtensionOfPath(path);
+    if (!extension.empty())
+        CharLowerBuffW(&extension[0], static_cast<DWORD>(extension.size()));
+    return extension;
+}
+
+LONGLONG StampOfColumn(const FileItem& item, int column)
+{
+    switch (column) {
+    case FileListView::kCreationColumn:
+        return item.state.creation;
+    case FileListView::kWriteColumn:
+        return item.state.write;
+    default:
+        return item.state.access;
+    }
+}
+
+// As Explorer orders names: without regard to case, numbers by their value.
+int CompareTexts(const std::wstring& a, const std::wstring& b)
+{
+    const int result = CompareStringEx(LOCALE_NAME_USER_DEFAULT, NORM_IGNORECASE | SORT_DIGITSASNUMBERS, a.c_str(), -1,
+                                       b.c_str(), -1, nullptr, nullptr, 0);
+    if (result != 0)
+        return result - CSTR_EQUAL;
+    return _wcsicmp(a.c_str(), b.c_str()); // a system without number ordering
+}
+
+} // namespace
+
+std::wstring AttributeLetters(DWORD attributes)
+{
+    std::wstring letters;
+    const struct {
+        DWORD flag;
+        wchar_t letter;
+    } flags[] = {{FILE_ATTRIBUTE_READONLY, L'R'}, {FILE_ATTRIBUTE_HIDDEN, L'H'}, {FILE_ATTRIBUTE_SYSTEM, L'S'},
+                 {FILE_ATTRIBUTE_ARCHIVE, L'A'}};
+    for (const auto& flag : flags) {
+        if (attributes & flag.flag)
+            letters += flag.letter;
+    }
+    return letters;
+}
+
+void FileListView::SetColumns(const wchar_t* const* captions, const int* widths, int count)
+{
+    HWND header = ListView_GetHeader(m_list);
+    int present = header != nullptr ? Header_GetItemCount(header) : 0;
+    while (present > count)
+        ListView_DeleteColumn(m_list, --present);
+    for (int index = 0; index < count; ++index) {
+        LVCOLUMNW column = {};
+        column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH;
+        column.fmt = LVCFMT_LEFT;
+        column.cx = widths[index];
+        column.pszText = const_cast<wchar_t*>(captions[index]);
+        if (index < present) {
+            column.mask = LVCF_TEXT; // a column kept keeps the width the user gave it
+            SendMessageW(m_list, LVM_SETCOLUMNW, index, reinterpret_cast<LPARAM>(&column));
+        } else {
+            SendMessageW(m_list, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column));
+        }
+    }
+}
+
+void FileListView::ShowNothing()
+{
+    m_files = nullptr;
+    m_order.clear();
+    SetColumns(kFileCaptions, kFileWidths, 2);
+    ListView_SetItemCountEx(m_list, 0, 0);
+}
+
+void FileListView::ShowProperties(const std::wstring (&values)[4])
+{
+    m_files = nullptr;
+    m_order.clear();
+    std::copy(std::begin(values), std::end(values), std::begin(m_properties));
+    SetColumns(kPropertyCaptions, kPropertyWidths, 2);
+    ListView_SetItemCountEx(m_list, 4, 0);
+    Redraw();
+}
+
+void FileListView::ShowFiles(const FileSet& files)
+{
+    m_files = &files;
+    m_order.resize(files.Count());
+    for (size_t index = 0; index < files.Count(); ++index)
+        m_order[index] = static_cast<int>(index);
+    m_sortColumn = -1;
+    m_descending = false;
+    m_displayNames.assign(files.Count(), std::wstring());
+    m_named.assign(files.Count(), false);
+    m_typeNames.clear();
+    SetColumns(kFileCaptions, kFileWidths, kColumnCount);
+    ListView_SetItemCountEx(m_list, static_cast<int>(files.Count()), 0);
+    Redraw();
+}
+
+void FileListView::StatesChanged()
+{
+    // A renamed file has another display name; the rest is read from the set at each draw.
+    if (m_files != nullptr)
+        m_named.assign(m_files->Count(), false);
+    Redraw();
+}
+
+void FileListView::Redraw()
+{
+    InvalidateRect(m_list, nullptr, TRUE);
+}
+
+int FileListView::FileOfRow(int row) const
+{
+    if (m_files == nullptr)
+        return row;
+    return row >= 0 && static_cast<size_t>(row) < m_order.size() ? m_order[row] : -1;
+}
+
+const std::wstring& FileListView::DisplayName(size_t file)
+{
+    if (!m_named[file]) {
+        const ShellNames names = m_lookup.Of(m_files->Path(file));
+        m_displayNames[file] = names.displayName.empty() ? FileNameOfPath(m_files->Path(file)) : names.displayName;
+        m_named[file] = true;
+        // The same lookup gives the type name: it stands for the file's extension.
+        const FileItem& item = m_files->Item(file);
+        if (item.Readable() && !(item.state.attributes & FILE_ATTRIBUTE_DIRECTORY) && !names.typeName.empty())
+            m_typeNames.emplace(LowerExtension(item.path), names.typeName);
+    }
+    return m_displayNames[file];
+}
+
+const std::wstring& FileListView::TypeName(size_t file)
+{
+    static const std::wstring unreadable = kUnreadableText;
+    const FileItem& item = m_files->Item(file);
+    if (!item.Readable())
+        return unreadable;
+    if (item.state.attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        // A folder's type is the folder's own, not its "extension's".
+        auto known = m_typeNames.find(L"\\");
+        if (known == m_typeNames.end())
+            known = m_typeNames.emplace(L"\\", m_lookup.Of(item.path).typeName).first;
+        return known->second;
+    }
+    const std::wstring extension = LowerExtension(item.path);
+    auto known = m_typeNames.find(extension);
+    if (known == m_typeNames.end())
+        known = m_typeNames.emplace(extension, m_lookup.Of(item.path).typeName).first;
+    return known->second;
+}
+
+std::wstring FileListView::CellText(size_t file, int column)
+{
+    const FileItem& item = m_files->Item(file);
+    switch (column) {
+    case kNameColumn:
+        return DisplayName(file);
+    case kTypeColumn:
+        return TypeName(file);
+    case kCreationColumn:
+    case kWriteColumn:
+    case kAccessColumn:
+        return item.Readable() ? LocalStampText(StampOfColumn(item, column)) : std::wstring();
+    case kAttributeColumn:
+        return item.Readable() ? AttributeLetters(item.state.attributes) : std::wstring();
+    case kSizeColumn:
+        if (!item.Readable())
+            return std::wstring();
+        return (item.state.attributes & FILE_ATTRIBUTE_DIRECTORY) ? std::wstring() : SizeText(item.size);
+    default:
+        return std::wstring();
+    }
+}
+
+void FileListView::FillCell(NMLVDISPINFOW* cell)
+{
+    if (!(cell->item.mask & LVIF_TEXT) || cell->item.pszText == nullptr || cell->item.cchTextMax <= 0)
+        return;
+    const int row = cell->item.iItem;
+    const int column = cell->item.iSubItem;
+    if (m_files == nullptr) {
+        m_cellText = row >= 0 && row < 4 ? (column == 0 ? kPropertyLabels[row] : m_properties[row]) : std::wstring();
+    } else {
+        const int file = FileOfRow(row);
+        m_cellText = file >= 0 ? CellText(static_cast<size_t>(file), column) : std::wstring();
+    }
+    lstrcpynW(cell->item.pszText, m_cellText.c_str(), cell->item.cchTextMax);
+}
+
+void FileListView::SortBy(int column)
+{
+    if (m_files == nullptr || column < 0 || column >= kColumnCount)
+        return;
+    m_descending = column == m_sortColumn ? !m_descending : false;
+    m_sortColumn = column;
+    const FileSet& files = *m_files;
+    // Texts that a sort compares are made once, not at every comparison.
+    std::vector<std::wstring> keys;
+    if (column == kNameColumn || column == kTypeColumn || column == kAttributeColumn) {
+        keys.resize(files.Count());
+        for (size_t file = 0; file < files.Count(); ++file) {
+            keys[file] = column == kNameColumn       ? FileNameOfPath(files.Path(file))
+                         : column == kTypeColumn     ? TypeName(file)
+                                                     : AttributeLetters(files.Item(file).state.attributes);
+        }
+    }
+    auto before = [&](int a, int b) {
+        const FileItem& first = files.Item(static_cast<size_t>(a));
+        const FileItem& second = files.Item(static_cast<size_t>(b));
+        // Files that could not be read come last either way.
+        if (first.Readable() != second.Readable())
+            return first.Readable();
+        int order = 0;
+        if (!keys.empty()) {
+            order = CompareTexts(keys[a], keys[b]);
+        } else if (column == kSizeColumn) {
+            order = first.size < second.size ? -1 : first.size > second.size ? 1 : 0;
+        } else {
+            const LONGLONG x = StampOfColumn(first, column);
+            const LONGLONG y = StampOfColumn(second, column);
+            order = x < y ? -1 : x > y ? 1 : 0;
+        }
+        if (order == 0)
+            return a < b;
+        return m_descending ? order > 0 : order < 0;
+    };
+    std::stable_sort(m_order.begin(), m_order.end(), before);
+    Redraw();
+}
