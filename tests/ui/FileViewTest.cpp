@@ -3,7 +3,6 @@
 #include "framework/WinApp.h"
 
 #include <shellapi.h>
-#include <time.h>
 
 #include <vector>
 
@@ -56,15 +55,18 @@ protected:
         return path;
     }
 
-    // The texts a row shows for a time value: local fields, as the runtime breaks it down.
-    static std::wstring LocalRow(__time64_t value)
+    // The texts a row shows for a time value: local fields of the system's zone.
+    static std::wstring LocalRow(TimeValue value)
     {
-        tm* local = _localtime64(&value);
-        if (local == nullptr)
+        FILETIME stamp;
+        SYSTEMTIME utc;
+        SYSTEMTIME local;
+        if (!TimeValueToFileTime(value, &stamp) || !FileTimeToSystemTime(&stamp, &utc) ||
+            !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
             return L"?";
         wchar_t text[64];
-        swprintf(text, 64, L"%d,%d,%d,%d,%d,%d", local->tm_year + 1900, local->tm_mon + 1, local->tm_mday,
-                 local->tm_hour, local->tm_min, local->tm_sec);
+        swprintf(text, 64, L"%d,%d,%d,%d,%d,%d", local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute,
+                 local.wSecond);
         return text;
     }
 
