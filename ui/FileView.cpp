@@ -1,13 +1,13 @@
 // Showing the chosen files and one file's state.
 #include "KalendrixDlg.h"
 
+#include "../framework/DisplayScale.h"
 #include "../framework/WinApp.h"
+#include "../model/ShellIcon.h"
 #include "../model/SizeText.h"
 
 namespace {
 
-// The square at the dialog's top left where the first file's icon is drawn.
-constexpr RECT kIconArea = {20, 0, 52, 32};
 constexpr COLORREF kIconBackground = RGB(210, 210, 210);
 const wchar_t* const kUnreadableText = L"（読み取れません）";
 
@@ -51,7 +51,7 @@ std::wstring ShortPathOf(const wchar_t* fullPath)
 }
 
 // With no file chosen the dialog looks as it did when it opened.
-void ShowNoFile(CDialog& dialog)
+void ShowNoFile(CDialog& dialog, const RECT& iconArea)
 {
     SetHeaderTexts(dialog.GetDlgItem(IDC_FILE_LIST), L"ファイル名", L"ファイルタイプ");
     for (int id : {IDC_NAME, IDC_EXTENSION}) {
@@ -75,7 +75,7 @@ void ShowNoFile(CDialog& dialog)
     for (int id : {IDC_ORIGINAL_TIME, IDC_CURRENT_TIME, IDC_CLEAR_TIME, IDC_SAME_AS_CREATION, IDC_APPLY})
         dialog.EnableDlgItem(id, false);
     // Wipe the last file's icon: the area shows what lies beneath it again.
-    RedrawWindow(dialog.m_hWnd, &kIconArea, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    RedrawWindow(dialog.m_hWnd, &iconArea, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 } // namespace
@@ -94,12 +94,13 @@ void CKalendrixDlg::UpdateFileView()
     m_shownIndex = -1;
 
     if (m_fileOperate.GetCount() == 0) {
-        ShowNoFile(*this);
+        ShowNoFile(*this, FileIconArea());
         return;
     }
 
     // The icon is drawn by the paint that follows, over the freshly erased area.
-    InvalidateRect(m_hWnd, &kIconArea, TRUE);
+    const RECT iconArea = FileIconArea();
+    InvalidateRect(m_hWnd, &iconArea, TRUE);
     if (m_fileOperate.GetCount() > 1) {
         EnableDlgItem(IDC_NAME, false);
         SetDlgItemText(IDC_NAME, L"");
@@ -244,17 +245,21 @@ void CKalendrixDlg::DrawFileIcon(HDC dc)
     // With no file chosen there is no icon, not even the last first file's.
     if (m_fileOperate.GetCount() == 0)
         return;
+    const RECT area = FileIconArea();
+    const int size = area.right - area.left;
     if (m_fileIconStale) {
         if (m_fileIcon != nullptr)
             DestroyIcon(m_fileIcon);
-        m_fileIcon = m_fileOperate.GetIcon(1);
+        m_fileIcon = m_fileOperate.GetCount() > 1
+                         ? LoadIconOfSize(AfxGetApp()->m_hInstance, IDI_SEVERAL_FILES, size)
+                         : ShellIconOfSize(m_fileOperate.GetFirstPath(), size);
         m_fileIconStale = false;
     }
     if (m_fileIcon != nullptr) {
         HBRUSH brush = CreateSolidBrush(kIconBackground);
-        FillRect(dc, &kIconArea, brush);
+        FillRect(dc, &area, brush);
         DeleteObject(brush);
-        DrawIcon(dc, kIconArea.left, kIconArea.top, m_fileIcon);
+        DrawIconEx(dc, area.left, area.top, m_fileIcon, size, size, 0, nullptr, DI_NORMAL);
     }
 }
 

@@ -25,6 +25,8 @@ public:
     void ShowRecord(int index);
     void ShowAttributes(BYTE attributes);
     void DrawFileIcon(HDC dc);
+    // Where the first file's icon is drawn, and its size, at the dialog's display scale.
+    RECT FileIconArea() const;
     // The first file is another one or has moved: its icon is looked up again.
     void FirstFileChanged() { m_fileIconStale = true; }
 
@@ -49,6 +51,8 @@ public:
     BYTE GetAttributeBits();
 
     CFileOperate& GetFileOperate() { return m_fileOperate; }
+    // The display scale the dialog is laid out for, in dots per inch.
+    UINT GetDpi() const { return m_dpi; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -74,6 +78,9 @@ protected:
     void OnListItemChanged(NMHDR* header, LRESULT* result);
     void OnReportStamps(WPARAM index, LPARAM);
     void OnInitMenuPopup(WPARAM, LPARAM);
+    // The window moved to a monitor of another scale, or the scale changed: the dialog
+    // takes the rectangle the system proposes, its controls and fonts follow.
+    void OnDpiChanged(WPARAM dpis, LPARAM proposedRect);
     // Puts back what the last apply changed, from its journal.
     void OnUndoLastChange();
     // The system menu's undo entry is greyed while there is no journal to undo.
@@ -98,7 +105,19 @@ private:
     void OnSwitch(SwitchGroupIndex group);
     void RestoreSwitch(SwitchGroupIndex group, UINT storedValue);
 
-    HICON m_hIcon;
+    // The program's icons at the display scale, for the caption and the task bar.
+    void LoadScaledIcons();
+    void ScaleControls(UINT from, UINT to);
+    // The list's two columns fill its width at the dialog's scale, with room for a
+    // vertical scroll bar.
+    void FitListColumns();
+
+    HICON m_hIcon = nullptr;
+    HICON m_smallIcon = nullptr;
+    UINT m_dpi = 96;
+    // The dialog's font made again for a scale the dialog changed to; null while the
+    // template's font, which the dialog manager owns, is in use.
+    HFONT m_scaledFont = nullptr;
     CFileOperate m_fileOperate;
     // True while a refresh writes the first file's values into the fields: the change
     // notifications those writes raise need no check (see OnFieldChanged).
