@@ -1,39 +1,136 @@
 #include "TimeValue.h"
 
-#include <time.h>
-
 namespace {
 
 // 100-nanosecond intervals per second, and seconds from 1601-01-01 to 1970-01-01.
 const ULONGLONG kTicksPerSecond = 10000000ULL;
 const ULONGLONG kEpochDifferenceSeconds = 11644473600ULL;
+const LONGLONG kSecondsPerDay = 86400;
+// About the year 30000, within what SYSTEMTIME holds.
+const LONGLONG kLastCalendarSecond = 28000LL * 365 * kSecondsPerDay;
+
+// The user's zone as the control panel sets it, with its table of rules by year. Read
+// once: the conversions of one refresh must agree with each other.
+const DYNAMIC_TIME_ZONE_INFORMATION& UserZone()
+{
+    static const DYNAMIC_TIME_ZONE_INFORMATION zone = [] {
+        DYNAMIC_TIME_ZONE_INFORMATION info = {};
+        GetDynamicTimeZoneInformation(&info);
+        return info;
+    }();
+    return zone;
+}
+
+// Seconds since 1970-01-01 of a day of the proleptic Gregorian calendar; months and days
+// past their ranges roll over, as the C runtime's mktime lets them.
+LONGLONG DaysSinceEpoch(LONGLONG year, LONGLONG month, LONGLONG day)
+{
+    year += (month - 1) / 12;
+    month = (month - 1) % 12 + 1;
+    if (month < 1) {
+        month += 12;
+        year -= 1;
+    }
+    // Days from civil (H. Hinnant's algorithm): years start in March.
+    year -= month <= 2;
+    const LONGLONG era = (year >= 0 ? year : year - 399) / 400;
+    const LONGLONG yearOfEra = year - era * 400;
+    const LONGLONG dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const LONGLONG dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+// Calendar fields of seconds since 1970-01-01 read as a UTC instant; false before 1601
+// or past what SYSTEMTIME holds.
+bool SecondsToSystemTime(LONGLONG seconds, SYSTEMTIME* time)
+{
+    if (seconds < -static_cast<LONGLONG>(kEpochDifferenceSeconds) || seconds > kLastCalendarSecond)
+        return false;
+    const ULONGLONG ticks = (static_cast<ULONGLONG>(seconds + static_cast<LONGLONG>(kEpochDifferenceSeconds))) *
+                            kTicksPerSecond;
+    FILETIME stamp;
+    stamp.dwLowDateTime = static_cast<DWORD>(ticks);
+    stamp.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+    return FileTimeToSystemTime(&stamp, time) != FALSE;
+}
+
+// The zone's rules for a year: those in force then where the zone keeps them by year.
+bool RulesOfYear(WORD year, TIME_ZONE_INFORMATION* rules)
+{
+    DYNAMIC_TIME_ZONE_INFORMATION zone = UserZone();
+    return GetTimeZoneInformationForYear(year, &zone, rules) != FALSE;
+}
+
+bool UtcToLocal(const SYSTEMTIME& utc, SYSTEMTIME* local)
+{
+    TIME_ZONE_INFORMATION rules;
+    return RulesOfYear(utc.wYear, &rules) && SystemTimeToTzSpecificLocalTime(&rules, &utc, local);
+}
+
+bool SameFields(const SYSTEMTIME& a, const SYSTEMTIME& b)
+{
+    return a.wYear == b.wYear && a.wMonth == b.wMonth && a.wDay == b.wDay && a.wHour == b.wHour &&
+           a.wMinute == b.wMinute && a.wSecond == b.wSecond;
+}
+
+enum class LocalResult { built, skipped, unrepresentable };
+
+// Local fields to the UTC second. The year's rules give the zone's two offsets; each
+// offset that maps back onto the same fields is an occurrence of that local time: none
+// in the spring gap, two in the autumn's repeated hour, of which the first is taken.
+LocalResult FromLocal(const LocalFields& fields, TimeValue* value)
+{
+    const LONGLONG asIfUtc = DaysSinceEpoch(fields.year, fields.month, fields.day) * kSecondsPerDay +
+                             static_cast<LONGLONG>(fields.hour) * 3600 + static_cast<LONGLONG>(fields.minute) * 60 +
+                             fields.second;
+    SYSTEMTIME wanted;
+    if (!SecondsToSystemTime(asIfUtc, &wanted))
+        return LocalResult::unrepresentable;
+    TIME_ZONE_INFORMATION rules;
+    if (!RulesOfYear(wanted.wYear, &rules))
+        return LocalResult::unrepresentable;
+    // UTC = local + bias (minutes).
+    const LONG biases[] = {rules.Bias + rules.DaylightBias, rules.Bias + rules.StandardBias};
+    bool found = false;
+    LONGLONG first = 0;
+    for (LONG bias : biases) {
+        const LONGLONG candidate = asIfUtc + static_cast<LONGLONG>(bias) * 60;
+        SYSTEMTIME utc;
+        SYSTEMTIME local;
+        if (!SecondsToSystemTime(candidate, &utc) || !UtcToLocal(utc, &local) || !SameFields(local, wanted))
+            continue;
+        if (!found || candidate < first)
+            first = candidate;
+        found = true;
+    }
+    if (!found)
+        return LocalResult::skipped;
+    if (first < 0 || first > kMaxTimeValue)
+        return LocalResult::unrepresentable;
+    *value = first;
+    return LocalResult::built;
+}
 
 } // namespace
 
 LocalFields BreakDownLocal(TimeValue value)
 {
-    __time64_t time = value;
-    const struct tm* local = _localtime64(&time);
-    if (local == nullptr)
+    SYSTEMTIME utc;
+    SYSTEMTIME local;
+    if (value < 0 || value > kMaxTimeValue || !SecondsToSystemTime(value, &utc) || !UtcToLocal(utc, &local))
         return kUnrepresentableFields;
-    return {local->tm_year + 1900, local->tm_mon + 1, local->tm_mday, local->tm_hour, local->tm_min, local->tm_sec};
+    return {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
 }
 
 bool BuildFromLocal(const LocalFields& fields, TimeValue* value)
 {
-    struct tm local = {};
-    local.tm_year = fields.year - 1900;
-    local.tm_mon = fields.month - 1;
-    local.tm_mday = fields.day;
-    local.tm_hour = fields.hour;
-    local.tm_min = fields.minute;
-    local.tm_sec = fields.second;
-    local.tm_isdst = -1;
-    __time64_t time = _mktime64(&local);
-    if (time == -1 || time < 0 || time > kMaxTimeValue)
-        return false;
-    *value = time;
-    return true;
+    return FromLocal(fields, value) == LocalResult::built;
+}
+
+bool IsSkippedLocalTime(const LocalFields& fields)
+{
+    TimeValue ignored = 0;
+    return FromLocal(fields, &ignored) == LocalResult::skipped;
 }
 
 int DaysInMonth(int year, int month)

@@ -6,7 +6,8 @@
 
 using TimeValue = __int64;
 
-// The C runtime's 64-bit calendar functions work up to 3001-01-01 07:59:59 UTC.
+// The last second whose local fields every zone can show within the year 3000:
+// 3001-01-01 07:59:59 UTC, as far as the file stamps are written.
 constexpr TimeValue kMaxTimeValue = 32535244799LL;
 
 struct LocalFields {
@@ -21,13 +22,20 @@ struct LocalFields {
 // What a time value that cannot be broken down shows.
 constexpr LocalFields kUnrepresentableFields = {0, 0, 0, -1, -1, -1};
 
-// Local civil time of the process's zone for `value`; kUnrepresentableFields when the
-// runtime cannot break it down (negative, or past kMaxTimeValue).
+// Local civil time of the user's Windows time zone for `value`, by the daylight-saving
+// rules in force in that year (as Explorer shows it; the TZ variable plays no part);
+// kUnrepresentableFields outside 0..kMaxTimeValue.
 LocalFields BreakDownLocal(TimeValue value);
 
-// The time value of local fields, daylight saving decided by the zone's rules for that
-// date; false when the runtime cannot represent it.
+// The time value of local fields in the user's Windows time zone, by that year's rules.
+// Fields past their ranges roll over (a 32nd of January is the 1st of February). A time
+// in the autumn's repeated hour is its first occurrence. False when the time lies
+// outside 0..kMaxTimeValue or does not exist (IsSkippedLocalTime).
 bool BuildFromLocal(const LocalFields& fields, TimeValue* value);
+
+// Whether the local fields name a time that the clocks skip in the user's zone, the hour
+// lost when daylight saving begins (Berlin's 2024-03-31 02:30).
+bool IsSkippedLocalTime(const LocalFields& fields);
 
 // Days of a month in the Gregorian calendar; 31 for a month outside 1..12.
 int DaysInMonth(int year, int month);

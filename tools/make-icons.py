@@ -1,14 +1,21 @@
 #!/usr/bin/env python3
 """Draws the icons of Kalendrix and writes them as .ico files.
 
-    res/Kalendrix.ico     application icon: a calendar page with a clock,
-                          32x32 and 16x16, 8 bits per pixel (256 colours)
+    res/Kalendrix.ico     application icon: a calendar page with a clock
     res/SeveralFiles.ico  shown for a selection of several files: overlapping
-                          pages, 32x32 and 16x16, 4 bits per pixel (16 colours)
+                          pages
 
-Each image is stored in the classic format: a BITMAPINFOHEADER whose height
+Each icon holds an image for every size Windows asks for at the usual display
+scales: 16, 20, 24, 32, 40, 48, 64 and 256 pixels. The 32 and 16 pixel images
+are drawn pixel by pixel with a palette (8 bits for the application icon, 4 for
+the pages); the others are drawn from the same shapes in a unit square,
+anti-aliased by 4x4 samples a pixel, as 32-bit images with alpha.
+
+A palette image is stored in the classic format: a BITMAPINFOHEADER whose height
 counts the colour image and the AND mask together, the palette, the colour
 pixels bottom-up and the 1-bit AND mask bottom-up, every row padded to 4 bytes.
+A 32-bit image is stored the same way without a palette (blue, green, red,
+alpha); the 256-pixel image as PNG, as Windows Vista and later read it.
 
 Usage: make-icons.py [output directory]   (default: res/ next to tools/)
 """
@@ -16,6 +23,7 @@ Usage: make-icons.py [output directory]   (default: res/ next to tools/)
 import os
 import struct
 import sys
+import zlib
 
 # ---------------------------------------------------------------------------
 # Palettes
@@ -209,6 +217,210 @@ def several_16():
     return c
 
 
+
+# ---------------------------------------------------------------------------
+# The same pictures as shapes, for the sizes between and above: coordinates are
+# those of the 32-pixel drawings, scaled to the image; edges of rectangles fall
+# on whole pixels, so that frames stay sharp.
+
+SAMPLES = 4  # per pixel and direction
+
+
+class Raster:
+    """An RGBA image built from shapes, each blended over what lies beneath."""
+
+    def __init__(self, size):
+        self.size = size
+        self.scale = size / 32.0
+        self.rgba = [[(0.0, 0.0, 0.0, 0.0)] * size for _ in range(size)]
+
+    def snap(self, v):
+        return round(v * self.scale)
+
+    def px(self, v):
+        """A length of the 32-pixel drawing, at least one pixel here."""
+        return max(1.0, v * self.scale)
+
+    def blend(self, x, y, colour, coverage):
+        if coverage <= 0 or not (0 <= x < self.size and 0 <= y < self.size):
+            return
+        r, g, b = (c / 255.0 for c in colour)
+        dr, dg, db, da = self.rgba[y][x]
+        a = coverage
+        out_a = a + da * (1 - a)
+        if out_a == 0:
+            return
+        mix = lambda s, d: (s * a + d * da * (1 - a)) / out_a
+        self.rgba[y][x] = (mix(r, dr), mix(g, dg), mix(b, db), out_a)
+
+    def shape(self, inside, box, colour):
+        """Covers the pixels of the bounding box by the share of samples inside."""
+        x0, y0, x1, y1 = box
+        n = self.size
+        for y in range(max(0, int(y0) - 1), min(n, int(y1) + 2)):
+            for x in range(max(0, int(x0) - 1), min(n, int(x1) + 2)):
+                hits = 0
+                for sy in range(SAMPLES):
+                    py = y + (sy + 0.5) / SAMPLES
+                    for sx in range(SAMPLES):
+                        if inside(x + (sx + 0.5) / SAMPLES, py):
+                            hits += 1
+                self.blend(x, y, colour, hits / (SAMPLES * SAMPLES))
+
+    def rect(self, x0, y0, x1, y1, colour):
+        """A rectangle of the 32-pixel drawing, corners (x0,y0) and (x1,y1) exclusive."""
+        a, b, c, d = self.snap(x0), self.snap(y0), self.snap(x1), self.snap(y1)
+        if c <= a:
+            c = a + 1
+        if d <= b:
+            d = b + 1
+        for y in range(max(0, b), min(self.size, d)):
+            for x in range(max(0, a), min(self.size, c)):
+                self.blend(x, y, colour, 1.0)
+
+    def frame(self, x0, y0, x1, y1, fill, edge):
+        a, b, c, d = self.snap(x0), self.snap(y0), self.snap(x1), self.snap(y1)
+        w = max(1, round(self.scale))
+        for y in range(b, d):
+            for x in range(a, c):
+                on_edge = x < a + w or x >= c - w or y < b + w or y >= d - w
+                self.blend(x, y, edge if on_edge else fill, 1.0)
+
+    def disc(self, cx, cy, r, colour):
+        cx, cy, r = cx * self.scale, cy * self.scale, r * self.scale
+        self.shape(lambda x, y: (x - cx) ** 2 + (y - cy) ** 2 <= r * r,
+                   (cx - r, cy - r, cx + r, cy + r), colour)
+
+    def line(self, x0, y0, x1, y1, width, colour):
+        """A stroke with round ends, its width in pixels of the 32-pixel drawing."""
+        s = self.scale
+        x0, y0, x1, y1 = x0 * s, y0 * s, x1 * s, y1 * s
+        half = self.px(width) / 2
+        dx, dy = x1 - x0, y1 - y0
+        length2 = dx * dx + dy * dy or 1e-9
+
+        def inside(x, y):
+            t = max(0.0, min(1.0, ((x - x0) * dx + (y - y0) * dy) / length2))
+            ex, ey = x0 + t * dx - x, y0 + t * dy - y
+            return ex * ex + ey * ey <= half * half
+
+        self.shape(inside, (min(x0, x1) - half, min(y0, y1) - half,
+                            max(x0, x1) + half, max(y0, y1) + half), colour)
+
+    def polygon(self, points, colour):
+        s = self.scale
+        pts = [(x * s, y * s) for x, y in points]
+
+        def inside(x, y):
+            hit = False
+            j = len(pts) - 1
+            for i in range(len(pts)):
+                (xi, yi), (xj, yj) = pts[i], pts[j]
+                if (yi > y) != (yj > y) and x < (xj - xi) * (y - yi) / (yj - yi) + xi:
+                    hit = not hit
+                j = i
+            return hit
+
+        xs = [p[0] for p in pts]
+        ys = [p[1] for p in pts]
+        self.shape(inside, (min(xs), min(ys), max(xs), max(ys)), colour)
+
+
+def rgb(index, palette):
+    return palette[index]
+
+
+def calendar_shapes(size):
+    pal = palette256()
+    col = lambda i: pal[i]
+    red, dark_red = col(cube(4, 0, 0)), col(cube(2, 0, 0))
+    edge, cell, ring = col(grey(6)), col(grey(18)), col(grey(10))
+    face, navy, blue = col(cube(5, 5, 4)), col(NAVY), col(BLUE)
+    r = Raster(size)
+    r.frame(2, 4, 27, 29, col(WHITE), edge)
+    r.frame(2, 4, 27, 11, red, edge)
+    r.rect(3, 10, 26, 11, dark_red)
+    for x in (7, 20):
+        r.rect(x, 2, x + 2, 8, ring)
+        r.rect(x, 2, x + 1, 8, col(grey(4)))
+    for row in range(4):
+        for c in range(5):
+            x, y = 5 + c * 4, 13 + row * 4
+            r.rect(x, y, x + 3, y + 2, red if (row, c) == (1, 1) else cell)
+    r.disc(22.5, 22.5, 8.5, navy)
+    r.disc(22.5, 22.5, 8.5 - max(1.0, r.scale) / r.scale, face)
+    for tx, ty in ((22.5, 15.5), (29.5, 22.5), (22.5, 29.5), (15.5, 22.5)):
+        r.disc(tx, ty, 0.75, navy)
+    r.line(22.5, 22.5, 22.5, 17.0, 1.4, navy)
+    r.line(22.5, 22.5, 27.0, 25.5, 1.0, blue)
+    r.disc(22.5, 22.5, 0.9, dark_red)
+    return r
+
+
+def page_shapes(r, x0, y0, w, h, fold, lines):
+    """The sheet of page() as shapes: right and bottom edges dark, the fold grey."""
+    pal = VGA16
+    x1, y1 = x0 + w, y0 + h
+    outline = [(x0, y0), (x1 - fold, y0), (x1, y0 + fold), (x1, y1), (x0, y1)]
+    r.polygon(outline, pal[BLACK])
+    inset = max(1.0, r.scale) / r.scale
+    r.polygon([(x0, y0), (x1 - fold, y0), (x1 - inset, y0 + fold - inset / 2),
+               (x1 - inset, y1 - inset), (x0, y1 - inset)], pal[GRAY])
+    r.polygon([(x0 + inset, y0 + inset), (x1 - fold - inset / 2, y0 + inset),
+               (x1 - inset, y0 + fold + inset / 2), (x1 - inset, y1 - inset),
+               (x0 + inset, y1 - inset)], pal[WHITE])
+    r.polygon([(x1 - fold, y0), (x1, y0 + fold), (x1 - fold, y0 + fold)], pal[GRAY])
+    r.polygon([(x1 - fold + inset, y0 + 2 * inset), (x1 - 2 * inset, y0 + fold - inset / 2),
+               (x1 - fold + inset, y0 + fold - inset / 2)], pal[SILVER])
+    for i, y in enumerate(lines):
+        colour = pal[NAVY] if i == 0 else pal[GRAY]
+        right = x1 - (fold + 1 if y <= y0 + fold else 2)
+        r.rect(x0 + 2, y, right, y + 1, colour)
+
+
+def several_shapes(size):
+    r = Raster(size)
+    page_shapes(r, 2, 1, 17, 21, 5, [])
+    page_shapes(r, 7, 5, 17, 21, 5, [])
+    page_shapes(r, 12, 9, 18, 22, 5, [12, 16, 19, 22, 25, 28])
+    return r
+
+
+def dib32(raster):
+    """A 32-bit image with alpha as an icon stores it, with its AND mask."""
+    n = raster.size
+    header = struct.pack('<IiiHHIIiiII', 40, n, 2 * n, 1, 32, 0, 0, 0, 0, 0, 0)
+    and_stride = row_bytes(n)
+    pixels = bytearray()
+    mask = bytearray()
+    for y in reversed(range(n)):
+        m = bytearray(and_stride)
+        for x, (r, g, b, a) in enumerate(raster.rgba[y]):
+            pixels += bytes((round(b * 255), round(g * 255), round(r * 255), round(a * 255)))
+            if a == 0:
+                m[x // 8] |= 0x80 >> (x % 8)
+        mask += m
+    header = header[:20] + struct.pack('<I', len(pixels) + len(mask)) + header[24:]
+    return header + bytes(pixels) + bytes(mask)
+
+
+def png(raster):
+    """The image as PNG: 8-bit RGBA, no filter."""
+    n = raster.size
+    raw = bytearray()
+    for row in raster.rgba:
+        raw.append(0)
+        for r, g, b, a in row:
+            raw += bytes((round(r * 255), round(g * 255), round(b * 255), round(a * 255)))
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack('>I', len(data)) + body + struct.pack('>I', zlib.crc32(body) & 0xFFFFFFFF)
+
+    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', n, n, 8, 6, 0, 0, 0)) +
+            chunk(b'IDAT', zlib.compress(bytes(raw), 9)) + chunk(b'IEND', b''))
+
+
 # ---------------------------------------------------------------------------
 # ICO writing
 
@@ -254,34 +466,45 @@ def dib(canvas, bpp, palette):
     return header + pal + bytes(xor) + bytes(mask)
 
 
+SIZES = (256, 64, 48, 40, 32, 24, 20, 16)
+
+
 def write_ico(path, images):
-    """images: list of (canvas, bpp, palette)."""
+    """images: (size, bits per pixel, colour count, image bytes), largest first."""
     count = len(images)
     out = bytearray(struct.pack('<HHH', 0, 1, count))
     offset = 6 + 16 * count
-    blobs = []
-    for canvas, bpp, palette in images:
-        blob = dib(canvas, bpp, palette)
-        colour_count = 0 if bpp >= 8 else 1 << bpp
-        size = canvas.size if canvas.size < 256 else 0
-        out += struct.pack('<BBBBHHII', size, size, colour_count, 0, 1, bpp,
+    for size, bpp, colours, blob in images:
+        out += struct.pack('<BBBBHHII', size % 256, size % 256, colours, 0, 1, bpp,
                            len(blob), offset)
         offset += len(blob)
-        blobs.append(blob)
-    for blob in blobs:
-        out += blob
+    for image in images:
+        out += image[3]
     with open(path, 'wb') as f:
         f.write(out)
+
+
+def icon_images(pixel_art, shapes, bpp, palette):
+    """Pixel art at 32 and 16 pixels, shapes at the other sizes."""
+    images = []
+    for size in SIZES:
+        if size in pixel_art:
+            colours = 0 if bpp >= 8 else 1 << bpp
+            images.append((size, bpp, colours, dib(pixel_art[size](), bpp, palette)))
+        elif size == 256:
+            images.append((size, 32, 0, png(shapes(size))))
+        else:
+            images.append((size, 32, 0, dib32(shapes(size))))
+    return images
 
 
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     outdir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, '..', 'res')
-    pal256 = palette256()
     write_ico(os.path.join(outdir, 'Kalendrix.ico'),
-              [(calendar_32(), 8, pal256), (calendar_16(), 8, pal256)])
+              icon_images({32: calendar_32, 16: calendar_16}, calendar_shapes, 8, palette256()))
     write_ico(os.path.join(outdir, 'SeveralFiles.ico'),
-              [(several_32(), 4, VGA16), (several_16(), 4, VGA16)])
+              icon_images({32: several_32, 16: several_16}, several_shapes, 4, VGA16))
 
 
 if __name__ == '__main__':

@@ -1,6 +1,7 @@
 #include "FileListView.h"
 
 #include "../datetime/StampText.h"
+#include "../framework/DisplayScale.h"
 #include "../model/NameParts.h"
 #include "../model/SizeText.h"
 
@@ -76,7 +77,7 @@ void FileListView::SetColumns(const wchar_t* const* captions, const int* widths,
         LVCOLUMNW column = {};
         column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH;
         column.fmt = LVCFMT_LEFT;
-        column.cx = widths[index];
+        column.cx = ScaleToDpi(widths[index], m_dpi);
         column.pszText = const_cast<wchar_t*>(captions[index]);
         if (index < present) {
             column.mask = LVCF_TEXT; // a column kept keeps the width the user gave it

@@ -20,6 +20,8 @@ public:
                   kSizeColumn, kColumnCount };
 
     void Attach(HWND list) { m_list = list; }
+    // The display scale new columns are sized for, in dots per inch.
+    void SetDpi(UINT dpi) { m_dpi = dpi; }
     // No file: no rows, the two first columns named as at the start.
     void ShowNothing();
     // One file: four rows of a property and its value.
@@ -47,6 +49,7 @@ private:
     void Redraw();
 
     HWND m_list = nullptr;
+    UINT m_dpi = 96;
     const FileSet* m_files = nullptr;
     std::wstring m_properties[4];
     std::vector<int> m_order;       // the file of each row

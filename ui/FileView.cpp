@@ -1,7 +1,9 @@
 // Showing the chosen files and one file's state.
 #include "KalendrixDlg.h"
 
+#include "../framework/DisplayScale.h"
 #include "../framework/WinApp.h"
+#include "../model/ShellIcon.h"
 #include "../model/SizeText.h"
 
 #include <algorithm>
@@ -9,8 +11,6 @@
 
 namespace {
 
-// The square at the dialog's top left where the first file's icon is drawn.
-constexpr RECT kIconArea = {20, 0, 52, 32};
 constexpr COLORREF kIconBackground = RGB(210, 210, 210);
 const wchar_t* const kUnreadableText = L"（読み取れません）";
 
@@ -31,7 +31,7 @@ std::wstring ShortPathOf(const std::wstring& fullPath)
 }
 
 // With no file chosen the dialog looks as it did when it opened.
-void ShowNoFile(CDialog& dialog, FileListView& list)
+void ShowNoFile(CDialog& dialog, const RECT& iconArea, FileListView& list)
 {
     list.ShowNothing();
     for (int id : {IDC_NAME, IDC_EXTENSION}) {
@@ -55,7 +55,7 @@ void ShowNoFile(CDialog& dialog, FileListView& list)
     for (int id : {IDC_ORIGINAL_TIME, IDC_CURRENT_TIME, IDC_CLEAR_TIME, IDC_SAME_AS_CREATION, IDC_APPLY})
         dialog.EnableDlgItem(id, false);
     // Wipe the last file's icon: the area shows what lies beneath it again.
-    RedrawWindow(dialog.m_hWnd, &kIconArea, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    RedrawWindow(dialog.m_hWnd, &iconArea, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 } // namespace
@@ -76,12 +76,13 @@ void CKalendrixDlg::UpdateFileView()
     m_fileOperate.ReadStates();
 
     if (m_fileOperate.GetCount() == 0) {
-        ShowNoFile(*this, m_fileList);
+        ShowNoFile(*this, FileIconArea(), m_fileList);
         return;
     }
 
     // The icon is drawn by the paint that follows, over the freshly erased area.
-    InvalidateRect(m_hWnd, &kIconArea, TRUE);
+    const RECT iconArea = FileIconArea();
+    InvalidateRect(m_hWnd, &iconArea, TRUE);
     if (m_fileOperate.GetCount() > 1) {
         EnableDlgItem(IDC_NAME, false);
         SetDlgItemText(IDC_NAME, L"");
@@ -211,17 +212,21 @@ void CKalendrixDlg::DrawFileIcon(HDC dc)
     // With no file chosen there is no icon, not even the last first file's.
     if (m_fileOperate.GetCount() == 0)
         return;
+    const RECT area = FileIconArea();
+    const int size = area.right - area.left;
     if (m_fileIconStale) {
         if (m_fileIcon != nullptr)
             DestroyIcon(m_fileIcon);
-        m_fileIcon = m_fileOperate.GetIcon(1);
+        m_fileIcon = m_fileOperate.GetCount() > 1
+                         ? LoadIconOfSize(AfxGetApp()->m_hInstance, IDI_SEVERAL_FILES, size)
+                         : ShellIconOfSize(m_fileOperate.GetFirstPath(), size);
         m_fileIconStale = false;
     }
     if (m_fileIcon != nullptr) {
         HBRUSH brush = CreateSolidBrush(kIconBackground);
-        FillRect(dc, &kIconArea, brush);
+        FillRect(dc, &area, brush);
         DeleteObject(brush);
-        DrawIcon(dc, kIconArea.left, kIconArea.top, m_fileIcon);
+        DrawIconEx(dc, area.left, area.top, m_fileIcon, size, size, 0, nullptr, DI_NORMAL);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "KalendrixDlg.h"
 
+#include "../framework/DisplayScale.h"
 #include "../framework/StartupPhases.h"
 #include "../framework/WinApp.h"
 #include "../model/ChangeJournal.h"
@@ -38,18 +39,22 @@ BEGIN_MESSAGE_MAP(CKalendrixDlg)
     ON_NOTIFY(LVN_COLUMNCLICK, IDC_FILE_LIST, OnListColumnClick)
     ON_MESSAGE(WM_REPORT_STAMPS, OnReportStamps)
     ON_MESSAGE(WM_INITMENUPOPUP, OnInitMenuPopup)
+    ON_MESSAGE(WM_DPICHANGED, OnDpiChanged)
 END_MESSAGE_MAP()
 
 CKalendrixDlg::CKalendrixDlg() : CDialog(IDD)
 {
-    m_hIcon = LoadIconW(AfxGetApp()->m_hInstance, MAKEINTRESOURCEW(IDR_MAINFRAME));
     m_fileOperate.SetJournalPath(DefaultJournalPath());
 }
 
 CKalendrixDlg::~CKalendrixDlg()
 {
-    if (m_fileIcon != nullptr)
-        DestroyIcon(m_fileIcon);
+    for (HICON icon : {m_fileIcon, m_hIcon, m_smallIcon}) {
+        if (icon != nullptr)
+            DestroyIcon(icon);
+    }
+    if (m_scaledFont != nullptr)
+        DeleteObject(m_scaledFont);
 }
 
 BOOL CKalendrixDlg::OnInitDialog()
@@ -68,13 +73,16 @@ BOOL CKalendrixDlg::OnInitDialog()
         UpdateUndoEntry();
     }
 
-    SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    m_dpi = DpiOfWindow(m_hWnd);
+    TakeOverDialogScaling(m_hWnd);
+    LoadScaledIcons();
 
     HWND list = GetDlgItem(IDC_FILE_LIST);
     ListView_SetExtendedListViewStyleEx(list, 0, LVS_EX_GRIDLINES);
     m_fileList.Attach(list);
+    m_fileList.SetDpi(m_dpi);
     m_fileList.ShowNothing();
+    FitListColumns();
 
     // Every argument after the program's own name is a path, taken as given.
     CStringArray paths;
@@ -105,13 +113,13 @@ void CKalendrixDlg::OnPaint()
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(m_hWnd, &paint);
         SendMessageW(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-        int iconWidth = GetSystemMetrics(SM_CXICON);
-        int iconHeight = GetSystemMetrics(SM_CYICON);
+        int iconWidth = SystemMetricForDpi(SM_CXICON, m_dpi);
+        int iconHeight = SystemMetricForDpi(SM_CYICON, m_dpi);
         RECT client;
         GetClientRect(m_hWnd, &client);
         int x = (client.right - client.left - iconWidth + 1) / 2;
         int y = (client.bottom - client.top - iconHeight + 1) / 2;
-        DrawIcon(dc, x, y, m_hIcon);
+        DrawIconEx(dc, x, y, m_hIcon, iconWidth, iconHeight, 0, nullptr, DI_NORMAL);
         EndPaint(m_hWnd, &paint);
     } else {
         // The icon goes into the painted area after the background is erased, so that no

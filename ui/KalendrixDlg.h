@@ -27,6 +27,8 @@ public:
     void ShowRecord(int index);
     void ShowAttributes(BYTE attributes);
     void DrawFileIcon(HDC dc);
+    // Where the first file's icon is drawn, and its size, at the dialog's display scale.
+    RECT FileIconArea() const;
     // The first file is another one or has moved: its icon is looked up again.
     void FirstFileChanged() { m_fileIconStale = true; }
 
@@ -52,6 +54,8 @@ public:
 
     CFileOperate& GetFileOperate() { return m_fileOperate; }
     FileListView& GetFileList() { return m_fileList; }
+    // The display scale the dialog is laid out for, in dots per inch.
+    UINT GetDpi() const { return m_dpi; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -79,6 +83,9 @@ protected:
     void OnListColumnClick(NMHDR* header, LRESULT* result);
     void OnReportStamps(WPARAM index, LPARAM);
     void OnInitMenuPopup(WPARAM, LPARAM);
+    // The window moved to a monitor of another scale, or the scale changed: the dialog
+    // takes the rectangle the system proposes, its controls and fonts follow.
+    void OnDpiChanged(WPARAM dpis, LPARAM proposedRect);
     // Puts back what the last apply changed, from its journal.
     void OnUndoLastChange();
     // The system menu's undo entry is greyed while there is no journal to undo.
@@ -107,7 +114,19 @@ private:
     // A date-time command acted on the ticked rows among `rows`.
     void TouchTickedRows(std::initializer_list<TimeRow> rows);
 
-    HICON m_hIcon;
+    // The program's icons at the display scale, for the caption and the task bar.
+    void LoadScaledIcons();
+    void ScaleControls(UINT from, UINT to);
+    // The list's two columns fill its width at the dialog's scale, with room for a
+    // vertical scroll bar.
+    void FitListColumns();
+
+    HICON m_hIcon = nullptr;
+    HICON m_smallIcon = nullptr;
+    UINT m_dpi = 96;
+    // The dialog's font made again for a scale the dialog changed to; null while the
+    // template's font, which the dialog manager owns, is in use.
+    HFONT m_scaledFont = nullptr;
     CFileOperate m_fileOperate;
     FileListView m_fileList;
     // True while a refresh writes the first file's values into the fields: the change

@@ -194,6 +194,9 @@ TimeValue CKalendrixDlg::ReadTimeRow(TimeRow row)
         wchar_t shown[64];
         swprintf(shown, 64, L"%d年%d月%d日 %d:%02d:%02d", fields.year, fields.month, fields.day, fields.hour,
                  fields.minute, fields.second);
+        if (IsSkippedLocalTime(fields))
+            throw CMessageException(std::wstring(kRowNames[row]) + L"の " + shown +
+                                    L" は、夏時間の始まりで時計が進められるため、存在しない時刻です。\r\n" + kNothingChanged);
         throw CMessageException(std::wstring(kRowNames[row]) + L"の " + shown +
                                 L" は、ファイルに記録できる範囲（1970年1月1日 0時 UTC から 3000年12月31日まで）の外です。\r\n" +
                                 kNothingChanged);

@@ -3,6 +3,7 @@
 
 #include <string>
 
-// The Linux zone the test program was started in ("Europe/Berlin", "Asia/Tokyo"), read
-// before the runtime's copy of TZ is cleared; empty when none was given.
+// The Linux zone the test program was started in ("Europe/Berlin", "Asia/Tokyo"); a TZ
+// that spells out one of these zones' rules in the runtime's style reads as its name.
+// Empty when none was given.
 const std::wstring& HostZone();

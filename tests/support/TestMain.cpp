@@ -1,4 +1,5 @@
-// Test entry: the runtime takes its zone from the system, not from a Linux TZ name.
+// Test entry. TZ stays as the test was started with: the program's conversions take the
+// Windows zone (which Wine derives from the host's TZ) and must not read the variable.
 #include "TempFolder.h"
 #include "TestEnvironment.h"
 
@@ -8,11 +9,21 @@
 #include <objbase.h>
 
 #include <cstdlib>
-#include <time.h>
 
 namespace {
+
 std::wstring g_hostZone;
-}
+
+// Runtime-style TZ strings that spell out the rules of a zone the tests know by name.
+const struct {
+    const wchar_t* rules;
+    const wchar_t* zone;
+} kSpelledOutZones[] = {
+    {L"CET-1CEST,M3.5.0,M10.5.0/3", L"Europe/Berlin"},
+    {L"JST-9", L"Asia/Tokyo"},
+};
+
+} // namespace
 
 const std::wstring& HostZone()
 {
@@ -23,9 +34,10 @@ int wmain(int argc, wchar_t** argv)
 {
     if (const wchar_t* zone = _wgetenv(L"TZ"))
         g_hostZone = zone;
-    // The Microsoft runtime reads TZ in its own format and misreads Linux zone names.
-    _wputenv(L"TZ=");
-    _tzset();
+    for (const auto& spelled : kSpelledOutZones) {
+        if (g_hostZone == spelled.rules)
+            g_hostZone = spelled.zone;
+    }
 
     // The shell's folder interface needs COM on the thread that uses it, as the program does.
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

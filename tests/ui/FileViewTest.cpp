@@ -3,7 +3,6 @@
 #include "framework/WinApp.h"
 
 #include <shellapi.h>
-#include <time.h>
 
 #include <vector>
 
@@ -56,15 +55,18 @@ protected:
         return path;
     }
 
-    // The texts a row shows for a time value: local fields, as the runtime breaks it down.
-    static std::wstring LocalRow(__time64_t value)
+    // The texts a row shows for a time value: local fields of the system's zone.
+    static std::wstring LocalRow(TimeValue value)
     {
-        tm* local = _localtime64(&value);
-        if (local == nullptr)
+        FILETIME stamp;
+        SYSTEMTIME utc;
+        SYSTEMTIME local;
+        if (!TimeValueToFileTime(value, &stamp) || !FileTimeToSystemTime(&stamp, &utc) ||
+            !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
             return L"?";
         wchar_t text[64];
-        swprintf(text, 64, L"%d,%d,%d,%d,%d,%d", local->tm_year + 1900, local->tm_mon + 1, local->tm_mday,
-                 local->tm_hour, local->tm_min, local->tm_sec);
+        swprintf(text, 64, L"%d,%d,%d,%d,%d,%d", local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute,
+                 local.wSecond);
         return text;
     }
 
@@ -312,18 +314,14 @@ TEST_F(FileView, RefreshWithNoFileReturnsToTheOpeningState)
 namespace {
 
 // A time value as the list shows it: local date and time to the second, in the user's format.
-std::wstring ListedStamp(__time64_t value)
+std::wstring ListedStamp(TimeValue value)
 {
-    tm* local = _localtime64(&value);
-    if (local == nullptr)
+    FILETIME stamp;
+    SYSTEMTIME utc;
+    SYSTEMTIME time;
+    if (!TimeValueToFileTime(value, &stamp) || !FileTimeToSystemTime(&stamp, &utc) ||
+        !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &time))
         return L"?";
-    SYSTEMTIME time = {};
-    time.wYear = static_cast<WORD>(local->tm_year + 1900);
-    time.wMonth = static_cast<WORD>(local->tm_mon + 1);
-    time.wDay = static_cast<WORD>(local->tm_mday);
-    time.wHour = static_cast<WORD>(local->tm_hour);
-    time.wMinute = static_cast<WORD>(local->tm_min);
-    time.wSecond = static_cast<WORD>(local->tm_sec);
     wchar_t date[80] = L"";
     wchar_t clock[80] = L"";
     GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr, date, 80, nullptr);
@@ -332,7 +330,7 @@ std::wstring ListedStamp(__time64_t value)
 }
 
 // 2070-01-01 00:00:00 UTC: past the years a 32-bit time holds.
-const ULONGLONG kYear2070 = 3155760000ULL;
+const TimeValue kYear2070 = 3155760000LL;
 
 } // namespace
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace {
 
 struct KnownInstant {
@@ -16,6 +18,9 @@ const KnownInstant kKnownInstants[] = {
     {{2011, 7, 1, 12, 0, 0}, 1309514400, 1309489200},   // summer: Berlin UTC+2
     {{2011, 1, 15, 12, 0, 0}, 1295089200, 1295060400},  // winter: Berlin UTC+1
     {{2011, 10, 30, 3, 30, 0}, 1319941800, 1319913000}, // just after Berlin's clocks went back
+    {{2021, 7, 1, 14, 0, 0}, 1625140800, 1625115600},   // Berlin's summer, whatever TZ says
+    {{2021, 3, 28, 1, 30, 0}, 1616891400, 1616862600},  // Berlin's last winter hour, not the United States' rules
+    {{2024, 10, 27, 2, 30, 0}, 1729989000, 1729963800}, // Berlin's repeated hour: its first occurrence, in summer time
     {{2049, 12, 31, 23, 59, 59}, 2524604399, 2524575599},
 };
 
@@ -57,17 +62,82 @@ TEST_F(KnownZone, TimeValuesBreakDownIntoTheLocalFieldsInForceOnTheirDate)
     }
 }
 
-TEST(TimeValue, ZeroIsTheEpochInLocalTime)
+TEST_F(KnownZone, TimesInTheSpringGapDoNotExist)
+{
+    const bool berlin = HostZone() == L"Europe/Berlin";
+    const struct {
+        LocalFields local;
+        bool skippedInBerlin;
+    } cases[] = {
+        {{2024, 3, 31, 1, 59, 59}, false},
+        {{2024, 3, 31, 2, 0, 0}, true},
+        {{2024, 3, 31, 2, 30, 0}, true},
+        {{2024, 3, 31, 2, 59, 59}, true},
+        {{2024, 3, 31, 3, 0, 0}, false},
+        {{2024, 10, 27, 2, 0, 0}, false},
+    };
+    for (const auto& c : cases) {
+        const bool skipped = berlin && c.skippedInBerlin;
+        TimeValue value = 123;
+        EXPECT_EQ(IsSkippedLocalTime(c.local), skipped) << c.local.hour << ":" << c.local.minute;
+        EXPECT_EQ(BuildFromLocal(c.local, &value), !skipped) << c.local.hour << ":" << c.local.minute;
+        if (skipped)
+            EXPECT_EQ(value, 123);
+        else
+            EXPECT_EQ(BreakDownLocal(value).hour, c.local.hour);
+    }
+}
+
+// Explorer shows a stamp by the rules in force in the stamp's year. Needs a zone whose
+// rules changed and a platform that keeps them by year (the tests run one in
+// America/Los_Angeles: the United States moved their dates in 2007).
+TEST(LocalTime, FollowsTheRulesOfTheStampsOwnYear)
+{
+    DYNAMIC_TIME_ZONE_INFORMATION zone = {};
+    GetDynamicTimeZoneInformation(&zone);
+    TIME_ZONE_INFORMATION today = {};
+    ASSERT_TRUE(GetTimeZoneInformationForYear(2024, &zone, &today));
+    int year = 1970;
+    TIME_ZONE_INFORMATION then = {};
+    for (; year < 2024; ++year) {
+        ASSERT_TRUE(GetTimeZoneInformationForYear(static_cast<USHORT>(year), &zone, &then));
+        if (then.Bias != today.Bias || then.DaylightBias != today.DaylightBias ||
+            memcmp(&then.StandardDate, &today.StandardDate, sizeof(SYSTEMTIME)) != 0 ||
+            memcmp(&then.DaylightDate, &today.DaylightDate, sizeof(SYSTEMTIME)) != 0)
+            break;
+    }
+    if (year == 2024)
+        GTEST_SKIP() << "the platform keeps no rules by year for this zone (TZ=" << HostZone().c_str()
+                     << "): every year since 1970 reads with today's";
+
+    int differing = 0;
+    for (int month = 1; month <= 12; ++month) {
+        SYSTEMTIME utc = {static_cast<WORD>(year), static_cast<WORD>(month), 0, 15, 12, 0, 0, 0};
+        FILETIME stamp;
+        ASSERT_TRUE(SystemTimeToFileTime(&utc, &stamp));
+        TimeValue value = 0;
+        ASSERT_EQ(FileTimeToTimeValue(stamp, &value), StampConversion::converted);
+        SYSTEMTIME expected;
+        SYSTEMTIME byTodaysRules;
+        ASSERT_TRUE(SystemTimeToTzSpecificLocalTime(&then, &utc, &expected));
+        ASSERT_TRUE(SystemTimeToTzSpecificLocalTime(&today, &utc, &byTodaysRules));
+        differing += expected.wHour != byTodaysRules.wHour;
+        const LocalFields shown = BreakDownLocal(value);
+        EXPECT_EQ(shown.hour, expected.wHour) << year << "-" << month;
+        TimeValue back = 0;
+        EXPECT_TRUE(BuildFromLocal(shown, &back));
+        EXPECT_EQ(back, value) << year << "-" << month;
+    }
+    EXPECT_GT(differing, 0) << "the 15th of no month of " << year << " tells the two rules apart";
+}
+
+TEST_F(KnownZone, ZeroIsTheEpochInLocalTime)
 {
     LocalFields epoch = BreakDownLocal(0);
     EXPECT_EQ(epoch.year, 1970);
     EXPECT_EQ(epoch.month, 1);
     EXPECT_EQ(epoch.day, 1);
-    if (HostZone() == L"Asia/Tokyo") {
-        EXPECT_EQ(epoch.hour, 9);
-    } else if (HostZone() == L"Europe/Berlin") {
-        EXPECT_EQ(epoch.hour, 1);
-    }
+    EXPECT_EQ(epoch.hour, HostZone() == L"Asia/Tokyo" ? 9 : 1);
 }
 
 TEST(TimeValue, ValuesOutsideTheRuntimesRangeCannotBeBrokenDown)
@@ -81,7 +151,7 @@ TEST(TimeValue, ValuesOutsideTheRuntimesRangeCannotBeBrokenDown)
     EXPECT_NE(BreakDownLocal(kMaxTimeValue).year, 0);
 }
 
-TEST(TimeValue, LocalTimesBeforeTheEpochAreNotRepresentable)
+TEST_F(KnownZone, LocalTimesBeforeTheEpochAreNotRepresentable)
 {
     TimeValue value = 123;
     EXPECT_FALSE(BuildFromLocal({1960, 5, 5, 12, 0, 0}, &value));
