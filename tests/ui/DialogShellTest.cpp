@@ -100,7 +100,8 @@ TEST_F(DialogShell, ListShowsGridLinesAndTwoColumns)
     EXPECT_STREQ(header, L"ファイルタイプ");
     LONG_PTR style = GetWindowLongPtrW(list, GWL_STYLE);
     EXPECT_TRUE(style & LVS_SINGLESEL);
-    EXPECT_TRUE(style & LVS_NOSORTHEADER);
+    EXPECT_FALSE(style & LVS_NOSORTHEADER) << "a click on a column's header sorts by it";
+    EXPECT_TRUE(style & LVS_OWNERDATA) << "the list holds no copy of the rows";
 }
 
 TEST_F(DialogShell, SystemMenuHasTheAboutEntryAfterASeparatorThenTheUndoEntry)
