@@ -54,9 +54,6 @@ public:
     HICON GetIcon(int size) const;
     std::wstring GetDisplayName(int index) const;
     std::wstring GetTypeName(int index) const;
-    // The display and type names of every chosen file, as GetDisplayName and GetTypeName
-    // give them, with one shell lookup a file and each folder parsed once.
-    std::vector<ShellNames> GetShellNamesOfAll() const;
 
 private:
     static bool ReadRecordFromFile(const std::wstring& path, FileRecord& record);

@@ -49,16 +49,3 @@ std::wstring CFileOperate::GetTypeName(int index) const
     CheckIndex(index);
     return AskShell(m_files.Path(static_cast<size_t>(index)), SHGFI_TYPENAME).szTypeName;
 }
-
-std::vector<ShellNames> CFileOperate::GetShellNamesOfAll() const
-{
-    std::vector<ShellNames> names;
-    if (m_firstPath.empty())
-        return names;
-    ShellNameLookup lookup;
-    for (int index = 0; index < GetCount(); ++index) {
-        CheckIndex(index);
-        names.push_back(lookup.Of(m_files.Path(static_cast<size_t>(index))));
-    }
-    return names;
-}

@@ -1,8 +1,5 @@
 // The journal an apply writes before it changes anything, and the undo that reads it.
 #include "model/ChangeJournal.h"
-#include "model/ChangeUndo.h"
-#include "model/FileOperate.h"
-#include "support/PathList.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -17,12 +14,6 @@ namespace {
 // 100-ns stamps with a fraction of a second, as a file system keeps them.
 const LONGLONG kWriteBefore = 127531776001234567LL;  // 2005-02-18 05:20:00.1234567 UTC
 const LONGLONG kAccessBefore = 127633815307654321LL; // 2005-06-16 07:45:30.7654321 UTC
-const TimeValue kNewWrite = 1309514400;              // 2011-07-01 10:00:00 UTC
-
-FILETIME AsFileTime(LONGLONG stamp)
-{
-    return {static_cast<DWORD>(stamp), static_cast<DWORD>(static_cast<ULONGLONG>(stamp) >> 32)};
-}
 
 LONGLONG AsStamp(const FILETIME& time)
 {
@@ -67,34 +58,6 @@ class Journal : public ::testing::Test {
 protected:
     std::wstring JournalPath() const { return folder / L"journal\\UndoJournal.txt"; }
 
-    // A file whose write and access stamps carry fractions of a second.
-    std::wstring MakeFile(const std::wstring& name) const
-    {
-        std::wstring path = folder.MakeFile(name);
-        FILETIME write = AsFileTime(kWriteBefore);
-        FILETIME access = AsFileTime(kAccessBefore);
-        EXPECT_TRUE(WriteStamps(path, nullptr, &access, &write));
-        return path;
-    }
-
-    static FileStamps StampsOf(const std::wstring& path)
-    {
-        FileStamps stamps = {};
-        EXPECT_TRUE(ReadStamps(path, &stamps));
-        return stamps;
-    }
-
-    // Writes kNewWrite to the files through the program's writer, journaled.
-    void ApplyNewWrite(std::initializer_list<std::wstring> paths)
-    {
-        files.SetFiles(PathList(paths));
-        files.SetJournalPath(JournalPath());
-        FileRecord record = {};
-        record.writeTime = kNewWrite;
-        record.stampsToWrite = kWriteStamp;
-        EXPECT_TRUE(files.WriteRecord(record, false));
-    }
-
     std::vector<JournalEntry> ReadBack()
     {
         ChangeJournalFile journal;
@@ -104,7 +67,6 @@ protected:
     }
 
     TempFolder folder;
-    CFileOperate files;
 };
 
 } // namespace
