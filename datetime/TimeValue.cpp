@@ -55,10 +55,22 @@ bool SecondsToSystemTime(LONGLONG seconds, SYSTEMTIME* time)
 }
 
 // The zone's rules for a year: those in force then where the zone keeps them by year.
+// The last year's are kept: a refresh converts a dozen times, mostly within one year, and
+// each lookup reads the registry.
 bool RulesOfYear(WORD year, TIME_ZONE_INFORMATION* rules)
 {
-    DYNAMIC_TIME_ZONE_INFORMATION zone = UserZone();
-    return GetTimeZoneInformationForYear(year, &zone, rules) != FALSE;
+    thread_local WORD lastYear = 0;
+    thread_local TIME_ZONE_INFORMATION lastRules = {};
+    if (year != lastYear) {
+        DYNAMIC_TIME_ZONE_INFORMATION zone = UserZone();
+        if (!GetTimeZoneInformationForYear(year, &zone, &lastRules)) {
+            lastYear = 0;
+            return false;
+        }
+        lastYear = year;
+    }
+    *rules = lastRules;
+    return true;
 }
 
 bool UtcToLocal(const SYSTEMTIME& utc, SYSTEMTIME* local)
