@@ -33,35 +33,32 @@ struct OpenDialogDriver {
     std::vector<std::wstring> inputs; // typed into the name box one after another, each confirmed
     bool found = false;
 
-    struct NameBoxSearch {
-        HWND owner;
-        HWND box;
-    };
-
-    static BOOL CALLBACK CheckForNameBox(HWND window, LPARAM parameter)
-    {
-        NameBoxSearch& s = *reinterpret_cast<NameBoxSearch*>(parameter);
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        wchar_t className[16] = L"";
-        GetClassNameW(window, className, 16);
-        if (process != GetCurrentProcessId() || window == s.owner || !IsWindowVisible(window) ||
-            wcscmp(className, L"#32770") != 0)
-            return TRUE;
-        const int nameBoxIds[] = {0x47C, 0x480}; // cmb13, edt1
-        for (int id : nameBoxIds) {
-            if (HWND box = GetDlgItem(window, id)) {
-                s.box = box;
-                return FALSE;
-            }
-        }
-        return TRUE;
-    }
-
     static HWND FindNameBox(HWND owner)
     {
-        NameBoxSearch search = {owner, nullptr};
-        EnumWindows(CheckForNameBox, reinterpret_cast<LPARAM>(&search));
+        struct Search {
+            HWND owner;
+            HWND box;
+        } search = {owner, nullptr};
+        EnumWindows(
+            [](HWND window, LPARAM parameter) CALLBACK -> BOOL {
+                Search& s = *reinterpret_cast<Search*>(parameter);
+                DWORD process = 0;
+                GetWindowThreadProcessId(window, &process);
+                wchar_t className[16] = L"";
+                GetClassNameW(window, className, 16);
+                if (process != GetCurrentProcessId() || window == s.owner || !IsWindowVisible(window) ||
+                    wcscmp(className, L"#32770") != 0)
+                    return TRUE;
+                const int nameBoxIds[] = {0x47C, 0x480}; // cmb13, edt1
+                for (int id : nameBoxIds) {
+                    if (HWND box = GetDlgItem(window, id)) {
+                        s.box = box;
+                        return FALSE;
+                    }
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
         return search.box;
     }
 
