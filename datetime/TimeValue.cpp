@@ -10,7 +10,8 @@ const LONGLONG kSecondsPerDay = 86400;
 const LONGLONG kLastCalendarSecond = 28000LL * 365 * kSecondsPerDay;
 
 // The user's zone as the control panel sets it, with its table of rules by year. Read
-// once: the conversions of one refresh must agree with each other.
+// once a process: the conversions of one run agree with each other, and a change of zone
+// shows at the next start.
 const DYNAMIC_TIME_ZONE_INFORMATION& UserZone()
 {
     static const DYNAMIC_TIME_ZONE_INFORMATION zone = [] {
@@ -21,7 +22,7 @@ const DYNAMIC_TIME_ZONE_INFORMATION& UserZone()
     return zone;
 }
 
-// Seconds since 1970-01-01 of a day of the proleptic Gregorian calendar; months and days
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar; months and days
 // past their ranges roll over, as the C runtime's mktime lets them.
 LONGLONG DaysSinceEpoch(LONGLONG year, LONGLONG month, LONGLONG day)
 {
@@ -55,10 +56,22 @@ bool SecondsToSystemTime(LONGLONG seconds, SYSTEMTIME* time)
 }
 
 // The zone's rules for a year: those in force then where the zone keeps them by year.
+// The last year's are kept: a refresh converts a dozen times, mostly within one year, and
+// each lookup reads the registry.
 bool RulesOfYear(WORD year, TIME_ZONE_INFORMATION* rules)
 {
-    DYNAMIC_TIME_ZONE_INFORMATION zone = UserZone();
-    return GetTimeZoneInformationForYear(year, &zone, rules) != FALSE;
+    thread_local WORD lastYear = 0;
+    thread_local TIME_ZONE_INFORMATION lastRules = {};
+    if (year != lastYear) {
+        DYNAMIC_TIME_ZONE_INFORMATION zone = UserZone();
+        if (!GetTimeZoneInformationForYear(year, &zone, &lastRules)) {
+            lastYear = 0;
+            return false;
+        }
+        lastYear = year;
+    }
+    *rules = lastRules;
+    return true;
 }
 
 bool UtcToLocal(const SYSTEMTIME& utc, SYSTEMTIME* local)

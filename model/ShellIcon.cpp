@@ -45,16 +45,18 @@ HICON ShellIconOfSize(const std::wstring& path, int size)
     SHFILEINFOW info = {};
     if (!SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info), SHGFI_SYSICONINDEX))
         return nullptr;
-    const ShellImageList lists[] = {ShellImageList(SHIL_SMALL), ShellImageList(SHIL_LARGE),
-                                    ShellImageList(SHIL_EXTRALARGE), ShellImageList(SHIL_JUMBO)};
-    const ShellImageList* best = nullptr;
-    for (const ShellImageList& list : lists) {
+    // From the smallest list up, the first at least as large as asked for, else the
+    // largest there is; a larger list is not asked for when a smaller one serves, since
+    // the shell fills a list on first use.
+    const int smallestFirst[] = {SHIL_SMALL, SHIL_LARGE, SHIL_EXTRALARGE, SHIL_JUMBO};
+    int largest = -1;
+    for (int which : smallestFirst) {
+        ShellImageList list(which);
         if (!list.Exists())
             continue;
-        // The smallest list at least as large as asked for, else the largest there is.
-        if (best == nullptr || (best->Size() < size ? list.Size() > best->Size()
-                                                    : list.Size() >= size && list.Size() < best->Size()))
-            best = &list;
+        if (list.Size() >= size)
+            return list.Icon(info.iIcon);
+        largest = which;
     }
-    return best != nullptr ? best->Icon(info.iIcon) : nullptr;
+    return largest >= 0 ? ShellImageList(largest).Icon(info.iIcon) : nullptr;
 }

@@ -6,6 +6,7 @@
 #include "../framework/WinApp.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -80,13 +81,16 @@ void CKalendrixDlg::ScaleControls(UINT from, UINT to)
 
 void CKalendrixDlg::FitListColumns()
 {
-    // The names' column is 300 pixels at 96 dpi; the types' column takes the rest.
+    // 300 and 270 pixels at 96 dpi. The dialog grows with its font, which does not grow
+    // exactly as the scale does: the types' column keeps within the list, with room for
+    // a vertical scroll bar, so that nobody scrolls sideways to see it.
     HWND list = GetDlgItem(IDC_FILE_LIST);
     RECT client;
     GetClientRect(list, &client);
     const int names = ScaleToDpi(300, m_dpi);
+    const int room = static_cast<int>(client.right) - names - SystemMetricForDpi(SM_CXVSCROLL, m_dpi);
     ListView_SetColumnWidth(list, 0, names);
-    ListView_SetColumnWidth(list, 1, std::max(0, static_cast<int>(client.right) - names - SystemMetricForDpi(SM_CXVSCROLL, m_dpi)));
+    ListView_SetColumnWidth(list, 1, std::max(0, std::min(ScaleToDpi(270, m_dpi), room)));
 }
 
 void CKalendrixDlg::OnDpiChanged(WPARAM dpis, LPARAM proposedRect)

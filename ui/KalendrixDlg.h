@@ -117,8 +117,7 @@ private:
     // The program's icons at the display scale, for the caption and the task bar.
     void LoadScaledIcons();
     void ScaleControls(UINT from, UINT to);
-    // The list's two columns fill its width at the dialog's scale, with room for a
-    // vertical scroll bar.
+    // The list's two columns at the dialog's scale, within the list's width.
     void FitListColumns();
 
     HICON m_hIcon = nullptr;

@@ -91,11 +91,6 @@ struct Scene {
     CKalendrixDlg dialog;
 };
 
-INT_PTR CALLBACK HandleNothing(HWND, UINT, WPARAM, LPARAM)
-{
-    return FALSE;
-}
-
 // Template 102 created bare: a dialog procedure that handles nothing, so that the writes of
 // a floor raise no handler of the program. The list has the program's two columns.
 struct FloorDialog {
@@ -104,7 +99,7 @@ struct FloorDialog {
         INITCOMMONCONTROLSEX init = {sizeof(init), ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
         InitCommonControlsEx(&init);
         window = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN), nullptr,
-                                    HandleNothing, 0);
+                                    [](HWND, UINT, WPARAM, LPARAM) CALLBACK -> INT_PTR { return FALSE; }, 0);
         list = GetDlgItem(window, IDC_FILE_LIST);
         for (int column = 0; column < 2; ++column) {
             LVCOLUMNW header = {};
@@ -344,29 +339,26 @@ bool HasPhase(const std::vector<std::pair<std::wstring, double>>& phases, const 
 
 // The visible dialog with `caption` of one process: the benchmark's own dialogs and those
 // of earlier runs show the same template.
-struct VisibleDialogSearch {
-    DWORD processId;
-    const wchar_t* caption;
-    HWND found;
-};
-
-BOOL CALLBACK CheckForVisibleDialog(HWND window, LPARAM parameter)
-{
-    VisibleDialogSearch& s = *reinterpret_cast<VisibleDialogSearch*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    wchar_t text[64] = L"";
-    if (owner != s.processId || !IsWindowVisible(window) || !GetWindowTextW(window, text, 64) ||
-        wcscmp(text, s.caption) != 0)
-        return TRUE;
-    s.found = window;
-    return FALSE;
-}
-
 HWND VisibleDialogOf(DWORD processId, const wchar_t* caption)
 {
-    VisibleDialogSearch search = {processId, caption, nullptr};
-    EnumWindows(CheckForVisibleDialog, reinterpret_cast<LPARAM>(&search));
+    struct Search {
+        DWORD processId;
+        const wchar_t* caption;
+        HWND found;
+    } search = {processId, caption, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM parameter) CALLBACK -> BOOL {
+            Search& s = *reinterpret_cast<Search*>(parameter);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            wchar_t text[64] = L"";
+            if (owner != s.processId || !IsWindowVisible(window) || !GetWindowTextW(window, text, 64) ||
+                wcscmp(text, s.caption) != 0)
+                return TRUE;
+            s.found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
