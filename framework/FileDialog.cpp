@@ -77,7 +77,8 @@ INT_PTR CFileDialog::DoModal()
 }
 
 // The current dialog hands back an item per chosen file, so no buffer bounds a selection.
-// It needs COM on this thread, which the application starts.
+// It needs COM on this thread, which the application starts; COM loads comdlg32 only now,
+// as the classic dialog's late load below does.
 bool CFileDialog::ShowItemDialog(HWND owner, INT_PTR& result)
 {
     ComRelease<IFileDialog> dialog;
