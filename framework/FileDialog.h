@@ -1,5 +1,5 @@
-// The system's file-open dialog, with multiple selection read back path by path; it
-// leaves the working folder as it was.
+// The system's file dialog, with multiple selection read back path by path, of any count;
+// it leaves the working folder as it was.
 #pragma once
 
 #include <windows.h>
@@ -9,8 +9,10 @@
 class CFileDialog {
 public:
     // filter: pairs of name and pattern separated by '|', as "ALL(*.*)|*.*|".
+    // vistaStyle shows the system's current dialog (IFileOpenDialog / IFileSaveDialog), and the
+    // classic one only where that cannot be created; without it, always the classic one.
     CFileDialog(BOOL openFileDialog, const wchar_t* defaultExtension, const wchar_t* fileName, DWORD flags,
-                const wchar_t* filter, HWND owner = nullptr);
+                const wchar_t* filter, HWND owner = nullptr, BOOL vistaStyle = TRUE);
 
     INT_PTR DoModal();
 
@@ -19,9 +21,21 @@ public:
     std::wstring GetNextPathName(size_t& position) const;
 
 private:
+    struct FilterPair {
+        std::wstring name;
+        std::wstring pattern;
+    };
+
+    // IDOK or IDCANCEL; false where the dialog cannot be created here.
+    bool ShowItemDialog(HWND owner, INT_PTR& result);
+    INT_PTR ShowClassicDialog(HWND owner);
+
     bool m_open;
+    bool m_vistaStyle;
+    DWORD m_flags;
+    HWND m_owner;
     std::wstring m_defaultExtension;
-    std::wstring m_filter;
-    std::vector<wchar_t> m_result;
-    OPENFILENAMEW m_ofn;
+    std::wstring m_fileName;
+    std::vector<FilterPair> m_filter;
+    std::vector<std::wstring> m_paths;
 };

@@ -33,7 +33,8 @@ void CKalendrixDlg::OnDropFiles(HDROP drop)
 
 void CKalendrixDlg::OnBrowse()
 {
-    const DWORD kFlags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST;
+    // The system's current dialog, which hands back any number of files.
+    const DWORD kFlags = OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST;
     CFileDialog dialog(TRUE, nullptr, nullptr, kFlags, L"ALL(*.*)|*.*|", m_hWnd);
     if (dialog.DoModal() != IDOK)
         return;

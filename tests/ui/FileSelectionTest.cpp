@@ -1,7 +1,11 @@
 #include "support/DialogFixture.h"
 
+#include "framework/FileDialog.h"
+
+#include <commdlg.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -27,7 +31,11 @@ HDROP MakeDrop(const std::vector<std::wstring>& paths)
 }
 
 // The system's open dialog of this process, once it is shown: a dialog other than `owner`'s
-// with the file-name box (a combo box in the Explorer style, an edit in the older one).
+// with the file-name box. The classic Explorer-style dialog has a combo box (cmb13) there, the
+// older one an edit (edt1); Wine's item dialog (IFileOpenDialog) is a "#32770" too, with the
+// edit edt1 beside its ExplorerBrowserControl. A quoted list of names in that box selects them
+// all in the shown folder, as typing or pasting it does; WM_SETTEXT is not bound by the edit's
+// typing limit, as a paste would be, so a list longer than that still reaches the dialog.
 struct OpenDialogDriver {
     HWND owner;
     std::vector<std::wstring> inputs; // typed into the name box one after another, each confirmed
@@ -93,6 +101,27 @@ protected:
     void Drop(const std::vector<std::wstring>& paths)
     {
         SendMessageW(dialog.m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
+    }
+
+    // Runs `show`, which returns when the open dialog it opens has closed, while the dialog
+    // confirms each input in turn: a folder to go to, then the names to choose. False when no
+    // open dialog was shown.
+    template <class Show> bool DriveOpenDialog(std::vector<std::wstring> inputs, Show show)
+    {
+        OpenDialogDriver driver{dialog.m_hWnd, std::move(inputs)};
+        HANDLE thread = CreateThread(nullptr, 0, OpenDialogDriver::Run, &driver, 0, nullptr);
+        EXPECT_NE(thread, nullptr);
+        if (thread == nullptr)
+            return false;
+        show();
+        WaitForSingleObject(thread, 15000);
+        CloseHandle(thread);
+        return driver.found;
+    }
+
+    bool Browse(std::vector<std::wstring> inputs)
+    {
+        return DriveOpenDialog(std::move(inputs), [this] { Click(IDC_BROWSE); });
     }
 };
 
@@ -182,14 +211,8 @@ TEST_F(FileSelection, BrowsedFilesAreHandedOver)
     std::wstring second = folder.MakeFile(L"second one.txt");
     wchar_t workingFolder[MAX_PATH] = L"";
     GetCurrentDirectoryW(MAX_PATH, workingFolder);
-    OpenDialogDriver driver{dialog.m_hWnd, {folder.Path(), L"\"first.txt\" \"second one.txt\""}};
-    HANDLE thread = CreateThread(nullptr, 0, OpenDialogDriver::Run, &driver, 0, nullptr);
-    ASSERT_NE(thread, nullptr);
-    Click(IDC_BROWSE); // returns when the open dialog has closed
-    WaitForSingleObject(thread, 15000);
-    CloseHandle(thread);
+    ASSERT_TRUE(Browse({folder.Path(), L"\"first.txt\" \"second one.txt\""})) << "no open dialog was shown";
 
-    ASSERT_TRUE(driver.found) << "no open dialog was shown";
     ASSERT_EQ(dialog.GetFileOperate().GetCount(), 2);
     EXPECT_EQ(ListRowCount(), 2);
     EXPECT_EQ(dialog.GetFileOperate().GetFolder(), folder.Path());
@@ -199,6 +222,59 @@ TEST_F(FileSelection, BrowsedFilesAreHandedOver)
     wchar_t afterBrowsing[MAX_PATH] = L"";
     GetCurrentDirectoryW(MAX_PATH, afterBrowsing);
     EXPECT_STREQ(afterBrowsing, workingFolder) << "browsing left the working folder in the chosen one";
+}
+
+// Regression: the dialog's result was a buffer of 32 768 characters, and a selection that
+// did not fit in it was dropped (Windows) or written past its end (Wine). 400 names of 90
+// characters are more than that, quoted in the name box and as folder plus names.
+TEST_F(FileSelection, BrowsedSelectionLongerThanTheOldBufferIsHandedOverWhole)
+{
+    const int kCount = 400;
+    std::vector<std::wstring> paths;
+    std::wstring quoted;
+    for (int i = 0; i < kCount; ++i) {
+        wchar_t number[8];
+        swprintf(number, 8, L"%03d", i);
+        std::wstring name = L"photo " + std::wstring(number) + L" ";
+        name += std::wstring(90 - name.size() - 4, L'x') + L".jpg";
+        paths.push_back(folder.MakeFile(name));
+        quoted += L"\"" + name + L"\" ";
+    }
+    ASSERT_GT(quoted.size(), 32768u);
+
+    ASSERT_TRUE(Browse({folder.Path(), quoted})) << "no open dialog was shown";
+
+    EXPECT_TRUE(boxes.Take().empty());
+    ASSERT_EQ(dialog.GetFileOperate().GetCount(), kCount);
+    EXPECT_EQ(dialog.GetFileOperate().GetFolder(), folder.Path());
+    std::vector<std::wstring> handedOver;
+    for (int i = 0; i < kCount; ++i)
+        handedOver.push_back(dialog.GetFileOperate().GetRecord(i).fullPath);
+    std::sort(handedOver.begin(), handedOver.end());
+    EXPECT_EQ(handedOver, paths);
+}
+
+// The classic dialog, shown where the current one cannot be created, hands over the same
+// paths from its folder-then-names result. (A selection too long for its buffer cannot be
+// tried under Wine: its classic dialog writes past the buffer instead of reporting
+// FNERR_BUFFERTOOSMALL.)
+TEST_F(FileSelection, ClassicOpenDialogHandsOverEachChosenPath)
+{
+    std::wstring first = folder.MakeFile(L"first.txt");
+    std::wstring second = folder.MakeFile(L"second one.txt");
+    CFileDialog classic(TRUE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST,
+                        L"ALL(*.*)|*.*|", dialog.m_hWnd, FALSE);
+    INT_PTR result = IDCANCEL;
+    ASSERT_TRUE(DriveOpenDialog({folder.Path(), L"\"second one.txt\" \"first.txt\""},
+                                [&] { result = classic.DoModal(); }))
+        << "no open dialog was shown";
+
+    ASSERT_EQ(result, IDOK);
+    std::vector<std::wstring> chosen;
+    for (size_t position = classic.GetStartPosition(); position != 0;)
+        chosen.push_back(classic.GetNextPathName(position));
+    std::sort(chosen.begin(), chosen.end());
+    EXPECT_EQ(chosen, (std::vector<std::wstring>{first, second}));
 }
 
 TEST_F(FileSelection, NoArgumentsLeaveTheOpeningState)
