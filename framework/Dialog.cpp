@@ -6,14 +6,14 @@
 
 namespace {
 
-// The dialog templates use list views and up-down controls; with version 6 of the
+// The dialog templates use list views, up-down controls and progress bars; with version 6 of the
 // common controls their classes exist only once registered.
 void RegisterCommonControls()
 {
     static bool registered = false;
     if (registered)
         return;
-    INITCOMMONCONTROLSEX init = {sizeof(init), ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX init = {sizeof(init), ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&init);
     registered = true;
 }

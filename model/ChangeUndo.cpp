@@ -199,14 +199,21 @@ bool UndoEntry(const JournalEntry& entry, PrecisionsByVolume& precisions, UndoOu
 
 } // namespace
 
-UndoOutcome UndoChanges(const std::vector<JournalEntry>& entries)
+UndoOutcome UndoChanges(const std::vector<JournalEntry>& entries, WorkProgress* progress)
 {
     UndoOutcome outcome;
     PrecisionsByVolume precisions;
+    BeginWork(progress, entries.size());
     // Last change first: a moved file's times were written under its new name.
     for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+        if (CancelRequested(progress)) {
+            outcome.cancelled = true;
+            break;
+        }
         std::wstring detail;
-        if (UndoEntry(*entry, precisions, &outcome, &detail))
+        const bool undone = UndoEntry(*entry, precisions, &outcome, &detail);
+        ItemDone(progress);
+        if (undone)
             continue;
         const std::wstring& at = !entry->newPath.empty() && Exists(entry->newPath) ? entry->newPath : entry->path;
         // A moved file left with its stamps is told once, not again for its move.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "../framework/StringArray.h"
+#include "../framework/WorkProgress.h"
 #include "FileRecord.h"
 #include "FileSet.h"
 #include "ShellNameLookup.h"
@@ -37,8 +38,11 @@ public:
 
     // Writing file state. With a journal path set, every change is recorded there before it
     // is made (see ChangeJournal.h). A non-empty `newPath` first moves the one chosen file
-    // there, as Rename does; its failure is listed first.
-    BOOL WriteRecord(FileRecord record, bool writeAttributes, const std::wstring& newPath = std::wstring());
+    // there, as Rename does; its failure is listed first. With `progress`, counts the files
+    // done of the files in all, and when cancelled stops after the file at hand: every file
+    // changed is journaled, and the files of its group not reached are journaled unchanged.
+    BOOL WriteRecord(FileRecord record, bool writeAttributes, const std::wstring& newPath = std::wstring(),
+                     WorkProgress* progress = nullptr);
     // Moves the first file to `newPath`, never over an existing file; false when the move
     // failed, which the next write's failure list then names. Not journaled by itself.
     bool Rename(std::wstring newPath);
@@ -63,7 +67,8 @@ private:
     // identity read, what the write changes of it worked out. Files that fail are told to
     // `run`; files that need no change are let go.
     std::vector<PlannedWrite> PlanGroup(const std::vector<std::wstring>& targets, const FileRecord& record,
-                                        bool writeAttributes, size_t* next, WriteRun& run) const;
+                                        bool writeAttributes, size_t* next, WriteRun& run,
+                                        WorkProgress* progress) const;
     PlanResult PlanWrite(const std::wstring& path, const FileRecord& record, bool writeAttributes,
                          PlannedWrite* plan, std::wstring* detail, DWORD* error) const;
     // Makes the planned change on the file's handle and closes it.

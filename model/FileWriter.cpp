@@ -128,7 +128,8 @@ private:
     bool m_changed = false;
 };
 
-BOOL CFileOperate::WriteRecord(FileRecord record, bool writeAttributes, const std::wstring& newPath)
+BOOL CFileOperate::WriteRecord(FileRecord record, bool writeAttributes, const std::wstring& newPath,
+                               WorkProgress* progress)
 {
     m_failures.clear();
     WriteRun run(m_journalPath);
@@ -146,9 +147,11 @@ BOOL CFileOperate::WriteRecord(FileRecord record, bool writeAttributes, const st
             targets.push_back(m_files.Path(index));
     }
 
-    for (size_t next = 0; next < targets.size();) {
-        std::vector<PlannedWrite> group = PlanGroup(targets, record, writeAttributes, &next, run);
-        if (group.empty())
+    BeginWork(progress, targets.size());
+    for (size_t next = 0; next < targets.size() && !CancelRequested(progress);) {
+        std::vector<PlannedWrite> group = PlanGroup(targets, record, writeAttributes, &next, run, progress);
+        // Cancelled while planning: the files held are let go unchanged and unrecorded.
+        if (group.empty() || CancelRequested(progress))
             continue;
         std::vector<JournalEntry> entries;
         entries.reserve(group.size());
@@ -157,11 +160,16 @@ BOOL CFileOperate::WriteRecord(FileRecord record, bool writeAttributes, const st
         if (!run.Record(entries, group.size() + (targets.size() - next)))
             break; // nothing of this group or after it is changed
         for (PlannedWrite& plan : group) {
+            // The rest of the group is recorded but unchanged: an undo finds each file as
+            // it was before and leaves it.
+            if (CancelRequested(progress))
+                break;
             std::wstring detail;
             if (CarryOut(plan, &detail))
                 run.Changed();
             else
                 run.Failed(static_cast<long long>(plan.index), plan.path, detail);
+            ItemDone(progress);
         }
     }
     m_failures = run.Finish();
@@ -169,10 +177,11 @@ BOOL CFileOperate::WriteRecord(FileRecord record, bool writeAttributes, const st
 }
 
 std::vector<PlannedWrite> CFileOperate::PlanGroup(const std::vector<std::wstring>& targets, const FileRecord& record,
-                                                  bool writeAttributes, size_t* next, WriteRun& run) const
+                                                  bool writeAttributes, size_t* next, WriteRun& run,
+                                                  WorkProgress* progress) const
 {
     std::vector<PlannedWrite> group;
-    while (*next < targets.size() && group.size() < kFilesPerJournalWrite) {
+    while (*next < targets.size() && group.size() < kFilesPerJournalWrite && !CancelRequested(progress)) {
         PlannedWrite plan;
         std::wstring detail;
         DWORD error = ERROR_SUCCESS;
@@ -186,6 +195,8 @@ std::vector<PlannedWrite> CFileOperate::PlanGroup(const std::vector<std::wstring
         }
         else if (result != PlanResult::nothingToChange)
             run.Failed(static_cast<long long>(*next), targets[*next], detail);
+        if (result != PlanResult::write)
+            ItemDone(progress); // settled here: failed, or nothing to change
         ++*next;
     }
     return group;

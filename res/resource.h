@@ -77,6 +77,10 @@
 
 #define IDC_FILE_LIST           1050
 
+// Progress of long work (apply, undo), shown while it runs.
+#define IDC_JOB_STATUS          1060
+#define IDC_JOB_PROGRESS        1061
+
 #ifndef IDC_STATIC
 #define IDC_STATIC              (-1)
 #endif

@@ -15,29 +15,38 @@ constexpr size_t kLongestPath = 32767;
 
 } // namespace
 
-// After a failure Apply stays enabled with the edits as they are, so that Apply again
-// retries once the other program lets go of the file.
+// An apply on the worker. It writes through its own copy of the chosen files, so that the
+// window reads its own meanwhile; the end takes the copy back (a new first name, the
+// failures).
+struct ApplyJob {
+    CFileOperate writer;
+    std::wstring firstPathBefore;
+    bool closeAfter = false;
+    bool cancelled = false;
+};
+
 void CKalendrixDlg::OnApply()
 {
-    if (ApplyChanges(m_fileOperate.GetRecord(0)))
-        EnableDlgItem(IDC_APPLY, false);
+    if (RefuseDuringJob())
+        return;
+    ApplyChanges(m_fileOperate.GetRecord(0));
 }
 
 void CKalendrixDlg::OnOK()
 {
-    if (m_fileOperate.GetCount() <= 0)
+    if (RefuseDuringJob() || m_fileOperate.GetCount() <= 0)
         return;
     // Apply is enabled exactly when the user changed something: a plain OK writes nothing.
-    // A refusal or a failure keeps the dialog open.
-    if (IsWindowEnabled(GetDlgItem(IDC_APPLY)) && !ApplyChanges(m_fileOperate.GetRecord(0)))
+    // A refusal keeps the dialog open; so does a failure or a cancel, told at the job's end.
+    if (IsWindowEnabled(GetDlgItem(IDC_APPLY)) && ApplyChanges(m_fileOperate.GetRecord(0), true))
         return;
     CDialog::OnOK();
 }
 
-bool CKalendrixDlg::ApplyChanges(FileRecord base)
+bool CKalendrixDlg::ApplyChanges(FileRecord base, bool closeAfter)
 {
     if (m_fileOperate.GetCount() < 1)
-        return true;
+        return false;
 
     // Everything the user entered is checked before anything changes: a refused row or
     // name raises its error here, before the rename and before any file is written.
@@ -82,15 +91,34 @@ bool CKalendrixDlg::ApplyChanges(FileRecord base)
     if (writeAttributes)
         base.attribute = GetAttributeBits();
 
-    const std::wstring firstPath = m_fileOperate.GetFirstPath();
-    m_fileOperate.WriteRecord(base, writeAttributes, newPath);
-    if (m_fileOperate.GetFirstPath() != firstPath) {
+    std::shared_ptr<ApplyJob> job = std::make_shared<ApplyJob>();
+    job->writer = m_fileOperate;
+    job->firstPathBefore = m_fileOperate.GetFirstPath();
+    job->closeAfter = closeAfter;
+    StartJob(L"適用中…", [job, base, writeAttributes, newPath](WorkProgress& progress) {
+        job->writer.WriteRecord(base, writeAttributes, newPath, &progress);
+        // Asked to stop after the last file, it wrote them all.
+        job->cancelled = progress.CancelRequested() && progress.Done() < progress.Total();
+    });
+    m_applyJob = job;
+    return true;
+}
+
+// After a failure or a cancel Apply stays enabled with the edits as they are, so that Apply
+// again retries once the other program lets go of the file, or writes the rest.
+void CKalendrixDlg::ApplyEnded(ApplyJob& job)
+{
+    m_fileOperate = job.writer;
+    if (m_fileOperate.GetFirstPath() != job.firstPathBefore) {
         FirstFileChanged();
         ShowFileProperties(m_fileOperate.GetRecord(0));
     }
-    UpdateUndoEntry();
     m_fileOperate.ReportFailures();
-    return m_fileOperate.GetFailures().empty();
+    const bool complete = m_fileOperate.GetFailures().empty() && !job.cancelled;
+    if (!complete)
+        EnableDlgItem(IDC_APPLY, true);
+    else if (job.closeAfter)
+        CDialog::OnOK();
 }
 
 std::wstring CKalendrixDlg::BuildNewName()

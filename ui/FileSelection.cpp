@@ -14,6 +14,8 @@ void CKalendrixDlg::HandOverFiles(const CStringArray& paths)
 
 void CKalendrixDlg::OnDropFiles(HDROP drop)
 {
+    if (RefuseDuringJob(drop))
+        return;
     CStringArray paths;
     std::vector<wchar_t> name;
     UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
@@ -33,6 +35,8 @@ void CKalendrixDlg::OnDropFiles(HDROP drop)
 
 void CKalendrixDlg::OnBrowse()
 {
+    if (RefuseDuringJob())
+        return;
     // The system's current dialog, which hands back any number of files.
     const DWORD kFlags = OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST;
     CFileDialog dialog(TRUE, nullptr, nullptr, kFlags, L"ALL(*.*)|*.*|", m_hWnd);

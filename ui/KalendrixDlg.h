@@ -2,6 +2,7 @@
 #pragma once
 
 #include "../framework/Dialog.h"
+#include "../framework/WorkerJob.h"
 #include "../model/FileOperate.h"
 #include "../res/resource.h"
 #include "DialogControls.h"
@@ -9,11 +10,21 @@
 
 #include <shellapi.h>
 #include <initializer_list>
+#include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 // Posted to itself when a file's unreadable stamps are found before the dialog is shown,
 // so that the message comes over the dialog, not before it.
 constexpr UINT WM_REPORT_STAMPS = WM_APP + 1;
+// Posted by the worker of a long job: how far it is, and that it has ended.
+constexpr UINT WM_JOB_PROGRESS = WM_APP + 0x20;
+constexpr UINT WM_JOB_ENDED = WM_APP + 0x21;
+
+// The state of an apply and of an undo while it runs on the worker (Apply.cpp, Undo.cpp).
+struct ApplyJob;
+struct UndoJob;
 
 class CKalendrixDlg : public CDialog {
 public:
@@ -46,9 +57,11 @@ public:
     TimeValue ReadTimeRow(TimeRow row);
     void SetSpinRanges();
 
-    // Apply. True when every file took what was asked; false when a file failed (the
-    // failures are told). A refused row or name raises its error before anything changes.
-    bool ApplyChanges(FileRecord base);
+    // Apply. Checks what the user entered (a refused row or name raises its error before
+    // anything changes), then starts the write as a job and returns; false when there was
+    // nothing to write. Its end, with the failures told, comes as WM_JOB_ENDED; with
+    // `closeAfter`, the dialog closes then if every file took what was asked.
+    bool ApplyChanges(FileRecord base, bool closeAfter = false);
     std::wstring BuildNewName();
     BYTE GetAttributeBits();
 
@@ -57,9 +70,18 @@ public:
     // The display scale the dialog is laid out for, in dots per inch.
     UINT GetDpi() const { return m_dpi; }
 
+    // Long work (apply, undo) runs as one job at a time on a worker; see Jobs.cpp.
+    bool JobRunning() const { return m_job.Running(); }
+    CWorkerJob& GetJob() { return m_job; }
+    // True while a job runs, when nothing else may start (a drop is let go); the caller
+    // returns.
+    bool RefuseDuringJob(HDROP drop = nullptr);
+
 protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
+    // During a job: cancels the job and keeps the dialog open.
+    void OnCancel() override;
 
     void OnSysCommand(UINT id, LPARAM lParam);
     void OnPaint();
@@ -90,6 +112,10 @@ protected:
     void OnUndoLastChange();
     // The system menu's undo entry is greyed while there is no journal to undo.
     void UpdateUndoEntry();
+    void OnJobProgress(WPARAM, LPARAM);
+    void OnJobEnded(WPARAM, LPARAM);
+    void OnTimer(WPARAM id, LPARAM);
+    void OnDestroy(WPARAM, LPARAM);
 
     DECLARE_MESSAGE_MAP()
 
@@ -113,6 +139,14 @@ private:
     void RestoreSwitch(SwitchGroupIndex group, UINT storedValue);
     // A date-time command acted on the ticked rows among `rows`.
     void TouchTickedRows(std::initializer_list<TimeRow> rows);
+
+    // Jobs: the controls that could start other work are disabled from the start to the
+    // end, the progress shows once the job has run a third of a second.
+    void StartJob(const std::wstring& doing, CWorkerJob::Work work);
+    void ShowJobProgress();
+    void EndJobView();
+    void ApplyEnded(ApplyJob& job);
+    void UndoEnded(UndoJob& job);
 
     // The program's icons at the display scale, for the caption and the task bar.
     void LoadScaledIcons();
@@ -143,4 +177,15 @@ private:
     // The file whose record the rows show, so that a file's unreadable stamps are told
     // once when it is picked, not at every notification of the list.
     int m_shownIndex = -1;
+
+    // The running job's text ("適用中…"), the controls it disabled with their state before,
+    // and the control that had the focus.
+    std::wstring m_jobDoing;
+    std::vector<std::pair<int, bool>> m_enabledBeforeJob;
+    HWND m_focusBeforeJob = nullptr;
+    std::shared_ptr<ApplyJob> m_applyJob;
+    std::shared_ptr<UndoJob> m_undoJob;
+    // Last, so that it is destroyed first: a job still running is cancelled and waited for
+    // while what it works on is still there.
+    CWorkerJob m_job{WM_JOB_PROGRESS, WM_JOB_ENDED};
 };

@@ -45,13 +45,22 @@ std::wstring ApplyNamed(const ChangeJournalFile& journal)
 
 } // namespace
 
+// An undo on the worker. The journal stays open until the end, which removes it through
+// its handle where nothing was left.
+struct UndoJob {
+    std::wstring path;
+    ChangeJournalFile journal;
+    UndoOutcome outcome;
+};
+
 void CKalendrixDlg::UpdateUndoEntry()
 {
     HMENU systemMenu = GetSystemMenu(m_hWnd, FALSE);
     if (systemMenu == nullptr)
         return;
     const std::wstring& journal = m_fileOperate.GetJournalPath();
-    const bool offered = !journal.empty() && GetFileAttributesW(journal.c_str()) != INVALID_FILE_ATTRIBUTES;
+    const bool offered =
+        !JobRunning() && !journal.empty() && GetFileAttributesW(journal.c_str()) != INVALID_FILE_ATTRIBUTES;
     EnableMenuItem(systemMenu, IDM_UNDO_LAST_CHANGE, MF_BYCOMMAND | (offered ? MF_ENABLED : MF_GRAYED));
 }
 
@@ -64,10 +73,12 @@ void CKalendrixDlg::OnInitMenuPopup(WPARAM, LPARAM lParam)
 
 void CKalendrixDlg::OnUndoLastChange()
 {
-    const std::wstring& path = m_fileOperate.GetJournalPath();
-    ChangeJournalFile journal;
+    if (RefuseDuringJob())
+        return;
+    std::shared_ptr<UndoJob> job = std::make_shared<UndoJob>();
+    const std::wstring& path = job->path = m_fileOperate.GetJournalPath();
     std::wstring problem;
-    const JournalReading reading = path.empty() ? JournalReading::missing : journal.Open(path, &problem);
+    const JournalReading reading = path.empty() ? JournalReading::missing : job->journal.Open(path, &problem);
     if (reading == JournalReading::missing) {
         UpdateUndoEntry();
         return;
@@ -78,11 +89,20 @@ void CKalendrixDlg::OnUndoLastChange()
         return;
     }
 
-    const UndoOutcome outcome = UndoChanges(journal.Entries());
-    // Taken back once, when nothing was left: a second undo finds nothing to do. A file left
-    // keeps the journal, so that the next undo tries it again.
+    StartJob(L"元に戻しています…",
+             [job](WorkProgress& progress) { job->outcome = UndoChanges(job->journal.Entries(), &progress); });
+    m_undoJob = job;
+}
+
+void CKalendrixDlg::UndoEnded(UndoJob& job)
+{
+    const std::wstring& path = job.path;
+    ChangeJournalFile& journal = job.journal;
+    const UndoOutcome& outcome = job.outcome;
+    // Taken back once, when nothing was left: a second undo finds nothing to do. A file left,
+    // or not reached before a cancel, keeps the journal, so that the next undo tries it again.
     DWORD removeError = ERROR_SUCCESS;
-    const bool removed = !outcome.left.empty() || journal.Remove(&removeError);
+    const bool removed = !outcome.left.empty() || outcome.cancelled || journal.Remove(&removeError);
     UpdateUndoEntry();
 
     for (const auto& move : outcome.moves)
@@ -91,7 +111,12 @@ void CKalendrixDlg::OnUndoLastChange()
         UpdateFileView();
 
     std::wstring text = ApplyNamed(journal) + L"を元に戻しました。";
-    if (!outcome.left.empty()) {
+    if (outcome.cancelled) {
+        text = ApplyNamed(journal) + L"を元に戻す途中で中止しました。\r\n";
+        if (!outcome.left.empty())
+            text += FailureListText(outcome.left, path) + L"以上のファイルは元に戻していません。\r\n";
+        text += L"記録は残してあります。もう一度「直前の変更を元に戻す」を選ぶと、残ったファイルを元に戻します。";
+    } else if (!outcome.left.empty()) {
         text = ApplyNamed(journal) + L"を元に戻しました。ただし次のファイルは元に戻していません。\r\n";
         text += FailureListText(outcome.left, path);
         text += L"以上のファイルは元に戻していません。ほかのファイルは元に戻しました。\r\n"
@@ -102,5 +127,5 @@ void CKalendrixDlg::OnUndoLastChange()
         text += L"\r\n記録 " + path + L" を消せませんでした" + (reason.empty() ? L"" : L"（" + reason + L"）") + L"。";
     }
     MessageBoxW(m_hWnd, text.c_str(), AfxGetAppName(),
-                MB_OK | (outcome.left.empty() && removed ? MB_ICONINFORMATION : MB_ICONWARNING));
+                MB_OK | (outcome.left.empty() && !outcome.cancelled && removed ? MB_ICONINFORMATION : MB_ICONWARNING));
 }

@@ -39,7 +39,48 @@ void DialogFixture::Type(int id, const std::wstring& text)
 
 void DialogFixture::Click(int id)
 {
+    ClickWithoutWaiting(id);
+    EXPECT_TRUE(WaitForJob()) << "the work the click on " << id << " started did not end";
+}
+
+void DialogFixture::ClickWithoutWaiting(int id)
+{
     SendMessageW(dialog.GetDlgItem(id), BM_CLICK, 0, 0);
+}
+
+void DialogFixture::UndoLastChange()
+{
+    SendMessageW(dialog.m_hWnd, WM_SYSCOMMAND, IDM_UNDO_LAST_CHANGE, 0);
+    EXPECT_TRUE(WaitForJob()) << "the undo did not end";
+}
+
+bool DialogFixture::WaitForJob(DWORD milliseconds)
+{
+    const ULONGLONG start = GetTickCount64();
+    while (dialog.JobRunning()) {
+        if (GetTickCount64() - start >= milliseconds)
+            return false;
+        RunMessages(50);
+    }
+    return true;
+}
+
+void DialogFixture::RunMessages(DWORD milliseconds, HANDLE event)
+{
+    const ULONGLONG start = GetTickCount64();
+    for (;;) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        const ULONGLONG spent = GetTickCount64() - start;
+        if (spent >= milliseconds || (event != nullptr && WaitForSingleObject(event, 0) == WAIT_OBJECT_0))
+            return;
+        const DWORD left = static_cast<DWORD>(milliseconds - spent);
+        MsgWaitForMultipleObjects(event != nullptr ? 1 : 0, event != nullptr ? &event : nullptr, FALSE,
+                                  left < 20 ? left : 20, QS_ALLINPUT);
+    }
 }
 
 int DialogFixture::ListRowCount() const

@@ -23,7 +23,17 @@ protected:
     std::wstring Text(int id) const { return dialog.GetDlgItemText(id); }
     // Replaces an edit's text as typing does: the edit raises its change notification.
     void Type(int id, const std::wstring& text);
+    // Clicks as the user does and waits for the work the click starts (an apply runs as a
+    // job whose end comes as a posted message).
     void Click(int id);
+    void ClickWithoutWaiting(int id);
+    // The system menu's undo entry, waited for.
+    void UndoLastChange();
+    // Runs the dialog's messages until no job runs; false when one still runs after
+    // `milliseconds`.
+    bool WaitForJob(DWORD milliseconds = 60000);
+    // Runs the dialog's messages for `milliseconds`, or until `event` is set.
+    void RunMessages(DWORD milliseconds, HANDLE event = nullptr);
     bool Enabled(int id) const { return IsWindowEnabled(dialog.GetDlgItem(id)) != FALSE; }
     bool Checked(int id) const { return dialog.IsDlgButtonChecked(id) == BST_CHECKED; }
     // Rows and cells of the file list.

@@ -64,7 +64,8 @@ RunningProgram::RunningProgram(const std::wstring& arguments, const std::wstring
 
 RunningProgram::~RunningProgram()
 {
-    if (m_dialog != nullptr)
+    // "ｷｬﾝｾﾙ" during a job would cancel the job, not close the dialog.
+    if (m_dialog != nullptr && WaitUntilIdle())
         PostMessageW(m_dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     if (m_process.hProcess != nullptr) {
         if (WaitForSingleObject(m_process.hProcess, 10000) != WAIT_OBJECT_0)
@@ -72,6 +73,17 @@ RunningProgram::~RunningProgram()
         CloseHandle(m_process.hProcess);
         CloseHandle(m_process.hThread);
     }
+}
+
+bool RunningProgram::WaitUntilIdle(DWORD milliseconds) const
+{
+    const DWORD start = GetTickCount();
+    while (!IsWindowEnabled(Item(IDC_BROWSE))) {
+        if (!IsWindow(m_dialog) || GetTickCount() - start >= milliseconds)
+            return false;
+        Sleep(10);
+    }
+    return true;
 }
 
 std::wstring RunningProgram::Text(int id) const

@@ -11,7 +11,8 @@ class RunningProgram {
 public:
     // Starts the program with `arguments` in `folder` and waits for its dialog.
     RunningProgram(const std::wstring& arguments, const std::wstring& folder);
-    // Closes the dialog as "ｷｬﾝｾﾙ" does and waits for the process to end.
+    // Closes the dialog as "ｷｬﾝｾﾙ" does, once no job of it runs, and waits for the process
+    // to end.
     ~RunningProgram();
     RunningProgram(const RunningProgram&) = delete;
     RunningProgram& operator=(const RunningProgram&) = delete;
@@ -22,6 +23,9 @@ public:
     std::wstring Text(int id) const;
     // A list cell of the other process, read through a buffer in its memory.
     std::wstring ListText(int row, int column) const;
+    // Waits up to `milliseconds` until no job (apply, undo) of the program runs: "参照" is
+    // disabled while one does. False when one still runs.
+    bool WaitUntilIdle(DWORD milliseconds = 10000) const;
     // Waits up to `milliseconds` for a message box of the program with `caption`, and
     // returns its text after closing it; empty when none came.
     std::wstring TakeMessageBox(const wchar_t* caption, DWORD milliseconds) const;

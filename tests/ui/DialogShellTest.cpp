@@ -41,6 +41,8 @@ std::vector<ExpectedControl> ExpectedControls()
     controls.push_back({IDC_FILE_LIST, WC_LISTVIEWW, true});
     controls.push_back({IDC_EXTENSION, L"Edit", false});
     controls.push_back({IDC_SAME_AS_CREATION, L"Button", false});
+    controls.push_back({IDC_JOB_STATUS, L"Static", true});
+    controls.push_back({IDC_JOB_PROGRESS, PROGRESS_CLASSW, true});
     return controls;
 }
 
@@ -51,7 +53,7 @@ class DialogShell : public DialogFixture {};
 TEST_F(DialogShell, CreatesEveryControlInOrderWithItsInitialState)
 {
     std::vector<ExpectedControl> expected = ExpectedControls();
-    ASSERT_EQ(expected.size(), 78u);
+    ASSERT_EQ(expected.size(), 80u);
 
     size_t index = 0;
     HWND previous = nullptr;
@@ -80,6 +82,8 @@ TEST_F(DialogShell, CreatesEveryControlInOrderWithItsInitialState)
     EXPECT_TRUE(exStyle & WS_EX_APPWINDOW);
     EXPECT_TRUE(Text(IDC_NAME).empty());
     EXPECT_TRUE(Text(IDC_CREATE_YEAR).empty());
+    EXPECT_FALSE(IsWindowVisible(dialog.GetDlgItem(IDC_JOB_STATUS))) << "shown only while a job runs";
+    EXPECT_FALSE(IsWindowVisible(dialog.GetDlgItem(IDC_JOB_PROGRESS)));
 }
 
 TEST_F(DialogShell, ListShowsGridLinesAndTwoColumns)

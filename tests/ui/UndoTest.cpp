@@ -47,12 +47,14 @@ bool Exists(const std::wstring& path)
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// A click that an unexpected message box of the program cannot hold up for ever.
+// A click that an unexpected message box of the program cannot hold up for ever; the work
+// it starts is waited for.
 void Click(const RunningProgram& program, int id)
 {
     DWORD_PTR result = 0;
     EXPECT_NE(SendMessageTimeoutW(program.Item(id), BM_CLICK, 0, 0, SMTO_NORMAL, 10000, &result), 0)
         << "the click on " << id << " did not return: a message box?";
+    EXPECT_TRUE(program.WaitUntilIdle()) << "the work the click on " << id << " started did not end";
 }
 
 void Undo(HWND dialog)
@@ -192,7 +194,7 @@ TEST_F(UndoDialog, EntryIsOfferedOnlyWhileThereIsSomethingToUndo)
     SetRow(kWriteRow, {2011, 1, 20, 12, 0, 0});
     Apply();
     EXPECT_FALSE(UndoEntryState() & MF_GRAYED);
-    SendMessageW(dialog.m_hWnd, WM_SYSCOMMAND, IDM_UNDO_LAST_CHANGE, 0);
+    UndoLastChange();
     EXPECT_TRUE(UndoEntryState() & MF_GRAYED);
     EXPECT_EQ(AsStamp(StampsOf(path).write), kWriteBefore);
     EXPECT_EQ(Text(IDC_WRITE_DAY), L"18") << "the dialog shows the restored stamp (2005-02-18 05:20 UTC)";
@@ -223,7 +225,7 @@ TEST_F(UndoDialog, DamagedJournalIsToldAndNothingIsWritten)
     }
     boxes.Take();
 
-    SendMessageW(dialog.m_hWnd, WM_SYSCOMMAND, IDM_UNDO_LAST_CHANGE, 0);
+    UndoLastChange();
     const std::vector<ShownMessageBox> shown = boxes.Take();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, L"直前の変更の記録を読めません（記録が壊れています（5 行目））。\r\n"

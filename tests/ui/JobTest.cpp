@@ -1,0 +1,266 @@
+// Apply and undo as jobs off the window's thread: progress, cancel, and a window that
+// answers meanwhile.
+#include "framework/StringArray.h"
+#include "model/ChangeJournal.h"
+#include "support/ApplyFixture.h"
+
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Stamps with fractions of a second, as file systems keep them: each file its own.
+const LONGLONG kWriteBefore = 127531776001234567LL; // 2005-02-18 05:20:00.1234567 UTC
+
+FILETIME AsFileTime(LONGLONG stamp)
+{
+    return {static_cast<DWORD>(stamp), static_cast<DWORD>(static_cast<ULONGLONG>(stamp) >> 32)};
+}
+
+LONGLONG AsStamp(const FILETIME& time)
+{
+    return static_cast<LONGLONG>((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+}
+
+// What an apply of the write row can change of a file, and an undo must put back.
+struct HeldState {
+    LONGLONG write;
+    LONGLONG access;
+    DWORD attributes;
+    bool operator==(const HeldState& other) const
+    {
+        return write == other.write && access == other.access && attributes == other.attributes;
+    }
+};
+
+HeldState StateOf(const std::wstring& path)
+{
+    FileStamps stamps = {};
+    EXPECT_TRUE(ReadStamps(path, &stamps));
+    return {AsStamp(stamps.write), AsStamp(stamps.access), GetFileAttributesW(path.c_str())};
+}
+
+// A drop of one file, as the shell hands it over.
+HDROP MakeDrop(const std::wstring& path)
+{
+    const std::wstring names = path + L'\0' + L'\0';
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
+    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    memcpy(header + 1, names.data(), names.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+class Jobs : public ApplyFixture {
+protected:
+    void SetUp() override
+    {
+        ApplyFixture::SetUp();
+        DeleteFileW(DefaultJournalPath().c_str());
+    }
+    void TearDown() override
+    {
+        SetEvent(resume);
+        ApplyFixture::TearDown();
+        CloseHandle(reached);
+        CloseHandle(resume);
+    }
+
+    // `count` files, each with its own write stamp, chosen with the write row ticked and
+    // typed, ready to apply. Only the first file's record is shown, which is all an apply
+    // reads (the list of many files is not what these tests look at).
+    void ChooseMany(int count)
+    {
+        CStringArray list;
+        for (int i = 0; i < count; ++i) {
+            const std::wstring path = folder.MakeFile(L"file" + std::to_wstring(i) + L".txt");
+            const FILETIME write = AsFileTime(kWriteBefore + 10000019LL * i);
+            EXPECT_TRUE(WriteStamps(path, nullptr, nullptr, &write));
+            paths.push_back(path);
+            list.Add(path);
+        }
+        dialog.GetFileOperate().SetFiles(list);
+        dialog.ShowRecord(0);
+        SetRow(kWriteRow, {2011, 1, 20, 12, 0, 0});
+        for (const std::wstring& path : paths)
+            before.push_back(StateOf(path));
+    }
+
+    // Files whose write stamp is no longer what it was.
+    std::vector<size_t> Changed() const
+    {
+        std::vector<size_t> changed;
+        for (size_t i = 0; i < paths.size(); ++i) {
+            if (StateOf(paths[i]).write != before[i].write)
+                changed.push_back(i);
+        }
+        return changed;
+    }
+
+    // The worker stops after file `at` of the job to come, until `resume` is set.
+    void PauseAt(size_t at)
+    {
+        dialog.GetJob().SetItemObserver([this, at](WorkProgress& progress) {
+            if (progress.Done() != at)
+                return;
+            SetEvent(reached);
+            WaitForSingleObject(resume, 10000);
+        });
+    }
+
+    std::vector<std::wstring> paths;
+    std::vector<HeldState> before;
+    HANDLE reached = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE resume = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+};
+
+// Asks the window from a thread of its own, as a user's click or the system does.
+struct WindowAsker {
+    HWND window;
+    HANDLE ask = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    HANDLE answered = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    bool answer = false;
+    HANDLE thread = nullptr;
+
+    explicit WindowAsker(HWND target) : window(target) { thread = CreateThread(nullptr, 0, Run, this, 0, nullptr); }
+    ~WindowAsker()
+    {
+        window = nullptr;
+        SetEvent(ask);
+        WaitForSingleObject(thread, INFINITE);
+        for (HANDLE handle : {thread, ask, answered})
+            CloseHandle(handle);
+    }
+    // From any thread: true when the window answered WM_NULL within two seconds.
+    bool Answers()
+    {
+        SetEvent(ask);
+        return WaitForSingleObject(answered, 5000) == WAIT_OBJECT_0 && answer;
+    }
+    static DWORD WINAPI Run(void* self)
+    {
+        WindowAsker& asker = *static_cast<WindowAsker*>(self);
+        while (WaitForSingleObject(asker.ask, INFINITE) == WAIT_OBJECT_0 && asker.window != nullptr) {
+            DWORD_PTR result = 0;
+            asker.answer = SendMessageTimeoutW(asker.window, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &result) != 0;
+            SetEvent(asker.answered);
+        }
+        return 0;
+    }
+};
+
+} // namespace
+
+// The apply is cancelled after 550 of 600 files, in its second journal group of 512: the
+// files after it are untouched, and the undo puts back every file exactly, also when the
+// undo itself is cancelled once and chosen again. (Each undo refreshes the list, which
+// costs a shell look-up a file: the count is kept small.)
+TEST_F(Jobs, ACancelledApplyIsUndoneExactly)
+{
+    ChooseMany(600);
+    dialog.GetJob().SetItemObserver([](WorkProgress& progress) {
+        if (progress.Done() == 550)
+            progress.RequestCancel();
+    });
+    Apply();
+    const std::vector<size_t> changed = Changed();
+    ASSERT_EQ(changed.size(), 550u) << "the apply stops after the file at hand";
+    EXPECT_EQ(changed.back(), 549u);
+    EXPECT_TRUE(boxes.Take().empty()) << "a cancel is no failure";
+    EXPECT_TRUE(Enabled(IDC_APPLY)) << "the edits stay for Apply again";
+
+    dialog.GetJob().SetItemObserver([](WorkProgress& progress) {
+        // Last file first: 599 to 550 were recorded but never changed; 549 to 500 go back.
+        if (progress.Done() == 100)
+            progress.RequestCancel();
+    });
+    UndoLastChange();
+    std::vector<ShownMessageBox> shown = boxes.Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown[0].text.find(L"を元に戻す途中で中止しました。"), std::wstring::npos) << shown[0].text.c_str();
+    EXPECT_TRUE(GetFileAttributesW(DefaultJournalPath().c_str()) != INVALID_FILE_ATTRIBUTES)
+        << "the journal stays for the files not yet back";
+    // The next undo finds the files already back as they were before, and leaves them.
+    EXPECT_EQ(Changed().size(), 500u);
+
+    dialog.GetJob().SetItemObserver(nullptr);
+    UndoLastChange();
+    shown = boxes.Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown[0].text.find(L"を元に戻しました。"), std::wstring::npos) << shown[0].text.c_str();
+    EXPECT_EQ(shown[0].text.find(L"ただし"), std::wstring::npos) << "nothing left: " << shown[0].text.c_str();
+    for (size_t i = 0; i < paths.size(); ++i)
+        ASSERT_TRUE(StateOf(paths[i]) == before[i]) << "not as before: " << i;
+    EXPECT_EQ(GetFileAttributesW(DefaultJournalPath().c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// Asked from another thread in the middle of the apply, the window answers: the files are
+// written on the worker. Done on the window's thread, the apply would hold the question
+// until its end.
+TEST_F(Jobs, TheWindowAnswersDuringALongApply)
+{
+    ChooseMany(1200);
+    WindowAsker asker(dialog.m_hWnd);
+    std::atomic<bool> answered{false};
+    dialog.GetJob().SetItemObserver([&](WorkProgress& progress) {
+        if (progress.Done() == 600)
+            answered = asker.Answers();
+    });
+    Apply();
+    EXPECT_TRUE(answered) << "the window did not answer while the apply ran";
+    EXPECT_EQ(Changed().size(), paths.size());
+}
+
+// While an apply runs, its progress shows and nothing else can start work; Esc cancels the
+// apply and leaves the dialog open, with everything back as it was.
+TEST_F(Jobs, DuringAnApplyOnlyCancelIsOffered)
+{
+    ChooseMany(200);
+    PauseAt(50);
+    dialog.EnableDlgItem(IDC_APPLY, true);
+    const int kStartingWork[] = {IDOK, IDC_APPLY, IDC_BROWSE, IDC_ORIGINAL_TIME, IDC_CURRENT_TIME, IDC_CLEAR_TIME};
+    std::vector<bool> enabledBefore;
+    for (int id : kStartingWork)
+        enabledBefore.push_back(Enabled(id));
+    ClickWithoutWaiting(IDC_APPLY);
+    RunMessages(10000, reached);
+    ASSERT_EQ(WaitForSingleObject(reached, 0), WAIT_OBJECT_0) << "the apply did not reach file 50";
+    RunMessages(500); // longer than the third of a second before the progress shows
+
+    EXPECT_TRUE(IsWindowVisible(dialog.GetDlgItem(IDC_JOB_STATUS)));
+    EXPECT_TRUE(IsWindowVisible(dialog.GetDlgItem(IDC_JOB_PROGRESS)));
+    EXPECT_EQ(Text(IDC_JOB_STATUS), L"適用中… 50 / 200");
+    EXPECT_EQ(SendMessageW(dialog.GetDlgItem(IDC_JOB_PROGRESS), PBM_GETPOS, 0, 0), 50);
+    for (int id : kStartingWork)
+        EXPECT_FALSE(Enabled(id)) << "control " << id;
+    EXPECT_TRUE(Enabled(IDCANCEL));
+    EXPECT_TRUE(GetMenuState(GetSystemMenu(dialog.m_hWnd, FALSE), IDM_UNDO_LAST_CHANGE, MF_BYCOMMAND) & MF_GRAYED);
+    SendMessageW(dialog.m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths[0])), 0);
+    EXPECT_EQ(dialog.GetFileOperate().GetCount(), 200) << "a drop during the apply is refused";
+
+    // Esc, as the dialog's message loop hands it over.
+    MSG escape = {dialog.GetDlgItem(IDCANCEL), WM_KEYDOWN, VK_ESCAPE, 0, 0, {0, 0}};
+    IsDialogMessageW(dialog.m_hWnd, &escape);
+    EXPECT_NE(dialog.GetSafeHwnd(), nullptr) << "Esc during the apply closed the dialog";
+    EXPECT_EQ(Text(IDC_JOB_STATUS), L"中止しています… 50 / 200");
+    SetEvent(resume);
+    ASSERT_TRUE(WaitForJob());
+
+    EXPECT_EQ(Changed().size(), 50u);
+    EXPECT_FALSE(IsWindowVisible(dialog.GetDlgItem(IDC_JOB_STATUS)));
+    EXPECT_FALSE(IsWindowVisible(dialog.GetDlgItem(IDC_JOB_PROGRESS)));
+    for (size_t i = 0; i < enabledBefore.size(); ++i)
+        EXPECT_EQ(Enabled(kStartingWork[i]), enabledBefore[i]) << "control " << kStartingWork[i];
+    EXPECT_FALSE(GetMenuState(GetSystemMenu(dialog.m_hWnd, FALSE), IDM_UNDO_LAST_CHANGE, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_TRUE(boxes.Take().empty());
+
+    IsDialogMessageW(dialog.m_hWnd, &escape);
+    EXPECT_EQ(dialog.GetResult(), IDCANCEL) << "with no job, Esc closes the dialog";
+}
