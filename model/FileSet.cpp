@@ -33,31 +33,44 @@ void TakeFound(const WIN32_FIND_DATAW& found, FileItem* item)
 }
 
 // Lists `folder` once and reads its items from the listing; what the listing does not
-// name (a trailing separator, a short name, a link) is asked about by path.
-void ReadFolder(const std::wstring& folder, std::vector<FileItem>& items, const std::vector<size_t>& members)
+// name (a short name, a link) is asked about by path. `tell` is given the count of the
+// folder's items read so far; false from it stops the reading.
+bool ReadFolder(const std::wstring& folder, std::vector<FileItem>& items, const std::vector<size_t>& members,
+                const std::function<bool(size_t)>& tell)
 {
     std::unordered_map<std::wstring, size_t> wanted;
     wanted.reserve(members.size());
     for (size_t index : members)
         wanted.emplace(Folded(FileNameOfPath(items[index].path)), index);
 
+    size_t matched = 0;
     WIN32_FIND_DATAW found;
     HANDLE find = FindFirstFileExW(ApiPath(folder + L"\\*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
                                    nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (find != INVALID_HANDLE_VALUE) {
+        bool going = true;
         do {
             if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
                 continue;
             const auto match = wanted.find(Folded(found.cFileName));
-            if (match != wanted.end())
-                TakeFound(found, &items[match->second]);
-        } while (FindNextFileW(find, &found));
+            if (match == wanted.end())
+                continue;
+            TakeFound(found, &items[match->second]);
+            if (++matched % kProgressStep == 0)
+                going = tell(matched);
+        } while (going && FindNextFileW(find, &found));
         FindClose(find);
+        if (!going)
+            return false;
     }
     for (size_t index : members) {
-        if (!items[index].Readable())
+        if (!items[index].Readable()) {
             ReadItemState(&items[index]);
+            if (++matched % kProgressStep == 0 && !tell(matched))
+                return false;
+        }
     }
+    return true;
 }
 
 } // namespace
@@ -106,28 +119,21 @@ void FileSet::ReadStates(const Progress& progress)
     }
 
     size_t done = 0;
-    size_t told = 0;
+    auto tell = [&](size_t count) { return !progress || progress(count, m_items.size()); };
     for (auto& folder : folders) {
         if (!folder.first.empty() && folder.second.size() >= kListedFolderMinimum) {
-            ReadFolder(folder.first, m_items, folder.second);
+            const size_t start = done;
+            if (!ReadFolder(folder.first, m_items, folder.second,
+                            [&](size_t read) { return tell(start + read); }))
+                return;
             done += folder.second.size();
         } else {
             for (size_t index : folder.second) {
                 ReadItemState(&m_items[index]);
-                ++done;
-                if (progress && done - told >= kProgressStep) {
-                    told = done;
-                    if (!progress(done, m_items.size()))
-                        return;
-                }
+                if (++done % kProgressStep == 0 && !tell(done))
+                    return;
             }
         }
-        if (progress && done - told >= kProgressStep) {
-            told = done;
-            if (!progress(done, m_items.size()))
-                return;
-        }
     }
-    if (progress)
-        progress(done, m_items.size());
+    tell(done);
 }

@@ -117,8 +117,12 @@ void CKalendrixDlg::ApplyEnded(ApplyJob& job)
     const bool complete = m_fileOperate.GetFailures().empty() && !job.cancelled;
     if (!complete)
         EnableDlgItem(IDC_APPLY, true);
-    else if (job.closeAfter)
+    else if (job.closeAfter) {
         CDialog::OnOK();
+        return;
+    }
+    // The list shows the files as they now are.
+    RefreshStates();
 }
 
 std::wstring CKalendrixDlg::BuildNewName()

@@ -11,6 +11,7 @@
 namespace {
 
 const wchar_t* const kUnreadableText = L"（読み取れません）";
+const wchar_t* const kNotReadText = L"（読み込みを中止したため読んでいません）";
 const wchar_t* const kPropertyLabels[4] = {L"種類", L"パス名", L"MS-DOS名", L"サイズ"};
 
 // The two first columns keep the widths they always had; the others fit their texts.
@@ -159,7 +160,10 @@ const std::wstring& FileListView::DisplayName(size_t file)
 const std::wstring& FileListView::TypeName(size_t file)
 {
     static const std::wstring unreadable = kUnreadableText;
+    static const std::wstring notRead = kNotReadText;
     const FileItem& item = m_files->Item(file);
+    if (item.error == ERROR_CANCELLED)
+        return notRead;
     if (!item.Readable())
         return unreadable;
     if (item.state.attributes & FILE_ATTRIBUTE_DIRECTORY) {

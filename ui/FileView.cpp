@@ -62,6 +62,56 @@ void ShowNoFile(CDialog& dialog, const RECT& iconArea, FileListView& list)
 
 void CKalendrixDlg::UpdateFileView()
 {
+    // Many files are read on the worker, with their progress and a way out; the view
+    // follows at the job's end.
+    if (m_fileOperate.GetCount() > kFilesReadInPlace && !JobRunning()) {
+        m_fileList.ShowNothing(); // nothing of the set is drawn while the worker fills it
+        StartReading(ReadingFor::view);
+        return;
+    }
+    m_fileOperate.ReadStates();
+    ShowChosenFiles();
+}
+
+void CKalendrixDlg::RefreshStates()
+{
+    if (m_fileOperate.GetCount() > kFilesReadInPlace) {
+        m_fileList.ShowNothing();
+        StartReading(ReadingFor::list);
+        return;
+    }
+    m_fileOperate.ReadStates();
+    m_fileList.StatesChanged();
+}
+
+void CKalendrixDlg::StartReading(ReadingFor purpose)
+{
+    m_readingFor = purpose;
+    const size_t count = static_cast<size_t>(m_fileOperate.GetCount());
+    CFileOperate& files = m_fileOperate;
+    StartJob(L"読み込み中…", [&files, count](WorkProgress& progress) {
+        progress.Begin(count);
+        files.ReadStates([&progress](size_t done, size_t) {
+            while (progress.Done() < done)
+                progress.ItemDone();
+            return !progress.CancelRequested();
+        });
+    });
+}
+
+// At the reading's end, also a cancelled one: what was read is shown, the rest says so.
+void CKalendrixDlg::ReadingEnded()
+{
+    const ReadingFor purpose = m_readingFor;
+    m_readingFor = ReadingFor::none;
+    if (purpose == ReadingFor::view)
+        ShowChosenFiles();
+    else if (purpose == ReadingFor::list && m_fileOperate.GetCount() > 1)
+        m_fileList.ShowFiles(m_fileOperate.GetFileSet());
+}
+
+void CKalendrixDlg::ShowChosenFiles()
+{
     const FileRecord record = m_fileOperate.GetRecord(0);
     struct RefreshScope {
         bool& refreshing;
@@ -72,8 +122,6 @@ void CKalendrixDlg::UpdateFileView()
     std::fill(std::begin(m_touched), std::end(m_touched), false);
     FirstFileChanged();
     m_shownIndex = -1;
-    // The list shows every file's state as it is on disk now.
-    m_fileOperate.ReadStates();
 
     if (m_fileOperate.GetCount() == 0) {
         ShowNoFile(*this, FileIconArea(), m_fileList);

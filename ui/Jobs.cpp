@@ -115,6 +115,8 @@ void CKalendrixDlg::OnJobEnded(WPARAM, LPARAM)
     }
     if (undo)
         UndoEnded(*undo);
+    if (m_readingFor != ReadingFor::none)
+        ReadingEnded();
 }
 
 // The window's end: the worker stops after the file at hand, so that none is left half done.

@@ -33,8 +33,12 @@ public:
     CKalendrixDlg();
     ~CKalendrixDlg() override;
 
-    // Shows the chosen files: called after every change of the file list.
+    // Shows the chosen files: called after every change of the file list. Up to
+    // kFilesReadInPlace files are read at once; more are read as a job, and shown at its end.
     void UpdateFileView();
+    static constexpr int kFilesReadInPlace = 1000;
+    // The files' state was changed (an apply): the list reads it again.
+    void RefreshStates();
     void ShowRecord(int index);
     void ShowAttributes(BYTE attributes);
     void DrawFileIcon(HDC dc);
@@ -132,6 +136,11 @@ private:
     void ReplaceFieldText(int id, const std::wstring& text);
     void ReportUnreadableStamps(int index, const FileRecord& record);
     void ShowFileProperties(const FileRecord& record);
+    // The view of the chosen files, from the state read last.
+    void ShowChosenFiles();
+    enum class ReadingFor { none, view, list };
+    void StartReading(ReadingFor purpose);
+    void ReadingEnded();
     void HandOverFiles(const CStringArray& paths);
     void OnSwitch(SwitchGroupIndex group);
     // The user ticked or cleared a switch.
@@ -162,6 +171,8 @@ private:
     HFONT m_scaledFont = nullptr;
     CFileOperate m_fileOperate;
     FileListView m_fileList;
+    // What the reading job now running is for.
+    ReadingFor m_readingFor = ReadingFor::none;
     // True while a refresh writes the first file's values into the fields: the change
     // notifications those writes raise need no check (see OnFieldChanged).
     bool m_refreshing = false;
