@@ -264,3 +264,39 @@ TEST_F(Jobs, DuringAnApplyOnlyCancelIsOffered)
     IsDialogMessageW(dialog.m_hWnd, &escape);
     EXPECT_EQ(dialog.GetResult(), IDCANCEL) << "with no job, Esc closes the dialog";
 }
+
+// More files than are read at once: they are read as a job, and the list shows them at its
+// end; a reading cancelled halfway shows what it read and says which files it did not.
+TEST_F(Jobs, ManyFilesAreReadAsAJobAndACancelledReadingShowsWhatItRead)
+{
+    const int count = CKalendrixDlg::kFilesReadInPlace + 200;
+    CStringArray list;
+    for (int i = 0; i < count; ++i)
+        list.Add(folder.MakeFile(L"many" + std::to_wstring(i) + L".txt", 10));
+    dialog.GetFileOperate().SetFiles(list);
+    dialog.UpdateFileView();
+    EXPECT_TRUE(dialog.JobRunning()) << "read on the worker";
+    ASSERT_TRUE(WaitForJob());
+    ASSERT_EQ(ListRowCount(), count);
+    EXPECT_EQ(ListCell(count - 1, 6), L"0.0KB(10バイト)");
+    EXPECT_EQ(RowText(kWriteRow).empty(), false);
+
+    dialog.GetJob().SetItemObserver([](WorkProgress& progress) {
+        if (progress.Done() == 256)
+            progress.RequestCancel();
+    });
+    dialog.UpdateFileView();
+    ASSERT_TRUE(WaitForJob());
+    ASSERT_EQ(ListRowCount(), count) << "every chosen file keeps its row";
+    int read = 0;
+    int notRead = 0;
+    for (int row = 0; row < count; ++row) {
+        if (ListCell(row, 6) == L"0.0KB(10バイト)")
+            ++read;
+        else if (ListCell(row, 1) == L"（読み込みを中止したため読んでいません）")
+            ++notRead;
+    }
+    EXPECT_EQ(read, 256) << "what was read is shown";
+    EXPECT_EQ(notRead, count - 256);
+    EXPECT_TRUE(boxes.Take().empty());
+}
