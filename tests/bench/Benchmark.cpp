@@ -476,6 +476,7 @@ int wmain(int argc, wchar_t** argv)
     AfxGetApp()->SetRegistryKey(L"tavolin");
     std::vector<Result> results;
     double answerMs = -1; // the longest answer of the window during the 10 000-file apply
+    double listAnswerMs = -1; // and during the 10 000-file list
 
     double oneFileWorkingSet = 0;
     {
@@ -503,12 +504,17 @@ int wmain(int argc, wchar_t** argv)
         CKalendrixDlg& dialog = scene.dialog;
         HWND list = dialog.GetDlgItem(IDC_FILE_LIST);
         const double before = WorkingSet();
-        double program = MedianMs([&] {
+        // More files than are read at once are read as a job: the time runs to its end.
+        auto show = [&] {
             dialog.GetFileOperate().SetFiles(scene.list);
             dialog.UpdateFileView();
+            WaitForJob(dialog);
             UpdateWindow(list);
-        });
+        };
+        double program = MedianMs(show);
         memories.push_back({n, before, WorkingSet()});
+        if (n == 10000)
+            listAnswerMs = LongestAnswerMs(dialog.m_hWnd, show);
         ListFloor bare;
         const std::wstring folder = FolderOf(scene.paths[0]);
         double floor = MedianMs([&] { bare.Show(folder); });
@@ -636,6 +642,6 @@ int wmain(int argc, wchar_t** argv)
     for (const Result& r : results)
         printf("RESULT %s n=%d ratio=%.2f program_ms=%.1f floor_ms=%.1f\n", r.what, r.n, r.programMs / r.floorMs,
                r.programMs, r.floorMs);
-    printf("RESULT answer n=10000 apply_ms=%.1f\n", answerMs);
+    printf("RESULT answer n=10000 apply_ms=%.1f list_ms=%.1f\n", answerMs, listAnswerMs);
     return 0;
 }
