@@ -75,7 +75,7 @@ struct LocatedFile {
 // A moved file is looked for under its new name first; under its old one it was never moved
 // (the program ended before the move, or the move failed). Only the file the apply changed
 // counts: another file at its path (saved over it, or given its name since) is left alone.
-bool Locate(const JournalEntry& entry, LocatedFile* found, std::wstring* detail)
+bool Locate(const JournalEntry& entry, VolumeSerials& volumes, LocatedFile* found, std::wstring* detail)
 {
     const struct {
         const std::wstring& path;
@@ -86,7 +86,7 @@ bool Locate(const JournalEntry& entry, LocatedFile* found, std::wstring* detail)
         if (candidate.path.empty())
             continue;
         DWORD error = ERROR_SUCCESS;
-        if (!OpenForChange(ApiPath(candidate.path), &found->file, &error)) {
+        if (!OpenForChange(ApiPath(candidate.path), &found->file, &error, &volumes)) {
             if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
                 continue;
             *detail = ReasonText(error);
@@ -127,6 +127,12 @@ bool HoldsMovedState(const JournalEntry& entry, const LocatedFile& located, cons
 // Volumes met so far, so that each one's file system is asked once.
 using PrecisionsByVolume = std::map<ULONGLONG, StampPrecision>;
 
+// What one undo learns of the volumes it meets.
+struct Volumes {
+    PrecisionsByVolume precisions;
+    VolumeSerials serials;
+};
+
 StampPrecision PrecisionFor(LocatedFile& located, PrecisionsByVolume& known)
 {
     if (!located.file.handle.Valid())
@@ -140,15 +146,15 @@ StampPrecision PrecisionFor(LocatedFile& located, PrecisionsByVolume& known)
 }
 
 // Puts one file back; false with the reason where it is left.
-bool UndoEntry(const JournalEntry& entry, PrecisionsByVolume& precisions, UndoOutcome* outcome, std::wstring* detail)
+bool UndoEntry(const JournalEntry& entry, Volumes& volumes, UndoOutcome* outcome, std::wstring* detail)
 {
     LocatedFile located;
-    if (!Locate(entry, &located, detail))
+    if (!Locate(entry, volumes.serials, &located, detail))
         return false;
     FileForChange& file = located.file;
 
     unsigned restore = 0;
-    const StampPrecision precision = PrecisionFor(located, precisions);
+    const StampPrecision precision = PrecisionFor(located, volumes.precisions);
     if (!PartsToRestore(entry, file.held, precision, &restore) || !HoldsMovedState(entry, located, precision)) {
         *detail = L"適用の後に変更されています";
         return false;
@@ -169,7 +175,7 @@ bool UndoEntry(const JournalEntry& entry, PrecisionsByVolume& precisions, UndoOu
                 *detail = L"読み取り専用のため戻せませんでした";
                 return false;
             }
-            if (!ReopenClearingReadOnly(ApiPath(located.at), &file, &error))
+            if (!ReopenClearingReadOnly(ApiPath(located.at), &file, &error, &volumes.serials))
                 return Fail(detail, L"属性を戻せませんでした", error);
         }
         FileState stamps; // zero: left as it is
@@ -202,7 +208,7 @@ bool UndoEntry(const JournalEntry& entry, PrecisionsByVolume& precisions, UndoOu
 UndoOutcome UndoChanges(const std::vector<JournalEntry>& entries, WorkProgress* progress)
 {
     UndoOutcome outcome;
-    PrecisionsByVolume precisions;
+    Volumes volumes;
     BeginWork(progress, entries.size());
     // Last change first: a moved file's times were written under its new name.
     for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
@@ -211,7 +217,7 @@ UndoOutcome UndoChanges(const std::vector<JournalEntry>& entries, WorkProgress* 
             break;
         }
         std::wstring detail;
-        const bool undone = UndoEntry(*entry, precisions, &outcome, &detail);
+        const bool undone = UndoEntry(*entry, volumes, &outcome, &detail);
         ItemDone(progress);
         if (undone)
             continue;

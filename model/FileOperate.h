@@ -6,6 +6,7 @@
 #include "../framework/WorkProgress.h"
 #include "FileRecord.h"
 #include "FileSet.h"
+#include "VolumeSerials.h"
 #include "ShellNameLookup.h"
 #include "WriteFailure.h"
 
@@ -82,6 +83,8 @@ private:
     // A failed move, held until the write that follows it lists it first.
     bool m_renameFailed = false;
     WriteFailure m_renameFailure;
+    // The volumes of the folders one write meets, asked once a folder.
+    mutable VolumeSerials m_volumes;
     std::wstring m_journalPath;
     std::wstring m_firstPath;
     int m_count = 0;

@@ -1,6 +1,7 @@
 #include "FileStateAccess.h"
 
 #include "../framework/Exceptions.h"
+#include "NameParts.h"
 
 namespace {
 
@@ -38,17 +39,48 @@ FileState StateOf(const BY_HANDLE_FILE_INFORMATION& info)
     return state;
 }
 
-// State and identity in one call; the 64-bit file index with the 32-bit volume serial
-// number is what Windows 7 and every file system give.
-bool ReadHeld(HANDLE handle, FileState* state, FileIdentity* identity)
+// The file's index on its volume, as NtQueryInformationFile gives it (FileInternalInformation),
+// without the volume query that GetFileInformationByHandle makes for every file.
+bool ReadFileIndex(HANDLE handle, ULONGLONG* index)
 {
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(handle, &info))
+    using QueryInformationFile = LONG(WINAPI*)(HANDLE, void* status, void* information, ULONG length, int kind);
+    static const QueryInformationFile query = reinterpret_cast<QueryInformationFile>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationFile")));
+    constexpr int kFileInternalInformation = 6;
+    ULONG_PTR status[2] = {};
+    LARGE_INTEGER internal = {};
+    if (query == nullptr || query(handle, status, &internal, sizeof(internal), kFileInternalInformation) < 0)
         return false;
-    *state = StateOf(info);
-    identity->volume = info.dwVolumeSerialNumber;
+    *index = static_cast<ULONGLONG>(internal.QuadPart);
+    return true;
+}
+
+// State and identity of an open file; the volume's serial number from `volumes` where the
+// file's folder was met already.
+bool ReadHeld(HANDLE handle, const std::wstring& path, VolumeSerials* volumes, FileState* state,
+              FileIdentity* identity)
+{
+    FILE_BASIC_INFO basic;
+    ULONGLONG index = 0;
+    if (!GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof(basic)) || !ReadFileIndex(handle, &index)) {
+        // The one call that gives both, with the volume's serial number.
+        BY_HANDLE_FILE_INFORMATION info;
+        if (!GetFileInformationByHandle(handle, &info))
+            return false;
+        *state = StateOf(info);
+        identity->volume = info.dwVolumeSerialNumber;
+        identity->high = 0;
+        identity->low = (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+        return true;
+    }
+    state->creation = basic.CreationTime.QuadPart;
+    state->write = basic.LastWriteTime.QuadPart;
+    state->access = basic.LastAccessTime.QuadPart;
+    state->attributes = basic.FileAttributes;
+    VolumeSerials own;
+    identity->volume = (volumes != nullptr ? volumes : &own)->Of(handle, FolderOfPath(path));
     identity->high = 0;
-    identity->low = (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    identity->low = index;
     return true;
 }
 
@@ -100,7 +132,22 @@ DWORD MergedAttributes(DWORD current, DWORD boxes)
     return word == 0 ? FILE_ATTRIBUTE_NORMAL : word;
 }
 
-bool OpenForChange(const std::wstring& path, FileForChange* file, DWORD* error)
+DWORD VolumeSerials::Of(HANDLE file, const std::wstring& folder)
+{
+    if (m_known && folder == m_folder)
+        return m_serial;
+    DWORD serial = 0;
+    if (!GetVolumeInformationByHandleW(file, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0)) {
+        BY_HANDLE_FILE_INFORMATION info;
+        serial = GetFileInformationByHandle(file, &info) ? info.dwVolumeSerialNumber : 0;
+    }
+    m_folder = folder;
+    m_serial = serial;
+    m_known = true;
+    return serial;
+}
+
+bool OpenForChange(const std::wstring& path, FileForChange* file, DWORD* error, VolumeSerials* volumes)
 {
     *file = FileForChange();
     file->handle = UniqueHandle(OpenExclusive(path));
@@ -120,7 +167,7 @@ bool OpenForChange(const std::wstring& path, FileForChange* file, DWORD* error)
         if (!(state.attributes & FILE_ATTRIBUTE_READONLY))
             return false;
         UniqueHandle reading(OpenForReading(path));
-        if (!reading.Valid() || !ReadHeld(reading.Get(), &file->held, &file->identity)) {
+        if (!reading.Valid() || !ReadHeld(reading.Get(), path, volumes, &file->held, &file->identity)) {
             *error = GetLastError();
             return false;
         }
@@ -128,7 +175,7 @@ bool OpenForChange(const std::wstring& path, FileForChange* file, DWORD* error)
         file->shutByReadOnly = true;
         return true;
     }
-    if (!ReadHeld(file->handle.Get(), &file->held, &file->identity)) {
+    if (!ReadHeld(file->handle.Get(), path, volumes, &file->held, &file->identity)) {
         *error = GetLastError();
         file->handle.Close();
         return false;
@@ -137,7 +184,7 @@ bool OpenForChange(const std::wstring& path, FileForChange* file, DWORD* error)
     return true;
 }
 
-bool ReopenClearingReadOnly(const std::wstring& path, FileForChange* file, DWORD* error)
+bool ReopenClearingReadOnly(const std::wstring& path, FileForChange* file, DWORD* error, VolumeSerials* volumes)
 {
     const DWORD original = file->held.attributes;
     if (!SetFileAttributesW(path.c_str(), WithoutReadOnly(original))) {
@@ -147,7 +194,7 @@ bool ReopenClearingReadOnly(const std::wstring& path, FileForChange* file, DWORD
     UniqueHandle handle(OpenExclusive(path));
     FileState now;
     FileIdentity identity;
-    if (!handle.Valid() || !ReadHeld(handle.Get(), &now, &identity) || identity != file->identity) {
+    if (!handle.Valid() || !ReadHeld(handle.Get(), path, volumes, &now, &identity) || identity != file->identity) {
         *error = handle.Valid() && identity != file->identity ? kReplacedFileError : GetLastError();
         handle.Close();
         SetAttributesByPath(path, original);
@@ -246,7 +293,7 @@ bool ReadIdentityByPath(const std::wstring& path, FileIdentity* identity)
 {
     UniqueHandle reading(OpenForReading(path));
     FileState state;
-    return reading.Valid() && ReadHeld(reading.Get(), &state, identity);
+    return reading.Valid() && ReadHeld(reading.Get(), path, nullptr, &state, identity);
 }
 
 std::wstring ReasonText(DWORD error)

@@ -5,6 +5,7 @@
 
 #include "../framework/UniqueHandle.h"
 #include "ChangeJournal.h"
+#include "VolumeSerials.h"
 
 #include <windows.h>
 #include <string>
@@ -39,7 +40,7 @@ struct FileForChange {
 // refused and nobody can open it until the change is done, and reads its state, identity
 // and final path on that handle. False with the system's error; a folder is opened too (the
 // caller decides what to do with it).
-bool OpenForChange(const std::wstring& path, FileForChange* file, DWORD* error);
+bool OpenForChange(const std::wstring& path, FileForChange* file, DWORD* error, VolumeSerials* volumes = nullptr);
 
 // The error a change reports when the file at a path is no longer the one that was opened,
 // and when the path names a folder, which a write leaves alone.
@@ -48,7 +49,8 @@ constexpr DWORD kFolderError = 336; // ERROR_DIRECTORY_NOT_SUPPORTED
 
 // Wine only (shutByReadOnly): clears the read-only flag by path, opens the file for the
 // change and makes sure it is still the same file; on failure the flag is set again.
-bool ReopenClearingReadOnly(const std::wstring& path, FileForChange* file, DWORD* error);
+bool ReopenClearingReadOnly(const std::wstring& path, FileForChange* file, DWORD* error,
+                            VolumeSerials* volumes = nullptr);
 
 // The one change of a file's state. Sets the non-zero stamps of `stamps` and, when
 // `setAttributes`, the attribute word `word`. A file that is read-only now takes its flags

@@ -132,6 +132,7 @@ BOOL CFileOperate::WriteRecord(FileRecord record, bool writeAttributes, const st
                                WorkProgress* progress)
 {
     m_failures.clear();
+    m_volumes = VolumeSerials();
     WriteRun run(m_journalPath);
     if (!newPath.empty() && newPath != m_firstPath)
         RenameFirst(run, newPath);
@@ -207,7 +208,7 @@ CFileOperate::PlanResult CFileOperate::PlanWrite(const std::wstring& path, const
                                                  DWORD* error) const
 {
     plan->path = path;
-    if (!OpenForChange(ApiPath(path), &plan->file, error)) {
+    if (!OpenForChange(ApiPath(path), &plan->file, error, &m_volumes)) {
         *detail = ReasonText(*error);
         return *error == ERROR_TOO_MANY_OPEN_FILES || *error == ERROR_NO_SYSTEM_RESOURCES ? PlanResult::outOfHandles
                                                                                           : PlanResult::failed;
@@ -261,7 +262,7 @@ bool CFileOperate::CarryOut(PlannedWrite& plan, std::wstring* detail) const
     DWORD error = ERROR_SUCCESS;
     const DWORD heldAttributes = plan.file.held.attributes;
     const bool reopened = plan.file.shutByReadOnly;
-    if (reopened && !ReopenClearingReadOnly(ApiPath(plan.path), &plan.file, &error))
+    if (reopened && !ReopenClearingReadOnly(ApiPath(plan.path), &plan.file, &error, &m_volumes))
         return Fail(detail, L"属性を変更できませんでした", error);
     FailedStep failedStep = FailedStep::none;
     if (!SetFileState(plan.file, plan.stamps, plan.attributesDiffer, plan.wanted, &error, &failedStep)) {
