@@ -10,6 +10,9 @@ const int kStartingWork[] = {IDOK, IDC_APPLY, IDC_BROWSE, IDC_ORIGINAL_TIME, IDC
 
 // Work shorter than this ends before its progress is shown.
 const UINT kProgressDelayMs = 333;
+// Once shown, the progress is also read this often: the worker posts only as files end, and
+// a slow file would leave the count shown before the last files that ended quickly.
+const UINT kProgressRefreshMs = 250;
 const UINT_PTR kProgressTimer = 0x21;
 
 } // namespace
@@ -46,11 +49,15 @@ void CKalendrixDlg::OnTimer(WPARAM id, LPARAM)
         Default();
         return;
     }
-    KillTimer(m_hWnd, kProgressTimer);
-    if (!JobRunning())
+    if (!JobRunning()) {
+        KillTimer(m_hWnd, kProgressTimer);
         return;
-    ShowWindow(GetDlgItem(IDC_JOB_STATUS), SW_SHOWNA);
-    ShowWindow(GetDlgItem(IDC_JOB_PROGRESS), SW_SHOWNA);
+    }
+    if (!IsWindowVisible(GetDlgItem(IDC_JOB_STATUS))) {
+        ShowWindow(GetDlgItem(IDC_JOB_STATUS), SW_SHOWNA);
+        ShowWindow(GetDlgItem(IDC_JOB_PROGRESS), SW_SHOWNA);
+        SetTimer(m_hWnd, kProgressTimer, kProgressRefreshMs, nullptr);
+    }
     ShowJobProgress();
 }
 
