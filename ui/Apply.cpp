@@ -106,7 +106,7 @@ bool CKalendrixDlg::ApplyChanges(FileRecord base, bool closeAfter)
 
 // After a failure or a cancel Apply stays enabled with the edits as they are, so that Apply
 // again retries once the other program lets go of the file, or writes the rest.
-void CKalendrixDlg::ApplyEnded(ApplyJob& job)
+void CKalendrixDlg::ApplyEnded(ApplyJob& job, bool editedDuringJob)
 {
     m_fileOperate = job.writer;
     if (m_fileOperate.GetFirstPath() != job.firstPathBefore) {
@@ -115,9 +115,8 @@ void CKalendrixDlg::ApplyEnded(ApplyJob& job)
     }
     m_fileOperate.ReportFailures();
     const bool complete = m_fileOperate.GetFailures().empty() && !job.cancelled;
-    if (!complete)
-        EnableDlgItem(IDC_APPLY, true);
-    else if (job.closeAfter)
+    EnableDlgItem(IDC_APPLY, !complete || editedDuringJob);
+    if (complete && job.closeAfter && !editedDuringJob)
         CDialog::OnOK();
 }
 

@@ -115,11 +115,8 @@ void CKalendrixDlg::OnJobEnded(WPARAM, LPARAM)
     EndJobView();
     m_job.Finish(); // raises what the work raised, after the controls are back
     UpdateUndoEntry();
-    if (apply) {
-        if (!editedDuringJob)
-            EnableDlgItem(IDC_APPLY, false);
-        ApplyEnded(*apply);
-    }
+    if (apply)
+        ApplyEnded(*apply, editedDuringJob);
     if (undo)
         UndoEnded(*undo);
 }

@@ -134,7 +134,8 @@ private:
     void StartJob(const std::wstring& doing, CWorkerJob::Work work);
     void ShowJobProgress();
     void EndJobView();
-    void ApplyEnded(ApplyJob& job);
+    // `editedDuringJob`: the user changed a row meanwhile, which is still to be written.
+    void ApplyEnded(ApplyJob& job, bool editedDuringJob);
     void UndoEnded(UndoJob& job);
 
     HICON m_hIcon;
