@@ -106,7 +106,7 @@ bool CKalendrixDlg::ApplyChanges(FileRecord base, bool closeAfter)
 
 // After a failure or a cancel Apply stays enabled with the edits as they are, so that Apply
 // again retries once the other program lets go of the file, or writes the rest.
-void CKalendrixDlg::ApplyEnded(ApplyJob& job, bool editedDuringJob)
+bool CKalendrixDlg::ApplyEnded(ApplyJob& job, bool editedDuringJob)
 {
     m_fileOperate = job.writer;
     if (m_fileOperate.GetFirstPath() != job.firstPathBefore) {
@@ -115,9 +115,13 @@ void CKalendrixDlg::ApplyEnded(ApplyJob& job, bool editedDuringJob)
     }
     m_fileOperate.ReportFailures();
     const bool complete = m_fileOperate.GetFailures().empty() && !job.cancelled;
-    EnableDlgItem(IDC_APPLY, !complete || editedDuringJob);
-    if (complete && job.closeAfter && !editedDuringJob)
-        CDialog::OnOK();
+    // Apply comes back with the other controls, enabled where the edits are still to write.
+    EnableDlgItem(IDC_APPLY, false);
+    for (auto& control : m_enabledBeforeJob) {
+        if (control.first == IDC_APPLY)
+            control.second = !complete || editedDuringJob;
+    }
+    return complete && job.closeAfter && !editedDuringJob;
 }
 
 std::wstring CKalendrixDlg::BuildNewName()

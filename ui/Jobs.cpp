@@ -91,11 +91,8 @@ void CKalendrixDlg::OnCancel()
 
 // The controls come back as they were, or enabled where an edit made during the job enabled
 // them (Apply: the edit is still to be written).
-void CKalendrixDlg::EndJobView()
+void CKalendrixDlg::RestoreControlsAfterJob()
 {
-    KillTimer(m_hWnd, kProgressTimer);
-    ShowWindow(GetDlgItem(IDC_JOB_STATUS), SW_HIDE);
-    ShowWindow(GetDlgItem(IDC_JOB_PROGRESS), SW_HIDE);
     for (const auto& control : m_enabledBeforeJob)
         EnableDlgItem(control.first, control.second || IsWindowEnabled(GetDlgItem(control.first)));
     m_enabledBeforeJob.clear();
@@ -112,13 +109,26 @@ void CKalendrixDlg::OnJobEnded(WPARAM, LPARAM)
     std::shared_ptr<UndoJob> undo = std::move(m_undoJob);
     // Apply as the job left it: disabled, or enabled by an edit made meanwhile.
     const bool editedDuringJob = IsWindowEnabled(GetDlgItem(IDC_APPLY)) != FALSE;
-    EndJobView();
-    m_job.Finish(); // raises what the work raised, after the controls are back
+    KillTimer(m_hWnd, kProgressTimer);
+    ShowWindow(GetDlgItem(IDC_JOB_STATUS), SW_HIDE);
+    ShowWindow(GetDlgItem(IDC_JOB_PROGRESS), SW_HIDE);
+    try {
+        m_job.Finish(); // raises what the work raised
+    } catch (...) {
+        RestoreControlsAfterJob();
+        throw;
+    }
     UpdateUndoEntry();
+    // The end is taken before the controls come back: whoever sees them enabled sees the
+    // dialog's final state.
+    bool close = false;
     if (apply)
-        ApplyEnded(*apply, editedDuringJob);
+        close = ApplyEnded(*apply, editedDuringJob);
     if (undo)
         UndoEnded(*undo);
+    RestoreControlsAfterJob();
+    if (close)
+        CDialog::OnOK();
 }
 
 // The window's end: the worker stops after the file at hand, so that none is left half done.
