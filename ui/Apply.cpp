@@ -106,7 +106,7 @@ bool CKalendrixDlg::ApplyChanges(FileRecord base, bool closeAfter)
 
 // After a failure or a cancel Apply stays enabled with the edits as they are, so that Apply
 // again retries once the other program lets go of the file, or writes the rest.
-void CKalendrixDlg::ApplyEnded(ApplyJob& job)
+bool CKalendrixDlg::ApplyEnded(ApplyJob& job, bool editedDuringJob)
 {
     m_fileOperate = job.writer;
     if (m_fileOperate.GetFirstPath() != job.firstPathBefore) {
@@ -115,14 +115,13 @@ void CKalendrixDlg::ApplyEnded(ApplyJob& job)
     }
     m_fileOperate.ReportFailures();
     const bool complete = m_fileOperate.GetFailures().empty() && !job.cancelled;
-    if (!complete)
-        EnableDlgItem(IDC_APPLY, true);
-    else if (job.closeAfter) {
-        CDialog::OnOK();
-        return;
+    // Apply comes back with the other controls, enabled where the edits are still to write.
+    EnableDlgItem(IDC_APPLY, false);
+    for (auto& control : m_enabledBeforeJob) {
+        if (control.first == IDC_APPLY)
+            control.second = !complete || editedDuringJob;
     }
-    // The list shows the files as they now are.
-    RefreshStates();
+    return complete && job.closeAfter && !editedDuringJob;
 }
 
 std::wstring CKalendrixDlg::BuildNewName()

@@ -10,6 +10,9 @@ const int kStartingWork[] = {IDOK, IDC_APPLY, IDC_BROWSE, IDC_ORIGINAL_TIME, IDC
 
 // Work shorter than this ends before its progress is shown.
 const UINT kProgressDelayMs = 333;
+// Once shown, the progress is also read this often: the worker posts only as files end, and
+// a slow file would leave the count shown before the last files that ended quickly.
+const UINT kProgressRefreshMs = 250;
 const UINT_PTR kProgressTimer = 0x21;
 
 } // namespace
@@ -46,11 +49,15 @@ void CKalendrixDlg::OnTimer(WPARAM id, LPARAM)
         Default();
         return;
     }
-    KillTimer(m_hWnd, kProgressTimer);
-    if (!JobRunning())
+    if (!JobRunning()) {
+        KillTimer(m_hWnd, kProgressTimer);
         return;
-    ShowWindow(GetDlgItem(IDC_JOB_STATUS), SW_SHOWNA);
-    ShowWindow(GetDlgItem(IDC_JOB_PROGRESS), SW_SHOWNA);
+    }
+    if (!IsWindowVisible(GetDlgItem(IDC_JOB_STATUS))) {
+        ShowWindow(GetDlgItem(IDC_JOB_STATUS), SW_SHOWNA);
+        ShowWindow(GetDlgItem(IDC_JOB_PROGRESS), SW_SHOWNA);
+        SetTimer(m_hWnd, kProgressTimer, kProgressRefreshMs, nullptr);
+    }
     ShowJobProgress();
 }
 
@@ -84,11 +91,8 @@ void CKalendrixDlg::OnCancel()
 
 // The controls come back as they were, or enabled where an edit made during the job enabled
 // them (Apply: the edit is still to be written).
-void CKalendrixDlg::EndJobView()
+void CKalendrixDlg::RestoreControlsAfterJob()
 {
-    KillTimer(m_hWnd, kProgressTimer);
-    ShowWindow(GetDlgItem(IDC_JOB_STATUS), SW_HIDE);
-    ShowWindow(GetDlgItem(IDC_JOB_PROGRESS), SW_HIDE);
     for (const auto& control : m_enabledBeforeJob)
         EnableDlgItem(control.first, control.second || IsWindowEnabled(GetDlgItem(control.first)));
     m_enabledBeforeJob.clear();
@@ -105,18 +109,34 @@ void CKalendrixDlg::OnJobEnded(WPARAM, LPARAM)
     std::shared_ptr<UndoJob> undo = std::move(m_undoJob);
     // Apply as the job left it: disabled, or enabled by an edit made meanwhile.
     const bool editedDuringJob = IsWindowEnabled(GetDlgItem(IDC_APPLY)) != FALSE;
-    EndJobView();
-    m_job.Finish(); // raises what the work raised, after the controls are back
-    UpdateUndoEntry();
-    if (apply) {
-        if (!editedDuringJob)
-            EnableDlgItem(IDC_APPLY, false);
-        ApplyEnded(*apply);
+    KillTimer(m_hWnd, kProgressTimer);
+    ShowWindow(GetDlgItem(IDC_JOB_STATUS), SW_HIDE);
+    ShowWindow(GetDlgItem(IDC_JOB_PROGRESS), SW_HIDE);
+    try {
+        m_job.Finish(); // raises what the work raised
+    } catch (...) {
+        RestoreControlsAfterJob();
+        throw;
     }
+    UpdateUndoEntry();
+    // The end is taken before the controls come back: whoever sees them enabled sees the
+    // dialog's final state.
+    bool close = false;
+    if (apply)
+        close = ApplyEnded(*apply, editedDuringJob);
+    const bool reading = m_readingFor != ReadingFor::none;
+    RestoreControlsAfterJob();
+    if (close) {
+        CDialog::OnOK();
+        return;
+    }
+    // What follows may start the next job (a reading), once this one's controls are back.
     if (undo)
         UndoEnded(*undo);
-    if (m_readingFor != ReadingFor::none)
+    if (reading)
         ReadingEnded();
+    else if (apply)
+        RefreshStates(); // the list shows the files as they now are
 }
 
 // The window's end: the worker stops after the file at hand, so that none is left half done.

@@ -150,11 +150,14 @@ private:
     void TouchTickedRows(std::initializer_list<TimeRow> rows);
 
     // Jobs: the controls that could start other work are disabled from the start to the
-    // end, the progress shows once the job has run a third of a second.
+    // end, the progress shows once the job has run a third of a second. RestoreControlsAfterJob brings
+    // the controls back as they were, or enabled where an edit meanwhile enabled them.
     void StartJob(const std::wstring& doing, CWorkerJob::Work work);
     void ShowJobProgress();
-    void EndJobView();
-    void ApplyEnded(ApplyJob& job);
+    void RestoreControlsAfterJob();
+    // `editedDuringJob`: the user changed a row meanwhile, which is still to be written.
+    // True when the dialog is to close (OK, and every file took what was asked).
+    bool ApplyEnded(ApplyJob& job, bool editedDuringJob);
     void UndoEnded(UndoJob& job);
 
     // The program's icons at the display scale, for the caption and the task bar.

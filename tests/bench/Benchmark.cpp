@@ -128,7 +128,14 @@ double LongestAnswerMs(HWND window, const std::function<void()>& work)
     HANDLE thread = CreateThread(nullptr, 0, Asker::Run, &asker, 0, nullptr);
     work();
     SetEvent(asker.stop);
-    WaitForSingleObject(thread, INFINITE);
+    // The asker may be waiting for an answer: the window's messages run until it ends.
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
     CloseHandle(thread);
     CloseHandle(asker.stop);
     return asker.longest;

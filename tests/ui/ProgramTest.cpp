@@ -70,6 +70,7 @@ TEST_F(Program, TickingTheWriteRowChangingTheDayAndApplyingWritesTheFile)
     SendMessageW(program.Item(IDC_WRITE_DAY), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"20"));
     EXPECT_TRUE(IsWindowEnabled(program.Item(IDC_APPLY)));
     SendMessageW(program.Item(IDC_APPLY), BM_CLICK, 0, 0);
+    ASSERT_TRUE(program.WaitUntilIdle()) << "the apply did not end";
     EXPECT_FALSE(IsWindowEnabled(program.Item(IDC_APPLY)));
 
     TimeValue after = 0;
