@@ -22,7 +22,9 @@ std::wstring Folded(const std::wstring& text)
     return folded;
 }
 
-void TakeFound(const WIN32_FIND_DATAW& found, FileItem* item)
+// A folder's listing and a query by path give a file's state in fields of the same names.
+template <class StateData>
+void TakeFound(const StateData& found, FileItem* item)
 {
     item->state.creation = AsStamp(found.ftCreationTime).QuadPart;
     item->state.write = AsStamp(found.ftLastWriteTime).QuadPart;
@@ -84,12 +86,7 @@ DWORD ReadItemState(FileItem* item)
             item->error = ERROR_FILE_NOT_FOUND;
         return item->error;
     }
-    item->state.creation = AsStamp(data.ftCreationTime).QuadPart;
-    item->state.write = AsStamp(data.ftLastWriteTime).QuadPart;
-    item->state.access = AsStamp(data.ftLastAccessTime).QuadPart;
-    item->state.attributes = data.dwFileAttributes;
-    item->size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    item->error = ERROR_SUCCESS;
+    TakeFound(data, item);
     return item->error;
 }
 
