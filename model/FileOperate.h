@@ -28,6 +28,8 @@ public:
     // progress may stop it (the files not reached show as not read).
     void ReadStates(const FileSet::Progress& progress = FileSet::Progress());
     const FileSet& GetFileSet() const { return m_files; }
+    // The states of the same items read again elsewhere; items it did not reach keep theirs.
+    void TakeStates(const FileSet& reread) { m_files.TakeStates(reread); }
     // Reads file `index` from disk; the zero record when no file is chosen.
     FileRecord GetRecord(int index) const;
     DWORD GetFirstFileAttributes() const;

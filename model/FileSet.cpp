@@ -98,6 +98,17 @@ void FileSet::Assign(std::vector<std::wstring> paths)
         m_items[index].path = std::move(paths[index]);
 }
 
+void FileSet::TakeStates(const FileSet& reread)
+{
+    if (reread.Count() != Count())
+        return;
+    for (size_t index = 0; index < m_items.size(); ++index) {
+        const FileItem& item = reread.m_items[index];
+        if (item.error != ERROR_CANCELLED && item.path == m_items[index].path)
+            m_items[index] = item;
+    }
+}
+
 void FileSet::ReadStates(const Progress& progress)
 {
     for (FileItem& item : m_items)

@@ -34,6 +34,9 @@ public:
     // (FindFirstFileExW, basic information, large fetch); a link is read through, as every
     // open of it gives; an item alone in its folder is asked about by path.
     void ReadStates(const Progress& progress = Progress());
+    // The states a copy of this set read (the same items, in the same order); items the
+    // copy did not reach keep theirs.
+    void TakeStates(const FileSet& reread);
 
 private:
     std::vector<FileItem> m_items;

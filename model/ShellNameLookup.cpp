@@ -4,20 +4,39 @@
 
 namespace {
 
-const UINT kNameFlags = SHGFI_DISPLAYNAME | SHGFI_TYPENAME;
-
-ShellNames NamesOf(const SHFILEINFOW& info)
-{
-    return {info.szDisplayName, info.szTypeName};
-}
-
 // The shell parses the whole path itself: the way for every path the folder lookup cannot
 // take, so that the names stay exactly those of this call.
-ShellNames AskShellForPath(const std::wstring& path)
+std::wstring AskShellForPath(const std::wstring& path, UINT which)
 {
     SHFILEINFOW info = {};
-    SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info), kNameFlags);
-    return NamesOf(info);
+    SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info), which);
+    return which == SHGFI_DISPLAYNAME ? info.szDisplayName : info.szTypeName;
+}
+
+// The text of a folder's answer, which it may give in any of three forms; the wide one is
+// the caller's to free.
+std::wstring TextOf(STRRET& text, PCUITEMID_CHILD child)
+{
+    switch (text.uType) {
+    case STRRET_WSTR: {
+        std::wstring result = text.pOleStr != nullptr ? text.pOleStr : L"";
+        CoTaskMemFree(text.pOleStr);
+        return result;
+    }
+    case STRRET_CSTR:
+    case STRRET_OFFSET: {
+        const char* ansi = text.uType == STRRET_CSTR ? text.cStr : reinterpret_cast<const char*>(child) + text.uOffset;
+        const int length = MultiByteToWideChar(CP_ACP, 0, ansi, -1, nullptr, 0);
+        if (length <= 1)
+            return std::wstring();
+        std::wstring result(static_cast<size_t>(length), L'\0');
+        MultiByteToWideChar(CP_ACP, 0, ansi, -1, &result[0], length);
+        result.resize(static_cast<size_t>(length - 1));
+        return result;
+    }
+    default:
+        return std::wstring();
+    }
 }
 
 // The folder and the name of an absolute path; false where there is no name to look up.
@@ -46,7 +65,6 @@ ShellNameLookup::~ShellNameLookup()
     for (auto& entry : m_folders) {
         if (entry.second.folder != nullptr)
             entry.second.folder->Release();
-        CoTaskMemFree(entry.second.item);
     }
     if (m_desktop != nullptr)
         m_desktop->Release();
@@ -65,32 +83,34 @@ ShellNameLookup::Folder& ShellNameLookup::FolderNamed(const std::wstring& folder
                                            nullptr)))
         return entry;
     IShellFolder* folder = nullptr;
-    if (FAILED(m_desktop->BindToObject(item, nullptr, IID_IShellFolder, reinterpret_cast<void**>(&folder)))) {
-        CoTaskMemFree(item);
-        return entry;
-    }
-    entry.item = reinterpret_cast<PIDLIST_ABSOLUTE>(item);
-    entry.folder = folder;
+    if (SUCCEEDED(m_desktop->BindToObject(item, nullptr, IID_IShellFolder, reinterpret_cast<void**>(&folder))))
+        entry.folder = folder;
+    CoTaskMemFree(item);
     return entry;
 }
 
-ShellNames ShellNameLookup::Of(const std::wstring& path)
+std::wstring ShellNameLookup::DisplayNameOf(const std::wstring& path)
 {
     std::wstring folderPath, name;
     if (!SplitFullPath(path, &folderPath, &name))
-        return AskShellForPath(path);
+        return AskShellForPath(path, SHGFI_DISPLAYNAME);
     Folder& folder = FolderNamed(folderPath);
     PIDLIST_RELATIVE child = nullptr;
     if (folder.folder == nullptr ||
         FAILED(folder.folder->ParseDisplayName(nullptr, nullptr, const_cast<wchar_t*>(name.c_str()), nullptr, &child,
                                                nullptr)))
-        return AskShellForPath(path); // a missing file: the shell's own answer for it
-    PIDLIST_ABSOLUTE item = ILCombine(folder.item, child);
+        return AskShellForPath(path, SHGFI_DISPLAYNAME); // a missing file: the shell's own answer for it
+    // What SHGetFileInfoW asks of the item's folder for its display name.
+    const PCUITEMID_CHILD item = reinterpret_cast<PCUITEMID_CHILD>(child);
+    STRRET text = {};
+    std::wstring displayName;
+    if (SUCCEEDED(folder.folder->GetDisplayNameOf(item, SHGDN_INFOLDER, &text)))
+        displayName = TextOf(text, item);
     CoTaskMemFree(child);
-    if (item == nullptr)
-        return AskShellForPath(path);
-    SHFILEINFOW info = {};
-    SHGetFileInfoW(reinterpret_cast<const wchar_t*>(item), 0, &info, sizeof(info), SHGFI_PIDL | kNameFlags);
-    ILFree(item);
-    return NamesOf(info);
+    return displayName;
+}
+
+std::wstring ShellNameLookup::TypeNameOf(const std::wstring& path)
+{
+    return AskShellForPath(path, SHGFI_TYPENAME);
 }

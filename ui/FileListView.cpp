@@ -70,6 +70,12 @@ std::wstring AttributeLetters(DWORD attributes)
 
 void FileListView::SetColumns(const wchar_t* const* captions, const int* widths, int count)
 {
+    // Adding or removing a column costs the list control tens of milliseconds: a layout
+    // shown already is kept as it is.
+    if (captions == m_shownCaptions && count == m_shownColumns)
+        return;
+    m_shownCaptions = captions;
+    m_shownColumns = count;
     HWND header = ListView_GetHeader(m_list);
     int present = header != nullptr ? Header_GetItemCount(header) : 0;
     while (present > count)
@@ -94,6 +100,14 @@ void FileListView::ShowNothing()
     m_files = nullptr;
     m_order.clear();
     SetColumns(kFileCaptions, kFileWidths, 2);
+    ListView_SetItemCountEx(m_list, 0, 0);
+}
+
+void FileListView::ShowReading()
+{
+    m_files = nullptr;
+    m_order.clear();
+    SetColumns(kFileCaptions, kFileWidths, kColumnCount);
     ListView_SetItemCountEx(m_list, 0, 0);
 }
 
@@ -146,13 +160,9 @@ int FileListView::FileOfRow(int row) const
 const std::wstring& FileListView::DisplayName(size_t file)
 {
     if (!m_named[file]) {
-        const ShellNames names = m_lookup.Of(m_files->Path(file));
-        m_displayNames[file] = names.displayName.empty() ? FileNameOfPath(m_files->Path(file)) : names.displayName;
+        const std::wstring name = m_lookup.DisplayNameOf(m_files->Path(file));
+        m_displayNames[file] = name.empty() ? FileNameOfPath(m_files->Path(file)) : name;
         m_named[file] = true;
-        // The same lookup gives the type name: it stands for the file's extension.
-        const FileItem& item = m_files->Item(file);
-        if (item.Readable() && !(item.state.attributes & FILE_ATTRIBUTE_DIRECTORY) && !names.typeName.empty())
-            m_typeNames.emplace(LowerExtension(item.path), names.typeName);
     }
     return m_displayNames[file];
 }
@@ -170,13 +180,13 @@ const std::wstring& FileListView::TypeName(size_t file)
         // A folder's type is the folder's own, not its "extension's".
         auto known = m_typeNames.find(L"\\");
         if (known == m_typeNames.end())
-            known = m_typeNames.emplace(L"\\", m_lookup.Of(item.path).typeName).first;
+            known = m_typeNames.emplace(L"\\", m_lookup.TypeNameOf(item.path)).first;
         return known->second;
     }
     const std::wstring extension = LowerExtension(item.path);
     auto known = m_typeNames.find(extension);
     if (known == m_typeNames.end())
-        known = m_typeNames.emplace(extension, m_lookup.Of(item.path).typeName).first;
+        known = m_typeNames.emplace(extension, m_lookup.TypeNameOf(item.path)).first;
     return known->second;
 }
 

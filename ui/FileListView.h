@@ -24,6 +24,8 @@ public:
     void SetDpi(UINT dpi) { m_dpi = dpi; }
     // No file: no rows, the two first columns named as at the start.
     void ShowNothing();
+    // Many files being read: the columns of their rows, no rows yet.
+    void ShowReading();
     // One file: four rows of a property and its value.
     void ShowProperties(const std::wstring (&values)[4]);
     // Several files: a row a file of `files`, which must outlive the showing.
@@ -50,6 +52,9 @@ private:
 
     HWND m_list = nullptr;
     UINT m_dpi = 96;
+    // The columns the list has now: their captions and count.
+    const wchar_t* const* m_shownCaptions = nullptr;
+    int m_shownColumns = 0;
     const FileSet* m_files = nullptr;
     std::wstring m_properties[4];
     std::vector<int> m_order;       // the file of each row

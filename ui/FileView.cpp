@@ -65,7 +65,7 @@ void CKalendrixDlg::UpdateFileView()
     // Many files are read on the worker, with their progress and a way out; the view
     // follows at the job's end.
     if (m_fileOperate.GetCount() > kFilesReadInPlace && !JobRunning()) {
-        m_fileList.ShowNothing(); // nothing of the set is drawn while the worker fills it
+        m_fileList.ShowReading(); // nothing of the set is drawn while the worker fills it
         StartReading(ReadingFor::view);
         return;
     }
@@ -76,7 +76,6 @@ void CKalendrixDlg::UpdateFileView()
 void CKalendrixDlg::RefreshStates()
 {
     if (m_fileOperate.GetCount() > kFilesReadInPlace) {
-        m_fileList.ShowNothing();
         StartReading(ReadingFor::list);
         return;
     }
@@ -89,25 +88,40 @@ void CKalendrixDlg::StartReading(ReadingFor purpose)
     m_readingFor = purpose;
     const size_t count = static_cast<size_t>(m_fileOperate.GetCount());
     CFileOperate& files = m_fileOperate;
-    StartJob(L"読み込み中…", [&files, count](WorkProgress& progress) {
+    // A new choice is read in place while the list shows none of it; the list of files
+    // shown already keeps showing them, and the states read are taken at the end.
+    std::shared_ptr<FileSet> reread;
+    if (purpose == ReadingFor::list)
+        m_rereadFiles = reread = std::make_shared<FileSet>();
+    StartJob(L"読み込み中…", [&files, count, reread](WorkProgress& progress) {
         progress.Begin(count);
-        files.ReadStates([&progress](size_t done, size_t) {
+        const auto tell = [&progress](size_t done, size_t) {
             while (progress.Done() < done)
                 progress.ItemDone();
             return !progress.CancelRequested();
-        });
+        };
+        if (reread) {
+            *reread = files.GetFileSet(); // the window changes nothing of the set meanwhile
+            reread->ReadStates(tell);
+        } else {
+            files.ReadStates(tell);
+        }
     });
 }
 
-// At the reading's end, also a cancelled one: what was read is shown, the rest says so.
+// At the reading's end, also a cancelled one: what was read is shown, the rest says so, or
+// (read again) shows the state it had.
 void CKalendrixDlg::ReadingEnded()
 {
     const ReadingFor purpose = m_readingFor;
     m_readingFor = ReadingFor::none;
-    if (purpose == ReadingFor::view)
+    std::shared_ptr<FileSet> reread = std::move(m_rereadFiles);
+    if (purpose == ReadingFor::view) {
         ShowChosenFiles();
-    else if (purpose == ReadingFor::list && m_fileOperate.GetCount() > 1)
-        m_fileList.ShowFiles(m_fileOperate.GetFileSet());
+    } else if (purpose == ReadingFor::list && reread) {
+        m_fileOperate.TakeStates(*reread);
+        m_fileList.StatesChanged();
+    }
 }
 
 void CKalendrixDlg::ShowChosenFiles()

@@ -174,8 +174,9 @@ private:
     HFONT m_scaledFont = nullptr;
     CFileOperate m_fileOperate;
     FileListView m_fileList;
-    // What the reading job now running is for.
+    // What the reading job now running is for, and the copy of the set it reads again.
     ReadingFor m_readingFor = ReadingFor::none;
+    std::shared_ptr<FileSet> m_rereadFiles;
     // True while a refresh writes the first file's values into the fields: the change
     // notifications those writes raise need no check (see OnFieldChanged).
     bool m_refreshing = false;

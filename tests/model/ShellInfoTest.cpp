@@ -132,17 +132,19 @@ TEST_F(ShellInfo, NamesOfAllFilesAreThoseOfTheCallsForEachPath)
 
     // As the list asks for them: one lookup a file, each folder parsed once.
     ShellNameLookup lookup;
-    std::vector<ShellNames> names;
-    for (size_t i = 0; i < files.GetFileSet().Count(); ++i)
-        names.push_back(lookup.Of(files.GetFileSet().Path(i)));
-    ASSERT_EQ(names.size(), 7u);
+    std::vector<std::wstring> displayNames, typeNames;
+    for (size_t i = 0; i < files.GetFileSet().Count(); ++i) {
+        displayNames.push_back(lookup.DisplayNameOf(files.GetFileSet().Path(i)));
+        typeNames.push_back(lookup.TypeNameOf(files.GetFileSet().Path(i)));
+    }
+    ASSERT_EQ(displayNames.size(), 7u);
     for (int i = 0; i < 7; ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(names[i].displayName, files.GetDisplayName(i));
-        EXPECT_EQ(names[i].typeName, files.GetTypeName(i));
+        EXPECT_EQ(displayNames[i], files.GetDisplayName(i));
+        EXPECT_EQ(typeNames[i], files.GetTypeName(i));
     }
-    EXPECT_EQ(names[3].displayName, L"") << "a missing file has no names";
-    EXPECT_FALSE(names[0].typeName.empty());
+    EXPECT_EQ(displayNames[3], L"") << "a missing file has no names";
+    EXPECT_FALSE(typeNames[0].empty());
 }
 
 TEST_F(ShellInfo, MissingFileGivesEmptyNamesAndNoIcon)

@@ -300,3 +300,46 @@ TEST_F(Jobs, ManyFilesAreReadAsAJobAndACancelledReadingShowsWhatItRead)
     EXPECT_EQ(notRead, count - 256);
     EXPECT_TRUE(boxes.Take().empty());
 }
+
+// After an apply many files are read again on the worker: the list keeps its rows meanwhile,
+// takes what was read at the end, and a reading cancelled halfway leaves the rows it did
+// not reach as they were (never "not read").
+TEST_F(Jobs, ReadingAgainKeepsTheRowsAndTakesWhatItRead)
+{
+    const int count = CKalendrixDlg::kFilesReadInPlace + 200;
+    CStringArray list;
+    for (int i = 0; i < count; ++i)
+        list.Add(folder.MakeFile(L"again" + std::to_wstring(i) + L".txt", 10));
+    dialog.GetFileOperate().SetFiles(list);
+    dialog.UpdateFileView();
+    ASSERT_TRUE(WaitForJob());
+    const auto grow = [&](int bytes) {
+        for (int i = 0; i < count; ++i)
+            folder.MakeFile(L"again" + std::to_wstring(i) + L".txt", bytes);
+    };
+
+    grow(20);
+    dialog.RefreshStates();
+    EXPECT_TRUE(dialog.JobRunning());
+    EXPECT_EQ(ListRowCount(), count) << "the rows stay while the files are read again";
+    ASSERT_TRUE(WaitForJob());
+    EXPECT_EQ(ListCell(0, 6), L"0.0KB(20バイト)");
+    EXPECT_EQ(ListCell(count - 1, 6), L"0.0KB(20バイト)");
+
+    grow(30);
+    dialog.GetJob().SetItemObserver([](WorkProgress& progress) {
+        if (progress.Done() == 256)
+            progress.RequestCancel();
+    });
+    dialog.RefreshStates();
+    ASSERT_TRUE(WaitForJob());
+    int reread = 0, kept = 0;
+    for (int row = 0; row < count; ++row) {
+        const std::wstring size = ListCell(row, 6);
+        reread += size == L"0.0KB(30バイト)";
+        kept += size == L"0.0KB(20バイト)";
+    }
+    EXPECT_EQ(reread, 256);
+    EXPECT_EQ(kept, count - 256);
+    EXPECT_TRUE(boxes.Take().empty());
+}
