@@ -55,18 +55,27 @@ std::wstring CFileOperate::GetFolder() const
     return FolderOfPath(m_firstPath);
 }
 
+bool CFileOperate::IsFolder(int index) const
+{
+    CheckIndex(index);
+    const FileItem& item = m_files.Item(static_cast<size_t>(index));
+    return item.Readable() && (item.state.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// A folder's name is whole: a dot in it starts no extension.
 std::wstring CFileOperate::GetBaseName(int index) const
 {
     if (index > m_count)
         return std::wstring();
     CheckIndex(index);
-    return BaseNameOfPath(m_files.Path(static_cast<size_t>(index)));
+    const std::wstring& path = m_files.Path(static_cast<size_t>(index));
+    return IsFolder(index) ? FileNameOfPath(path) : BaseNameOfPath(path);
 }
 
 std::wstring CFileOperate::GetExtension(int index) const
 {
     CheckIndex(index);
-    return ExtensionOfPath(m_files.Path(static_cast<size_t>(index)));
+    return IsFolder(index) ? std::wstring() : ExtensionOfPath(m_files.Path(static_cast<size_t>(index)));
 }
 
 int CFileOperate::GetDaysInMonth(int year, int month) const

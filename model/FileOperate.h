@@ -33,6 +33,8 @@ public:
     DWORD GetFirstFileAttributes() const;
     std::wstring GetFolder() const;
     const std::wstring& GetFirstPath() const { return m_firstPath; }
+    // True when item `index` was read as a folder.
+    bool IsFolder(int index) const;
     std::wstring GetBaseName(int index) const;
     std::wstring GetExtension(int index) const;
     int GetDaysInMonth(int year, int month) const;

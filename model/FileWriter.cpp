@@ -214,15 +214,12 @@ CFileOperate::PlanResult CFileOperate::PlanWrite(const std::wstring& path, const
                                                                                           : PlanResult::failed;
     }
     const DWORD current = plan->file.held.attributes;
-    if (current & FILE_ATTRIBUTE_DIRECTORY) {
-        *detail = ReasonText(kFolderError);
-        return PlanResult::failed;
-    }
     plan->wanted = MergedAttributes(current, record.attribute);
     plan->attributesDiffer = writeAttributes && (current & kBoxFlags) != (record.attribute & kBoxFlags);
-    // A read-only file whose flag stays set is never changed.
-    const bool staysReadOnly =
-        (current & FILE_ATTRIBUTE_READONLY) && !(plan->attributesDiffer && !(plan->wanted & FILE_ATTRIBUTE_READONLY));
+    // A read-only file whose flag stays set is never changed. A folder's read-only flag
+    // guards nothing of the folder itself (Explorer reads it as "customized").
+    const bool staysReadOnly = (current & FILE_ATTRIBUTE_READONLY) && !(current & FILE_ATTRIBUTE_DIRECTORY) &&
+                               !(plan->attributesDiffer && !(plan->wanted & FILE_ATTRIBUTE_READONLY));
     if (staysReadOnly) {
         *detail = L"読み取り専用です（属性の「読み取り専用」を外すと変更できます）";
         return PlanResult::failed;

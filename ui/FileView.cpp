@@ -140,7 +140,8 @@ void CKalendrixDlg::ShowChosenFiles()
     } else {
         EnableDlgItem(IDC_NAME, true);
         SetDlgItemText(IDC_NAME, m_fileOperate.GetBaseName(0));
-        EnableDlgItem(IDC_EXTENSION, true);
+        // A folder has no extension: its whole name is in the name edit.
+        EnableDlgItem(IDC_EXTENSION, !m_fileOperate.IsFolder(0));
         SetDlgItemText(IDC_EXTENSION, m_fileOperate.GetExtension(0));
         ShowFileProperties(record);
     }
@@ -179,8 +180,9 @@ void CKalendrixDlg::ShowFileProperties(const FileRecord& record)
         m_fileList.ShowProperties(values);
         return;
     }
+    const bool folder = (record.attribute & FILE_ATTRIBUTE_DIRECTORY) != 0;
     const std::wstring values[4] = {m_fileOperate.GetTypeName(0), record.fullPath, ShortPathOf(record.fullPath),
-                                    SizeText(record.size)};
+                                    folder ? kFolderSizeText : SizeText(record.size)};
     m_fileList.ShowProperties(values);
 }
 
