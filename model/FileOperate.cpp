@@ -16,14 +16,36 @@ void CFileOperate::SetFiles(const CStringArray& paths)
     absolute.reserve(static_cast<size_t>(paths.GetSize()));
     for (int index = 0; index < paths.GetSize(); ++index)
         absolute.push_back(AbsolutePath(paths[index]));
+    m_chosen = absolute;
     m_files.Assign(std::move(absolute));
+    m_walked = false;
     if (m_count > 0)
         m_firstPath = m_files.Path(0);
 }
 
-void CFileOperate::ReadStates(const FileSet::Progress& progress)
+void CFileOperate::ChooseAgain()
 {
-    m_files.ReadStates(progress);
+    m_files.Assign(m_chosen);
+    m_count = static_cast<int>(m_files.Count());
+    m_walked = false;
+}
+
+bool CFileOperate::ChoiceHasFolder() const
+{
+    for (const std::wstring& path : m_chosen) {
+        const DWORD attributes = GetFileAttributesW(ApiPath(path).c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return true;
+    }
+    return false;
+}
+
+void CFileOperate::ReadStates(const FileSet::Progress& progress, bool walkFolders)
+{
+    const bool walk = walkFolders && !m_walked;
+    m_files.ReadStates(progress, walk);
+    m_walked = m_walked || walk;
+    m_count = static_cast<int>(m_files.Count());
 }
 
 void CFileOperate::CheckIndex(int index) const

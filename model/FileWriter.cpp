@@ -321,6 +321,8 @@ bool CFileOperate::Rename(std::wstring newPath)
     // Everything that reads the first file follows it to its new name.
     if (m_count == 1)
         m_files.SetPath(0, newPath);
+    if (m_count == 1 && m_chosen.size() == 1)
+        m_chosen[0] = newPath;
     m_firstPath = newPath;
     return true;
 }
@@ -330,6 +332,10 @@ void CFileOperate::FileMoved(const std::wstring& from, const std::wstring& to)
     for (size_t index = 0; index < m_files.Count(); ++index) {
         if (_wcsicmp(m_files.Path(index).c_str(), from.c_str()) == 0)
             m_files.SetPath(index, to);
+    }
+    for (std::wstring& chosen : m_chosen) {
+        if (_wcsicmp(chosen.c_str(), from.c_str()) == 0)
+            chosen = to;
     }
     if (_wcsicmp(m_firstPath.c_str(), from.c_str()) == 0)
         m_firstPath = to;

@@ -77,6 +77,9 @@
 
 #define IDC_FILE_LIST           1050
 
+// Whether a chosen folder brings in everything below it.
+#define IDC_FOLDER_CONTENTS     1058
+
 // Progress of long work (apply, undo), shown while it runs.
 #define IDC_JOB_STATUS          1060
 #define IDC_JOB_PROGRESS        1061

@@ -62,15 +62,19 @@ void ShowNoFile(CDialog& dialog, const RECT& iconArea, FileListView& list)
 
 void CKalendrixDlg::UpdateFileView()
 {
-    // Many files are read on the worker, with their progress and a way out; the view
-    // follows at the job's end.
-    if (m_fileOperate.GetCount() > kFilesReadInPlace && !JobRunning()) {
+    // Many files, and the walk of chosen folders, are read on the worker, with their
+    // progress and a way out; the view follows at the job's end.
+    const bool walk = WalksFolders();
+    m_walkToReport = walk;
+    if ((m_fileOperate.GetCount() > kFilesReadInPlace || (walk && m_fileOperate.ChoiceHasFolder())) &&
+        !JobRunning()) {
         m_fileList.ShowNothing(); // nothing of the set is drawn while the worker fills it
         StartReading(ReadingFor::view);
         return;
     }
-    m_fileOperate.ReadStates();
+    m_fileOperate.ReadStates(FileSet::Progress(), walk);
     ShowChosenFiles();
+    ReportUnreadableFolders();
 }
 
 void CKalendrixDlg::RefreshStates()
@@ -88,14 +92,18 @@ void CKalendrixDlg::StartReading(ReadingFor purpose)
 {
     m_readingFor = purpose;
     const size_t count = static_cast<size_t>(m_fileOperate.GetCount());
+    const bool walk = purpose == ReadingFor::view && WalksFolders();
     CFileOperate& files = m_fileOperate;
-    StartJob(L"読み込み中…", [&files, count](WorkProgress& progress) {
+    StartJob(L"読み込み中…", [&files, count, walk](WorkProgress& progress) {
         progress.Begin(count);
-        files.ReadStates([&progress](size_t done, size_t) {
-            while (progress.Done() < done)
-                progress.ItemDone();
-            return !progress.CancelRequested();
-        });
+        files.ReadStates(
+            [&progress](size_t done, size_t total) {
+                progress.Begin(total); // a walk's total grows with what it finds
+                while (progress.Done() < done)
+                    progress.ItemDone();
+                return !progress.CancelRequested();
+            },
+            walk);
     });
 }
 
@@ -104,8 +112,10 @@ void CKalendrixDlg::ReadingEnded()
 {
     const ReadingFor purpose = m_readingFor;
     m_readingFor = ReadingFor::none;
-    if (purpose == ReadingFor::view)
+    if (purpose == ReadingFor::view) {
         ShowChosenFiles();
+        ReportUnreadableFolders();
+    }
     else if (purpose == ReadingFor::list && m_fileOperate.GetCount() > 1)
         m_fileList.ShowFiles(m_fileOperate.GetFileSet());
 }
