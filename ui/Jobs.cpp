@@ -6,7 +6,7 @@ namespace {
 
 // The controls that could start a second piece of work while one runs.
 const int kStartingWork[] = {IDOK, IDC_APPLY, IDC_BROWSE, IDC_ORIGINAL_TIME, IDC_CURRENT_TIME, IDC_CLEAR_TIME,
-                             IDC_SAME_AS_CREATION, IDC_FOLDER_CONTENTS};
+                             IDC_SAME_AS_CREATION, IDC_FOLDER_CONTENTS, IDC_BROWSE_FOLDER};
 
 // Work shorter than this ends before its progress is shown.
 const UINT kProgressDelayMs = 333;

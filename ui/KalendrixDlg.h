@@ -95,6 +95,7 @@ protected:
     HCURSOR OnQueryDragIcon();
     void OnDropFiles(HDROP drop);
     void OnBrowse();
+    void OnBrowseFolders();
     void OnSwitchAttribute();
     void OnSwitchCreate();
     void OnSwitchLastChange();
