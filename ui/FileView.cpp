@@ -115,8 +115,7 @@ void CKalendrixDlg::ReadingEnded()
     if (purpose == ReadingFor::view) {
         ShowChosenFiles();
         ReportUnreadableFolders();
-    }
-    else if (purpose == ReadingFor::list && m_fileOperate.GetCount() > 1)
+    } else if (purpose == ReadingFor::list && m_fileOperate.GetCount() > 1)
         m_fileList.ShowFiles(m_fileOperate.GetFileSet());
 }
 
