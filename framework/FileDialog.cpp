@@ -71,8 +71,12 @@ INT_PTR CFileDialog::DoModal()
     m_paths.clear();
     HWND owner = m_owner != nullptr ? m_owner : AfxGetMainWndHandle();
     INT_PTR result = IDCANCEL;
-    if (m_vistaStyle && ShowItemDialog(owner, result))
+    if ((m_vistaStyle || m_pickFolders) && ShowItemDialog(owner, result))
         return result;
+    // The classic dialog chooses files only.
+    if (m_pickFolders)
+        throw CMessageException(L"フォルダを選ぶダイアログをこのシステムでは開けません。"
+                                L"フォルダはウィンドウへのドラッグ＆ドロップかコマンドラインで選べます。");
     return ShowClassicDialog(owner);
 }
 
@@ -88,7 +92,7 @@ bool CFileDialog::ShowItemDialog(HWND owner, INT_PTR& result)
 
     FILEOPENDIALOGOPTIONS options = 0;
     dialog.p->GetOptions(&options);
-    dialog.p->SetOptions(options | ItemDialogOptions(m_flags));
+    dialog.p->SetOptions(options | ItemDialogOptions(m_flags) | (m_pickFolders ? FILEOPENDIALOGOPTIONS(FOS_PICKFOLDERS) : FILEOPENDIALOGOPTIONS(0)));
     std::vector<COMDLG_FILTERSPEC> types;
     for (const FilterPair& pair : m_filter)
         types.push_back({pair.name.c_str(), pair.pattern.c_str()});

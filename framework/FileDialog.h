@@ -14,6 +14,10 @@ public:
     CFileDialog(BOOL openFileDialog, const wchar_t* defaultExtension, const wchar_t* fileName, DWORD flags,
                 const wchar_t* filter, HWND owner = nullptr, BOOL vistaStyle = TRUE);
 
+    // Folders are chosen instead of files. Only the system's current dialog chooses them:
+    // where it cannot be created, DoModal raises a message saying so.
+    void PickFolders() { m_pickFolders = true; }
+
     INT_PTR DoModal();
 
     // Walks the chosen paths: a position of 0 means no more paths.
@@ -32,6 +36,7 @@ private:
 
     bool m_open;
     bool m_vistaStyle;
+    bool m_pickFolders = false;
     DWORD m_flags;
     HWND m_owner;
     std::wstring m_defaultExtension;

@@ -16,14 +16,36 @@ void CFileOperate::SetFiles(const CStringArray& paths)
     absolute.reserve(static_cast<size_t>(paths.GetSize()));
     for (int index = 0; index < paths.GetSize(); ++index)
         absolute.push_back(AbsolutePath(paths[index]));
+    m_chosen = absolute;
     m_files.Assign(std::move(absolute));
+    m_walked = false;
     if (m_count > 0)
         m_firstPath = m_files.Path(0);
 }
 
-void CFileOperate::ReadStates(const FileSet::Progress& progress)
+void CFileOperate::ChooseAgain()
 {
-    m_files.ReadStates(progress);
+    m_files.Assign(m_chosen);
+    m_count = static_cast<int>(m_files.Count());
+    m_walked = false;
+}
+
+bool CFileOperate::ChoiceHasFolder() const
+{
+    for (const std::wstring& path : m_chosen) {
+        const DWORD attributes = GetFileAttributesW(ApiPath(path).c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return true;
+    }
+    return false;
+}
+
+void CFileOperate::ReadStates(const FileSet::Progress& progress, bool walkFolders)
+{
+    const bool walk = walkFolders && !m_walked;
+    m_files.ReadStates(progress, walk);
+    m_walked = m_walked || walk;
+    m_count = static_cast<int>(m_files.Count());
 }
 
 void CFileOperate::CheckIndex(int index) const
@@ -55,18 +77,27 @@ std::wstring CFileOperate::GetFolder() const
     return FolderOfPath(m_firstPath);
 }
 
+bool CFileOperate::IsFolder(int index) const
+{
+    CheckIndex(index);
+    const FileItem& item = m_files.Item(static_cast<size_t>(index));
+    return item.Readable() && (item.state.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// A folder's name is whole: a dot in it starts no extension.
 std::wstring CFileOperate::GetBaseName(int index) const
 {
     if (index > m_count)
         return std::wstring();
     CheckIndex(index);
-    return BaseNameOfPath(m_files.Path(static_cast<size_t>(index)));
+    const std::wstring& path = m_files.Path(static_cast<size_t>(index));
+    return IsFolder(index) ? FileNameOfPath(path) : BaseNameOfPath(path);
 }
 
 std::wstring CFileOperate::GetExtension(int index) const
 {
     CheckIndex(index);
-    return ExtensionOfPath(m_files.Path(static_cast<size_t>(index)));
+    return IsFolder(index) ? std::wstring() : ExtensionOfPath(m_files.Path(static_cast<size_t>(index)));
 }
 
 int CFileOperate::GetDaysInMonth(int year, int month) const

@@ -25,8 +25,17 @@ public:
     void SetFiles(const CStringArray& paths);
     int GetCount() const { return m_count; }
     // Reads every chosen file's state into the file set, as the list shows it; the
-    // progress may stop it (the files not reached show as not read).
-    void ReadStates(const FileSet::Progress& progress = FileSet::Progress());
+    // progress may stop it (the files not reached show as not read). With `walkFolders`,
+    // a choice not walked yet takes in everything below its folders (FileSet::ReadStates);
+    // a choice walked already is read again as it is.
+    void ReadStates(const FileSet::Progress& progress = FileSet::Progress(), bool walkFolders = false);
+    // The choice as it was made, without what a walk took in: read again, it is walked anew
+    // or not at all.
+    void ChooseAgain();
+    // Whether the set holds a walk of the choice.
+    bool Walked() const { return m_walked; }
+    // Whether a chosen path names a folder (asked of the file system now).
+    bool ChoiceHasFolder() const;
     const FileSet& GetFileSet() const { return m_files; }
     // The states of the same items read again elsewhere; items it did not reach keep theirs.
     void TakeStates(const FileSet& reread) { m_files.TakeStates(reread); }
@@ -35,6 +44,8 @@ public:
     DWORD GetFirstFileAttributes() const;
     std::wstring GetFolder() const;
     const std::wstring& GetFirstPath() const { return m_firstPath; }
+    // True when item `index` was read as a folder.
+    bool IsFolder(int index) const;
     std::wstring GetBaseName(int index) const;
     std::wstring GetExtension(int index) const;
     int GetDaysInMonth(int year, int month) const;
@@ -81,6 +92,9 @@ private:
     void CheckIndex(int index) const;
 
     FileSet m_files;
+    // The paths as chosen, for a choice read again; whether the set holds a walk of them.
+    std::vector<std::wstring> m_chosen;
+    bool m_walked = false;
     std::vector<WriteFailure> m_failures;
     // A failed move, held until the write that follows it lists it first.
     bool m_renameFailed = false;

@@ -75,6 +75,81 @@ bool ReadFolder(const std::wstring& folder, std::vector<FileItem>& items, const 
     return true;
 }
 
+bool IsDotEntry(const wchar_t* name)
+{
+    return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
+}
+
+// A link to elsewhere (junction, symbolic link, mount point): listed, never entered, so that
+// a walk neither loops nor leaves its tree. Other reparse points (a cloud file's placeholder,
+// a deduplicated file) are the folder or file itself.
+bool IsLink(const WIN32_FIND_DATAW& found)
+{
+    return (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+           (found.dwReserved0 == 0 || IsReparseTagNameSurrogate(found.dwReserved0));
+}
+
+// Appends every entry below `root` to `items`, in tree order: each folder's entries right
+// after the folder. Every folder is listed once, and the listing gives each entry's state; a
+// link is read through, as every open of it gives. A folder that cannot be listed goes to
+// `unreadable`, the rest of the tree is walked on. `found` is told of each entry appended;
+// false from it stops the walk.
+bool WalkFolder(const std::wstring& root, std::vector<FileItem>& items, std::vector<UnreadableFolder>& unreadable,
+                const std::function<bool()>& found)
+{
+    // The entries of each folder on the way down, and the next of them to append.
+    struct Level {
+        std::vector<FileItem> entries;
+        std::vector<bool> enter;
+        size_t next = 0;
+    };
+    std::vector<Level> levels;
+    auto list = [&](const std::wstring& folder) {
+        const std::wstring prefix = folder.back() == L'\\' ? folder : folder + L'\\';
+        Level level;
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileExW(ApiPath(prefix + L'*').c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                       nullptr, FIND_FIRST_EX_LARGE_FETCH);
+        if (find == INVALID_HANDLE_VALUE) {
+            const DWORD error = GetLastError();
+            if (error != ERROR_FILE_NOT_FOUND && error != ERROR_NO_MORE_FILES)
+                unreadable.push_back({folder, error});
+            return;
+        }
+        do {
+            if (IsDotEntry(data.cFileName))
+                continue;
+            FileItem entry;
+            entry.path = prefix + data.cFileName;
+            TakeFound(data, &entry);
+            const bool link = IsLink(data);
+            if (link)
+                ReadItemState(&entry);
+            level.enter.push_back(!link && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY));
+            level.entries.push_back(std::move(entry));
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+        levels.push_back(std::move(level));
+    };
+
+    list(root);
+    while (!levels.empty()) {
+        Level& level = levels.back();
+        if (level.next == level.entries.size()) {
+            levels.pop_back();
+            continue;
+        }
+        const size_t at = level.next++;
+        items.push_back(std::move(level.entries[at]));
+        const bool enter = level.enter[at];
+        if (!found())
+            return false;
+        if (enter)
+            list(items.back().path); // `level` may move: not used after this
+    }
+    return true;
+}
+
 } // namespace
 
 DWORD ReadItemState(FileItem* item)
@@ -109,8 +184,10 @@ void FileSet::TakeStates(const FileSet& reread)
     }
 }
 
-void FileSet::ReadStates(const Progress& progress)
+void FileSet::ReadStates(const Progress& progress, bool walkFolders)
 {
+    if (walkFolders)
+        m_unreadable.clear();
     for (FileItem& item : m_items)
         item.error = ERROR_CANCELLED;
     // The items of each folder, in the order their folders first come.
@@ -143,5 +220,32 @@ void FileSet::ReadStates(const Progress& progress)
             }
         }
     }
+    if (walkFolders && !WalkFolders(progress, &done))
+        return;
     tell(done);
+}
+
+// Each item read as a folder takes what is below it right after itself; a stop keeps the
+// items found and the chosen items after them as they were read. `*done` counts the items
+// read, the total those and the chosen items still to come.
+bool FileSet::WalkFolders(const Progress& progress, size_t* done)
+{
+    std::vector<FileItem> chosen = std::move(m_items);
+    m_items.clear();
+    m_items.reserve(chosen.size());
+    size_t next = 0;
+    auto found = [&] {
+        ++*done;
+        return *done % kProgressStep != 0 || !progress || progress(*done, m_items.size() + chosen.size() - next - 1);
+    };
+    bool going = true;
+    for (; next < chosen.size(); ++next) {
+        FileItem& item = chosen[next];
+        const bool folder = item.Readable() && (item.state.attributes & FILE_ATTRIBUTE_DIRECTORY);
+        const std::wstring root = folder ? item.path : std::wstring();
+        m_items.push_back(std::move(item));
+        if (going && folder)
+            going = WalkFolder(root, m_items, m_unreadable, found);
+    }
+    return going;
 }

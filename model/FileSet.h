@@ -18,6 +18,12 @@ struct FileItem {
     bool Readable() const { return error == ERROR_SUCCESS; }
 };
 
+// A folder whose entries could not be listed, and why.
+struct UnreadableFolder {
+    std::wstring path;
+    DWORD error;
+};
+
 class FileSet {
 public:
     // Takes the paths as they are (absolute already); nothing is read yet.
@@ -33,13 +39,21 @@ public:
     // Reads every item's state. A folder with several chosen items is listed once
     // (FindFirstFileExW, basic information, large fetch); a link is read through, as every
     // open of it gives; an item alone in its folder is asked about by path.
-    void ReadStates(const Progress& progress = Progress());
+    // With `walkFolders`, each item read as a folder is then followed by every file and
+    // folder below it, at every depth (see WalkFolder); the progress's total grows with
+    // what the walk finds, and a stop keeps what was found.
+    void ReadStates(const Progress& progress = Progress(), bool walkFolders = false);
+    // The folders the last walk could not list, in the order met.
+    const std::vector<UnreadableFolder>& UnreadableFolders() const { return m_unreadable; }
     // The states a copy of this set read (the same items, in the same order); items the
     // copy did not reach keep theirs.
     void TakeStates(const FileSet& reread);
 
 private:
+    bool WalkFolders(const Progress& progress, size_t* done);
+
     std::vector<FileItem> m_items;
+    std::vector<UnreadableFolder> m_unreadable;
 };
 
 // The state of one path, following links, as FileSet reads it.

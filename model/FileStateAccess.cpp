@@ -22,6 +22,16 @@ HANDLE OpenExclusive(const std::wstring& path)
     return CreateFileW(path.c_str(), kStateAccess, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+// A folder is opened only with backup semantics, and for its attributes alone, sharing with
+// everyone: a folder is "in use" whenever a window shows it or a program watches it, which
+// refuses nothing that a change of its stamps or flags would disturb.
+HANDLE OpenFolderForChange(const std::wstring& path)
+{
+    return CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
 // A handle that only reads attributes: it is granted on any file and shares with everyone.
 HANDLE OpenForReading(const std::wstring& path)
 {
@@ -147,6 +157,23 @@ DWORD VolumeSerials::Of(HANDLE file, const std::wstring& folder)
     return serial;
 }
 
+namespace {
+
+// Takes `opened` into `file` with the state, identity and final path read on it.
+bool OpenHeld(const std::wstring& path, HANDLE opened, FileForChange* file, DWORD* error, VolumeSerials* volumes)
+{
+    file->handle = UniqueHandle(opened);
+    if (!file->handle.Valid() || !ReadHeld(file->handle.Get(), path, volumes, &file->held, &file->identity)) {
+        *error = GetLastError();
+        file->handle.Close();
+        return false;
+    }
+    file->finalPath = FinalPathOf(file->handle.Get());
+    return true;
+}
+
+} // namespace
+
 bool OpenForChange(const std::wstring& path, FileForChange* file, DWORD* error, VolumeSerials* volumes)
 {
     *file = FileForChange();
@@ -160,10 +187,8 @@ bool OpenForChange(const std::wstring& path, FileForChange* file, DWORD* error, 
         FileState state;
         if (!ReadStateByPath(path, &state))
             return false;
-        if (state.attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            *error = kFolderError;
-            return false;
-        }
+        if (state.attributes & FILE_ATTRIBUTE_DIRECTORY)
+            return OpenHeld(path, OpenFolderForChange(path), file, error, volumes);
         if (!(state.attributes & FILE_ATTRIBUTE_READONLY))
             return false;
         UniqueHandle reading(OpenForReading(path));
@@ -175,13 +200,7 @@ bool OpenForChange(const std::wstring& path, FileForChange* file, DWORD* error, 
         file->shutByReadOnly = true;
         return true;
     }
-    if (!ReadHeld(file->handle.Get(), path, volumes, &file->held, &file->identity)) {
-        *error = GetLastError();
-        file->handle.Close();
-        return false;
-    }
-    file->finalPath = FinalPathOf(file->handle.Get());
-    return true;
+    return OpenHeld(path, file->handle.Release(), file, error, volumes);
 }
 
 bool ReopenClearingReadOnly(const std::wstring& path, FileForChange* file, DWORD* error, VolumeSerials* volumes)
@@ -322,8 +341,6 @@ std::wstring ReasonText(DWORD error)
         return L"その名前のファイルがすでにあります";
     case ERROR_TOO_MANY_OPEN_FILES:
         return L"開いているファイルが多すぎます";
-    case kFolderError:
-        return L"フォルダです（フォルダは変更しません）";
     case kReplacedFileError:
         return L"別のファイルに置き換えられています";
     default: {

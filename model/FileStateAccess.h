@@ -38,14 +38,12 @@ struct FileForChange {
 
 // Opens `path` (in the form ApiPath gives) without sharing, so that a file in use is
 // refused and nobody can open it until the change is done, and reads its state, identity
-// and final path on that handle. False with the system's error; a folder is opened too (the
-// caller decides what to do with it).
+// and final path on that handle. A folder is opened with backup semantics, for its
+// attributes only and shared (see OpenFolderForChange). False with the system's error.
 bool OpenForChange(const std::wstring& path, FileForChange* file, DWORD* error, VolumeSerials* volumes = nullptr);
 
-// The error a change reports when the file at a path is no longer the one that was opened,
-// and when the path names a folder, which a write leaves alone.
+// The error a change reports when the file at a path is no longer the one that was opened.
 constexpr DWORD kReplacedFileError = ERROR_FILE_INVALID;
-constexpr DWORD kFolderError = 336; // ERROR_DIRECTORY_NOT_SUPPORTED
 
 // Wine only (shutByReadOnly): clears the read-only flag by path, opens the file for the
 // change and makes sure it is still the same file; on failure the flag is set again.

@@ -214,15 +214,12 @@ CFileOperate::PlanResult CFileOperate::PlanWrite(const std::wstring& path, const
                                                                                           : PlanResult::failed;
     }
     const DWORD current = plan->file.held.attributes;
-    if (current & FILE_ATTRIBUTE_DIRECTORY) {
-        *detail = ReasonText(kFolderError);
-        return PlanResult::failed;
-    }
     plan->wanted = MergedAttributes(current, record.attribute);
     plan->attributesDiffer = writeAttributes && (current & kBoxFlags) != (record.attribute & kBoxFlags);
-    // A read-only file whose flag stays set is never changed.
-    const bool staysReadOnly =
-        (current & FILE_ATTRIBUTE_READONLY) && !(plan->attributesDiffer && !(plan->wanted & FILE_ATTRIBUTE_READONLY));
+    // A read-only file whose flag stays set is never changed. A folder's read-only flag
+    // guards nothing of the folder itself (Explorer reads it as "customized").
+    const bool staysReadOnly = (current & FILE_ATTRIBUTE_READONLY) && !(current & FILE_ATTRIBUTE_DIRECTORY) &&
+                               !(plan->attributesDiffer && !(plan->wanted & FILE_ATTRIBUTE_READONLY));
     if (staysReadOnly) {
         *detail = L"読み取り専用です（属性の「読み取り専用」を外すと変更できます）";
         return PlanResult::failed;
@@ -324,6 +321,8 @@ bool CFileOperate::Rename(std::wstring newPath)
     // Everything that reads the first file follows it to its new name.
     if (m_count == 1)
         m_files.SetPath(0, newPath);
+    if (m_count == 1 && m_chosen.size() == 1)
+        m_chosen[0] = newPath;
     m_firstPath = newPath;
     return true;
 }
@@ -333,6 +332,10 @@ void CFileOperate::FileMoved(const std::wstring& from, const std::wstring& to)
     for (size_t index = 0; index < m_files.Count(); ++index) {
         if (_wcsicmp(m_files.Path(index).c_str(), from.c_str()) == 0)
             m_files.SetPath(index, to);
+    }
+    for (std::wstring& chosen : m_chosen) {
+        if (_wcsicmp(chosen.c_str(), from.c_str()) == 0)
+            chosen = to;
     }
     if (_wcsicmp(m_firstPath.c_str(), from.c_str()) == 0)
         m_firstPath = to;

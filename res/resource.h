@@ -77,6 +77,10 @@
 
 #define IDC_FILE_LIST           1050
 
+// Whether a chosen folder brings in everything below it; choosing folders in the open dialog.
+#define IDC_FOLDER_CONTENTS     1058
+#define IDC_BROWSE_FOLDER       1059
+
 // Progress of long work (apply, undo), shown while it runs.
 #define IDC_JOB_STATUS          1060
 #define IDC_JOB_PROGRESS        1061

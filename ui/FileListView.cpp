@@ -207,7 +207,7 @@ std::wstring FileListView::CellText(size_t file, int column)
     case kSizeColumn:
         if (!item.Readable())
             return std::wstring();
-        return (item.state.attributes & FILE_ATTRIBUTE_DIRECTORY) ? std::wstring() : SizeText(item.size);
+        return (item.state.attributes & FILE_ATTRIBUTE_DIRECTORY) ? kFolderSizeText : SizeText(item.size);
     default:
         return std::wstring();
     }

@@ -47,3 +47,19 @@ void CKalendrixDlg::OnBrowse()
         paths.Add(dialog.GetNextPathName(position));
     HandOverFiles(paths);
 }
+
+// Folders are chosen in a dialog of their own: the system's dialog chooses either files or
+// folders, never both at once.
+void CKalendrixDlg::OnBrowseFolders()
+{
+    if (RefuseDuringJob())
+        return;
+    CFileDialog dialog(TRUE, nullptr, nullptr, OFN_ALLOWMULTISELECT | OFN_PATHMUSTEXIST, nullptr, m_hWnd);
+    dialog.PickFolders();
+    if (dialog.DoModal() != IDOK)
+        return;
+    CStringArray paths;
+    for (size_t position = dialog.GetStartPosition(); position != 0;)
+        paths.Add(dialog.GetNextPathName(position));
+    HandOverFiles(paths);
+}

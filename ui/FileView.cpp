@@ -62,15 +62,19 @@ void ShowNoFile(CDialog& dialog, const RECT& iconArea, FileListView& list)
 
 void CKalendrixDlg::UpdateFileView()
 {
-    // Many files are read on the worker, with their progress and a way out; the view
-    // follows at the job's end.
-    if (m_fileOperate.GetCount() > kFilesReadInPlace && !JobRunning()) {
+    // Many files, and the walk of chosen folders, are read on the worker, with their
+    // progress and a way out; the view follows at the job's end.
+    const bool walk = WalksFolders();
+    m_walkToReport = walk;
+    if ((m_fileOperate.GetCount() > kFilesReadInPlace || (walk && m_fileOperate.ChoiceHasFolder())) &&
+        !JobRunning()) {
         m_fileList.ShowReading(); // nothing of the set is drawn while the worker fills it
         StartReading(ReadingFor::view);
         return;
     }
-    m_fileOperate.ReadStates();
+    m_fileOperate.ReadStates(FileSet::Progress(), walk);
     ShowChosenFiles();
+    ReportUnreadableFolders();
 }
 
 void CKalendrixDlg::RefreshStates()
@@ -87,15 +91,17 @@ void CKalendrixDlg::StartReading(ReadingFor purpose)
 {
     m_readingFor = purpose;
     const size_t count = static_cast<size_t>(m_fileOperate.GetCount());
+    const bool walk = purpose == ReadingFor::view && WalksFolders();
     CFileOperate& files = m_fileOperate;
     // A new choice is read in place while the list shows none of it; the list of files
     // shown already keeps showing them, and the states read are taken at the end.
     std::shared_ptr<FileSet> reread;
     if (purpose == ReadingFor::list)
         m_rereadFiles = reread = std::make_shared<FileSet>();
-    StartJob(L"読み込み中…", [&files, count, reread](WorkProgress& progress) {
+    StartJob(L"読み込み中…", [&files, count, walk, reread](WorkProgress& progress) {
         progress.Begin(count);
-        const auto tell = [&progress](size_t done, size_t) {
+        const auto tell = [&progress](size_t done, size_t total) {
+            progress.Begin(total); // a walk's total grows with what it finds
             while (progress.Done() < done)
                 progress.ItemDone();
             return !progress.CancelRequested();
@@ -104,7 +110,7 @@ void CKalendrixDlg::StartReading(ReadingFor purpose)
             *reread = files.GetFileSet(); // the window changes nothing of the set meanwhile
             reread->ReadStates(tell);
         } else {
-            files.ReadStates(tell);
+            files.ReadStates(tell, walk);
         }
     });
 }
@@ -118,6 +124,7 @@ void CKalendrixDlg::ReadingEnded()
     std::shared_ptr<FileSet> reread = std::move(m_rereadFiles);
     if (purpose == ReadingFor::view) {
         ShowChosenFiles();
+        ReportUnreadableFolders();
     } else if (purpose == ReadingFor::list && reread) {
         m_fileOperate.TakeStates(*reread);
         m_fileList.StatesChanged();
@@ -154,7 +161,8 @@ void CKalendrixDlg::ShowChosenFiles()
     } else {
         EnableDlgItem(IDC_NAME, true);
         SetDlgItemText(IDC_NAME, m_fileOperate.GetBaseName(0));
-        EnableDlgItem(IDC_EXTENSION, true);
+        // A folder has no extension: its whole name is in the name edit.
+        EnableDlgItem(IDC_EXTENSION, !m_fileOperate.IsFolder(0));
         SetDlgItemText(IDC_EXTENSION, m_fileOperate.GetExtension(0));
         ShowFileProperties(record);
     }
@@ -193,8 +201,9 @@ void CKalendrixDlg::ShowFileProperties(const FileRecord& record)
         m_fileList.ShowProperties(values);
         return;
     }
+    const bool folder = (record.attribute & FILE_ATTRIBUTE_DIRECTORY) != 0;
     const std::wstring values[4] = {m_fileOperate.GetTypeName(0), record.fullPath, ShortPathOf(record.fullPath),
-                                    SizeText(record.size)};
+                                    folder ? kFolderSizeText : SizeText(record.size)};
     m_fileList.ShowProperties(values);
 }
 

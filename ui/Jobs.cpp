@@ -6,7 +6,7 @@ namespace {
 
 // The controls that could start a second piece of work while one runs.
 const int kStartingWork[] = {IDOK, IDC_APPLY, IDC_BROWSE, IDC_ORIGINAL_TIME, IDC_CURRENT_TIME, IDC_CLEAR_TIME,
-                             IDC_SAME_AS_CREATION};
+                             IDC_SAME_AS_CREATION, IDC_FOLDER_CONTENTS, IDC_BROWSE_FOLDER};
 
 // Work shorter than this ends before its progress is shown.
 const UINT kProgressDelayMs = 333;
@@ -31,7 +31,9 @@ void CKalendrixDlg::StartJob(const std::wstring& doing, CWorkerJob::Work work)
 {
     m_job.Start(m_hWnd, std::move(work));
     m_jobDoing = doing;
-    m_focusBeforeJob = GetFocus();
+    // Before the dialog is shown (a reading at start) nothing has the focus yet: it goes to
+    // OK as the dialog manager would give it, once OK is back.
+    m_focusBeforeJob = GetFocus() != nullptr ? GetFocus() : GetDlgItem(IDOK);
     m_enabledBeforeJob.clear();
     for (int id : kStartingWork) {
         m_enabledBeforeJob.push_back({id, IsWindowEnabled(GetDlgItem(id)) != FALSE});

@@ -33,6 +33,9 @@ BEGIN_MESSAGE_MAP(CKalendrixDlg)
     ON_CONTROL_RANGE(EN_CHANGE, IDC_EXTENSION, IDC_EXTENSION, OnFieldChanged)
     ON_WM_DROPFILES()
     ON_BN_CLICKED(IDC_SAME_AS_CREATION, OnSameAsCreation)
+    ON_BN_CLICKED(IDC_FOLDER_CONTENTS, OnFolderContents)
+    ON_BN_CLICKED(IDC_BROWSE_FOLDER, OnBrowseFolders)
+    ON_MESSAGE(WM_REPORT_FOLDERS, OnReportFolders)
     ON_NOTIFY(NM_CLICK, IDC_FILE_LIST, OnListClick)
     ON_NOTIFY(LVN_ITEMCHANGED, IDC_FILE_LIST, OnListItemChanged)
     ON_NOTIFY(LVN_GETDISPINFOW, IDC_FILE_LIST, OnListDisplayInfo)
@@ -88,6 +91,7 @@ BOOL CKalendrixDlg::OnInitDialog()
     m_fileList.ShowNothing();
     FitListColumns();
 
+    RestoreFolderContents();
     // Every argument after the program's own name is a path, taken as given.
     CStringArray paths;
     for (int i = 1; i < __argc; ++i)

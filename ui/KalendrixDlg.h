@@ -18,6 +18,9 @@
 // Posted to itself when a file's unreadable stamps are found before the dialog is shown,
 // so that the message comes over the dialog, not before it.
 constexpr UINT WM_REPORT_STAMPS = WM_APP + 1;
+// Posted to itself after a walk of the chosen folders met folders it could not list, so
+// that they are told over the list that shows the rest.
+constexpr UINT WM_REPORT_FOLDERS = WM_APP + 2;
 // Posted by the worker of a long job: how far it is, and that it has ended.
 constexpr UINT WM_JOB_PROGRESS = WM_APP + 0x20;
 constexpr UINT WM_JOB_ENDED = WM_APP + 0x21;
@@ -92,6 +95,7 @@ protected:
     HCURSOR OnQueryDragIcon();
     void OnDropFiles(HDROP drop);
     void OnBrowse();
+    void OnBrowseFolders();
     void OnSwitchAttribute();
     void OnSwitchCreate();
     void OnSwitchLastChange();
@@ -108,6 +112,9 @@ protected:
     void OnListDisplayInfo(NMHDR* header, LRESULT* result);
     void OnListColumnClick(NMHDR* header, LRESULT* result);
     void OnReportStamps(WPARAM index, LPARAM);
+    // Folders (FolderContents.cpp): the box ticked or cleared reads the choice again.
+    void OnFolderContents();
+    void OnReportFolders(WPARAM, LPARAM);
     void OnInitMenuPopup(WPARAM, LPARAM);
     // The window moved to a monitor of another scale, or the scale changed: the dialog
     // takes the rectangle the system proposes, its controls and fonts follow.
@@ -142,6 +149,11 @@ private:
     void StartReading(ReadingFor purpose);
     void ReadingEnded();
     void HandOverFiles(const CStringArray& paths);
+    // Folders: the box as stored, whether a reading walks the chosen folders, and the
+    // folders a walk could not list.
+    void RestoreFolderContents();
+    bool WalksFolders() const;
+    void ReportUnreadableFolders();
     void OnSwitch(SwitchGroupIndex group);
     // The user ticked or cleared a switch.
     void OnSwitchClicked(SwitchGroupIndex group);
@@ -177,6 +189,8 @@ private:
     // What the reading job now running is for, and the copy of the set it reads again.
     ReadingFor m_readingFor = ReadingFor::none;
     std::shared_ptr<FileSet> m_rereadFiles;
+    // A walk of the choice was read, whose unlistable folders are still to be told.
+    bool m_walkToReport = false;
     // True while a refresh writes the first file's values into the fields: the change
     // notifications those writes raise need no check (see OnFieldChanged).
     bool m_refreshing = false;

@@ -221,7 +221,7 @@ TEST_F(FileWrite, UnwritableFilesAreListedInOneBoxWhileTheOthersAreWritten)
     EXPECT_FALSE(result);
     EXPECT_TRUE(boxes.Take().empty()) << "the writer itself shows nothing";
 
-    for (const std::wstring& written : {first, last})
+    for (const std::wstring& written : {first, directory, last})
         EXPECT_EQ(UnixSecondsOf(StampsOf(written).write), static_cast<ULONGLONG>(kNewWrite));
     for (const std::wstring& skipped : {readOnly, held})
         EXPECT_EQ(UnixSecondsOf(StampsOf(skipped).write), static_cast<ULONGLONG>(kOldWrite));
@@ -233,7 +233,7 @@ TEST_F(FileWrite, UnwritableFilesAreListedInOneBoxWhileTheOthersAreWritten)
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].caption, L"エラーのパス");
     EXPECT_EQ(shown[0].text, readOnly + L"：" + kReadOnlyReason + L"\r\n" + held + L"：ほかのプログラムが使用中です\r\n" +
-                                 directory + L"：フォルダです（フォルダは変更しません）\r\n" + missing +
+                                 missing +
                                  L"：見つかりません\r\n" + kFailureSentence);
     EXPECT_EQ(shown[0].icon, LoadIconW(nullptr, IDI_ERROR));
 }

@@ -41,6 +41,8 @@ std::vector<ExpectedControl> ExpectedControls()
     controls.push_back({IDC_FILE_LIST, WC_LISTVIEWW, true});
     controls.push_back({IDC_EXTENSION, L"Edit", false});
     controls.push_back({IDC_SAME_AS_CREATION, L"Button", false});
+    controls.push_back({IDC_FOLDER_CONTENTS, L"Button", true}); // chosen before files are
+    controls.push_back({IDC_BROWSE_FOLDER, L"Button", true});
     controls.push_back({IDC_JOB_STATUS, L"Static", true});
     controls.push_back({IDC_JOB_PROGRESS, PROGRESS_CLASSW, true});
     return controls;
@@ -53,7 +55,7 @@ class DialogShell : public DialogFixture {};
 TEST_F(DialogShell, CreatesEveryControlInOrderWithItsInitialState)
 {
     std::vector<ExpectedControl> expected = ExpectedControls();
-    ASSERT_EQ(expected.size(), 80u);
+    ASSERT_EQ(expected.size(), 82u);
 
     size_t index = 0;
     HWND previous = nullptr;

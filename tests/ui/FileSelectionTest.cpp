@@ -224,6 +224,21 @@ TEST_F(FileSelection, BrowsedFilesAreHandedOver)
     EXPECT_STREQ(afterBrowsing, workingFolder) << "browsing left the working folder in the chosen one";
 }
 
+// The second open dialog chooses a folder, handed over as the chosen item. (Several folders
+// typed as quoted paths reach Wine's dialog as one folder and its desktop.)
+TEST_F(FileSelection, BrowsedFolderIsHandedOver)
+{
+    const std::wstring album = folder.MakeFolder(L"album");
+    folder.MakeFile(L"album\\inside.txt");
+    // A folder's path confirmed in this dialog chooses that folder, not goes into it.
+    ASSERT_TRUE(DriveOpenDialog({album}, [this] { Click(IDC_BROWSE_FOLDER); })) << "no open dialog was shown";
+    ASSERT_EQ(dialog.GetFileOperate().GetCount(), 1);
+    EXPECT_EQ(ListCell(1, 1), album);
+    EXPECT_EQ(ListCell(3, 1), L"フォルダ");
+    EXPECT_EQ(Text(IDC_NAME), L"album");
+    EXPECT_TRUE(boxes.Take().empty());
+}
+
 // Regression: the dialog's result was a buffer of 32 768 characters, and a selection that
 // did not fit in it was dropped (Windows) or written past its end (Wine). 400 names of 90
 // characters are more than that, quoted in the name box and as folder plus names.
