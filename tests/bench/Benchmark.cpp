@@ -532,7 +532,7 @@ int wmain(int argc, wchar_t** argv)
 {
     _wputenv(L"TZ=");
     if (argc < 3) {
-        fwprintf(stderr, L"usage: KalendrixBench KALENDRIX_EXE BARE_DIALOG_EXE [refresh|list|apply|startup...]\n");
+        fwprintf(stderr, L"usage: KalendrixBench KALENDRIX_EXE BARE_DIALOG_EXE [refresh|list|walk|apply|startup...]\n");
         return 2;
     }
     // Named parts only, or all of them.
@@ -600,7 +600,7 @@ int wmain(int argc, wchar_t** argv)
 
     // A folder chosen with "フォルダの中も": from the hand-over of the one path to the list
     // showing the rows of everything below it.
-    {
+    if (wanted(L"walk")) {
         Scene scene(0);
         const int kFolders = 100;
         const int kFilesEach = 100;
