@@ -3,6 +3,7 @@
 
 #include "../framework/Dialog.h"
 #include "../framework/WorkerJob.h"
+#include "../model/ChangePlan.h"
 #include "../model/FileOperate.h"
 #include "../res/resource.h"
 #include "DialogControls.h"
@@ -65,7 +66,10 @@ public:
     // anything changes), then starts the write as a job and returns; false when there was
     // nothing to write. Its end, with the failures told, comes as WM_JOB_ENDED; with
     // `closeAfter`, the dialog closes then if every file took what was asked.
-    bool ApplyChanges(FileRecord base, bool closeAfter = false);
+    bool ApplyChanges(const FileRecord& base, bool closeAfter = false);
+    // What the rows and boxes ask of every file; raises the error of a refused row.
+    // `first`: the first file, whose stamp a row that still shows it stands for.
+    ChangeRequest ReadRequest(const FileRecord& first);
     std::wstring BuildNewName();
     BYTE GetAttributeBits();
 
