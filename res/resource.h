@@ -77,6 +77,10 @@
 
 #define IDC_FILE_LIST           1050
 
+// What the time rows hold: the times to set, or offsets that move each file's own times.
+#define IDC_MODE_SET            1056
+#define IDC_MODE_SHIFT          1057
+
 // Progress of long work (apply, undo), shown while it runs.
 #define IDC_JOB_STATUS          1060
 #define IDC_JOB_PROGRESS        1061
