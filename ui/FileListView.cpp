@@ -223,8 +223,26 @@ void FileListView::ShowPreview(const FileSet& files, const ChangeRequest& reques
             }
         }
         ListView_SetItemCountEx(m_list, 4 + static_cast<int>(m_previewTexts.size()), LVSICF_NOSCROLL);
+    } else {
+        WidenForPreview(request);
     }
     Redraw();
+}
+
+// A stamp column that a preview may fill grows to hold two stamps and the arrow; a column
+// already wide enough (the user's width) is kept.
+void FileListView::WidenForPreview(const ChangeRequest& request)
+{
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const LONGLONG stamp = static_cast<LONGLONG>((static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
+    const std::wstring sample = LocalStampText(stamp) + L" → " + LocalStampText(stamp) + L"00";
+    const int needed = ListView_GetStringWidth(m_list, sample.c_str()) + ScaleToDpi(12, m_dpi);
+    for (int stamp = 0; stamp < kPlanStampCount; ++stamp) {
+        const int column = kCreationColumn + stamp;
+        if (request.stamps[stamp] && ListView_GetColumnWidth(m_list, column) < needed)
+            ListView_SetColumnWidth(m_list, column, needed);
+    }
 }
 
 void FileListView::ForgetPreview()

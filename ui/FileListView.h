@@ -57,6 +57,7 @@ private:
     void Redraw();
     // A layout shown afresh shows no preview.
     void ForgetPreview();
+    void WidenForPreview(const ChangeRequest& request);
 
     HWND m_list = nullptr;
     UINT m_dpi = 96;
