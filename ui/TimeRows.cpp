@@ -108,12 +108,12 @@ void CKalendrixDlg::ReplaceFieldText(int id, const std::wstring& text)
 }
 
 // A year left with fewer than four digits is corrected as a year typed in full would be;
-// an empty one stays empty.
+// an empty one stays empty. An offset of years is no year.
 void CKalendrixDlg::OnFieldLeft(UINT id)
 {
     TimeRow row;
     TimeField field;
-    if (!FindTimeField(static_cast<int>(id), &row, &field) || field != kYear)
+    if (!FindTimeField(static_cast<int>(id), &row, &field) || field != kYear || m_mode == ChangeMode::shift)
         return;
     if (m_fileOperate.GetRecord(0).fullPath[0] == L'\0')
         return;

@@ -88,9 +88,16 @@ TEST_F(Shift, TheModeTurnsTheRowsIntoOffsetsAndBackIntoTheSelectedFilesTimes)
         Type(hour, typed.first);
         EXPECT_EQ(Text(hour), typed.second) << typed.first;
     }
+    // Regression: leaving a year offset of "1" corrected it to the year 1970.
+    const int year = kTimeRows[kWriteRow].edits[kYear];
+    SetFocus(dialog.GetDlgItem(year));
+    Type(year, L"1");
+    SetFocus(dialog.GetDlgItem(hour));
+    EXPECT_EQ(Text(year), L"1");
     dialog.CheckDlgButton(IDC_SWITCH_WRITE, BST_CHECKED);
     Click(IDC_ORIGINAL_TIME);
     EXPECT_EQ(Text(hour), L"0");
+    EXPECT_EQ(Text(year), L"0");
 
     Click(IDC_MODE_SET);
     EXPECT_EQ(RowText(kWriteRow), times);
