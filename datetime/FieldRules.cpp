@@ -100,3 +100,26 @@ bool IsFieldNumber(const std::wstring& text)
     }
     return true;
 }
+
+std::wstring OffsetFieldText(const std::wstring& text)
+{
+    const bool negative = !text.empty() && text[0] == L'-';
+    std::wstring digits;
+    for (wchar_t c : text) {
+        if (c >= L'0' && c <= L'9')
+            digits += c;
+    }
+    const size_t firstSignificant = digits.find_first_not_of(L'0');
+    if (firstSignificant == std::wstring::npos)
+        digits = digits.empty() ? L"" : L"0";
+    else
+        digits.erase(0, firstSignificant);
+    if (digits.size() > 6)
+        digits.resize(6);
+    return negative ? L"-" + digits : digits;
+}
+
+int OffsetFieldValue(const std::wstring& text)
+{
+    return _wtoi(OffsetFieldText(text).c_str());
+}

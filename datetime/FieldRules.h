@@ -52,3 +52,10 @@ FieldRange WritableRange(FieldKind kind, int year, int month);
 
 // True for a text of decimal digits only, short enough to be read without overflow.
 bool IsFieldNumber(const std::wstring& text);
+
+// A field of a row that holds an offset ("ずらす"): an optional minus sign first and at most
+// six digits. The text kept of what was typed or pasted: the sign where it leads, the
+// digits, leading zeros dropped ("-007" -> "-7"); empty stays empty.
+std::wstring OffsetFieldText(const std::wstring& text);
+// The value of an offset field's text; empty and a lone minus sign are 0.
+int OffsetFieldValue(const std::wstring& text);

@@ -87,11 +87,12 @@ bool SameFields(const SYSTEMTIME& a, const SYSTEMTIME& b)
 }
 
 enum class LocalResult { built, skipped, unrepresentable };
+enum class InTheGap { refused, pastIt };
 
 // Local fields to the UTC second. The year's rules give the zone's two offsets; each
 // offset that maps back onto the same fields is an occurrence of that local time: none
 // in the spring gap, two in the autumn's repeated hour, of which the first is taken.
-LocalResult FromLocal(const LocalFields& fields, TimeValue* value)
+LocalResult FromLocal(const LocalFields& fields, TimeValue* value, InTheGap gap = InTheGap::refused)
 {
     const LONGLONG asIfUtc = DaysSinceEpoch(fields.year, fields.month, fields.day) * kSecondsPerDay +
                              static_cast<LONGLONG>(fields.hour) * 3600 + static_cast<LONGLONG>(fields.minute) * 60 +
@@ -116,8 +117,11 @@ LocalResult FromLocal(const LocalFields& fields, TimeValue* value)
             first = candidate;
         found = true;
     }
-    if (!found)
+    if (!found && gap == InTheGap::refused)
         return LocalResult::skipped;
+    // A gap always leads from standard time into daylight time: before it, standard time.
+    if (!found)
+        first = asIfUtc + static_cast<LONGLONG>(rules.Bias + rules.StandardBias) * 60;
     if (first < 0 || first > kMaxTimeValue)
         return LocalResult::unrepresentable;
     *value = first;
@@ -138,6 +142,17 @@ LocalFields BreakDownLocal(TimeValue value)
 bool BuildFromLocal(const LocalFields& fields, TimeValue* value)
 {
     return FromLocal(fields, value) == LocalResult::built;
+}
+
+bool BuildFromLocalPastGap(const LocalFields& fields, TimeValue* value)
+{
+    return FromLocal(fields, value, InTheGap::pastIt) == LocalResult::built;
+}
+
+TimeValue FieldsAsIfUtc(const LocalFields& fields)
+{
+    return DaysSinceEpoch(fields.year, fields.month, fields.day) * kSecondsPerDay +
+           static_cast<LONGLONG>(fields.hour) * 3600 + static_cast<LONGLONG>(fields.minute) * 60 + fields.second;
 }
 
 bool IsSkippedLocalTime(const LocalFields& fields)

@@ -33,6 +33,15 @@ LocalFields BreakDownLocal(TimeValue value);
 // outside 0..kMaxTimeValue or does not exist (IsSkippedLocalTime).
 bool BuildFromLocal(const LocalFields& fields, TimeValue* value);
 
+// As BuildFromLocal, but a time in the spring gap is read with the offset in force before
+// the gap, and so lands as far past the gap's end as it lay past its start (Berlin's
+// 2024-03-31 02:30 is 03:30 summer time). False outside 0..kMaxTimeValue.
+bool BuildFromLocalPastGap(const LocalFields& fields, TimeValue* value);
+
+// The seconds local fields would stand for if they were UTC's: calendar arithmetic
+// alone, no zone. Minus a value, it gives the zone's offset at that value.
+TimeValue FieldsAsIfUtc(const LocalFields& fields);
+
 // Whether the local fields name a time that the clocks skip in the user's zone, the hour
 // lost when daylight saving begins (Berlin's 2024-03-31 02:30).
 bool IsSkippedLocalTime(const LocalFields& fields);

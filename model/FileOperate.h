@@ -15,6 +15,9 @@
 #include <vector>
 
 struct PlannedWrite;
+struct ChangePlan;
+struct ChangeRequest;
+struct ItemChange;
 
 class CFileOperate {
 public:
@@ -55,8 +58,18 @@ public:
     // there, as Rename does; its failure is listed first. With `progress`, counts the files
     // done of the files in all, and when cancelled stops after the file at hand: every file
     // changed is journaled, and the files of its group not reached are journaled unchanged.
+    // The record's times and flags go to every chosen file alike (a plan in set mode).
     BOOL WriteRecord(FileRecord record, bool writeAttributes, const std::wstring& newPath = std::wstring(),
                      WorkProgress* progress = nullptr);
+    // Each of `paths` takes its item of `plan` (the same order); an item with a refused
+    // stamp fails unchanged. As WriteRecord otherwise.
+    BOOL WritePlan(const ChangePlan& plan, std::vector<std::wstring> paths, const std::wstring& newPath = std::wstring(),
+                   WorkProgress* progress = nullptr);
+    // A writer for a job: this one's journal, first file and failed move, without the file
+    // set (the job is handed the plan and the paths); TakeWriteResult takes back what its
+    // write changed: the first file's new name, a failed move, the failures.
+    CFileOperate WriterForJob() const;
+    void TakeWriteResult(const CFileOperate& writer);
     // Moves the first file to `newPath`, never over an existing file; false when the move
     // failed, which the next write's failure list then names. Not journaled by itself.
     bool Rename(std::wstring newPath);
@@ -80,10 +93,9 @@ private:
     // Plans the next group of files from `*next` on: each opened once, its state and
     // identity read, what the write changes of it worked out. Files that fail are told to
     // `run`; files that need no change are let go.
-    std::vector<PlannedWrite> PlanGroup(const std::vector<std::wstring>& targets, const FileRecord& record,
-                                        bool writeAttributes, size_t* next, WriteRun& run,
-                                        WorkProgress* progress) const;
-    PlanResult PlanWrite(const std::wstring& path, const FileRecord& record, bool writeAttributes,
+    std::vector<PlannedWrite> PlanGroup(const std::vector<std::wstring>& targets, const ChangePlan& plan,
+                                        size_t* next, WriteRun& run, WorkProgress* progress) const;
+    PlanResult PlanWrite(const std::wstring& path, const ItemChange& change, const ChangeRequest& request,
                          PlannedWrite* plan, std::wstring* detail, DWORD* error) const;
     // Makes the planned change on the file's handle and closes it.
     bool CarryOut(PlannedWrite& plan, std::wstring* detail) const;

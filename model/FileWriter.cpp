@@ -5,6 +5,7 @@
 #include "FileOperate.h"
 
 #include "ChangeJournal.h"
+#include "ChangePlan.h"
 #include "FileStateAccess.h"
 #include "NameParts.h"
 #include "PathForms.h"
@@ -19,6 +20,7 @@ namespace {
 // of each group is written in one piece before any file of the group changes. Holding more
 // would cost handles (Wine keeps a Linux descriptor for each); fewer, more journal flushes.
 const size_t kFilesPerJournalWrite = 512;
+const LONGLONG kTicksPerSecond = 10000000LL;
 
 // True when `stamp` already holds the second `value`: writing it would only drop the
 // stamp's fraction of a second.
@@ -79,7 +81,7 @@ struct PlannedWrite {
     }
 };
 
-// One run of WriteRecord: its journal, whether anything changed, and its failures.
+// One run of WritePlan: its journal, whether anything changed, and its failures.
 class CFileOperate::WriteRun {
 public:
     explicit WriteRun(const std::wstring& journalPath)
@@ -131,6 +133,24 @@ private:
 BOOL CFileOperate::WriteRecord(FileRecord record, bool writeAttributes, const std::wstring& newPath,
                                WorkProgress* progress)
 {
+    ChangeRequest request;
+    const TimeValue values[kPlanStampCount] = {record.createTime, record.writeTime, record.accessTime};
+    const StampBit bits[kPlanStampCount] = {kCreationStamp, kWriteStamp, kAccessStamp};
+    for (int stamp = 0; stamp < kPlanStampCount; ++stamp) {
+        request.stamps[stamp] = record.stampsToWrite != 0 ? (record.stampsToWrite & bits[stamp]) != 0 : values[stamp] != 0;
+        request.values[stamp] = values[stamp];
+    }
+    request.attributes = writeAttributes;
+    request.boxes = record.attribute;
+    std::vector<std::wstring> paths;
+    for (size_t index = 0; index < m_files.Count(); ++index)
+        paths.push_back(m_files.Path(index));
+    return WritePlan(BuildChangePlan(m_files, request), paths, newPath, progress);
+}
+
+BOOL CFileOperate::WritePlan(const ChangePlan& plan, std::vector<std::wstring> targets, const std::wstring& newPath,
+                             WorkProgress* progress)
+{
     m_failures.clear();
     m_volumes = VolumeSerials();
     WriteRun run(m_journalPath);
@@ -139,37 +159,32 @@ BOOL CFileOperate::WriteRecord(FileRecord record, bool writeAttributes, const st
     else if (m_renameFailed)
         run.Failed(kRenameOrder, m_renameFailure.path, m_renameFailure.detail);
     m_renameFailed = false;
-
-    std::vector<std::wstring> targets;
-    if (m_count <= 1) {
-        targets.push_back(m_firstPath);
-    } else {
-        for (size_t index = 0; index < m_files.Count(); ++index)
-            targets.push_back(m_files.Path(index));
-    }
+    // The one chosen file is written under the name it has now, moved or not.
+    if (m_count <= 1 && targets.size() == 1)
+        targets[0] = m_firstPath;
 
     BeginWork(progress, targets.size());
     for (size_t next = 0; next < targets.size() && !CancelRequested(progress);) {
-        std::vector<PlannedWrite> group = PlanGroup(targets, record, writeAttributes, &next, run, progress);
+        std::vector<PlannedWrite> group = PlanGroup(targets, plan, &next, run, progress);
         // Cancelled while planning: the files held are let go unchanged and unrecorded.
         if (group.empty() || CancelRequested(progress))
             continue;
         std::vector<JournalEntry> entries;
         entries.reserve(group.size());
-        for (const PlannedWrite& plan : group)
-            entries.push_back(plan.Entry());
+        for (const PlannedWrite& planned : group)
+            entries.push_back(planned.Entry());
         if (!run.Record(entries, group.size() + (targets.size() - next)))
             break; // nothing of this group or after it is changed
-        for (PlannedWrite& plan : group) {
+        for (PlannedWrite& planned : group) {
             // The rest of the group is recorded but unchanged: an undo finds each file as
             // it was before and leaves it.
             if (CancelRequested(progress))
                 break;
             std::wstring detail;
-            if (CarryOut(plan, &detail))
+            if (CarryOut(planned, &detail))
                 run.Changed();
             else
-                run.Failed(static_cast<long long>(plan.index), plan.path, detail);
+                run.Failed(static_cast<long long>(planned.index), planned.path, detail);
             ItemDone(progress);
         }
     }
@@ -177,22 +192,21 @@ BOOL CFileOperate::WriteRecord(FileRecord record, bool writeAttributes, const st
     return m_failures.empty() ? TRUE : FALSE;
 }
 
-std::vector<PlannedWrite> CFileOperate::PlanGroup(const std::vector<std::wstring>& targets, const FileRecord& record,
-                                                  bool writeAttributes, size_t* next, WriteRun& run,
-                                                  WorkProgress* progress) const
+std::vector<PlannedWrite> CFileOperate::PlanGroup(const std::vector<std::wstring>& targets, const ChangePlan& plan,
+                                                  size_t* next, WriteRun& run, WorkProgress* progress) const
 {
     std::vector<PlannedWrite> group;
     while (*next < targets.size() && group.size() < kFilesPerJournalWrite && !CancelRequested(progress)) {
-        PlannedWrite plan;
+        PlannedWrite planned;
         std::wstring detail;
         DWORD error = ERROR_SUCCESS;
-        const PlanResult result = PlanWrite(targets[*next], record, writeAttributes, &plan, &detail, &error);
+        const PlanResult result = PlanWrite(targets[*next], plan.items[*next], plan.request, &planned, &detail, &error);
         // Out of handles: the files held are changed first, and this one is opened again.
         if (result == PlanResult::outOfHandles && !group.empty())
             break;
         if (result == PlanResult::write) {
-            plan.index = *next;
-            group.push_back(std::move(plan));
+            planned.index = *next;
+            group.push_back(std::move(planned));
         }
         else if (result != PlanResult::nothingToChange)
             run.Failed(static_cast<long long>(*next), targets[*next], detail);
@@ -203,9 +217,9 @@ std::vector<PlannedWrite> CFileOperate::PlanGroup(const std::vector<std::wstring
     return group;
 }
 
-CFileOperate::PlanResult CFileOperate::PlanWrite(const std::wstring& path, const FileRecord& record,
-                                                 bool writeAttributes, PlannedWrite* plan, std::wstring* detail,
-                                                 DWORD* error) const
+CFileOperate::PlanResult CFileOperate::PlanWrite(const std::wstring& path, const ItemChange& change,
+                                                 const ChangeRequest& request, PlannedWrite* plan,
+                                                 std::wstring* detail, DWORD* error) const
 {
     plan->path = path;
     if (!OpenForChange(ApiPath(path), &plan->file, error, &m_volumes)) {
@@ -214,8 +228,12 @@ CFileOperate::PlanResult CFileOperate::PlanWrite(const std::wstring& path, const
                                                                                           : PlanResult::failed;
     }
     const DWORD current = plan->file.held.attributes;
-    plan->wanted = MergedAttributes(current, record.attribute);
-    plan->attributesDiffer = writeAttributes && (current & kBoxFlags) != (record.attribute & kBoxFlags);
+    if (change.refused != 0) {
+        *detail = L"日時がファイルに記録できる範囲の外です";
+        return PlanResult::failed;
+    }
+    plan->wanted = MergedAttributes(current, request.boxes);
+    plan->attributesDiffer = request.attributes && (current & kBoxFlags) != (request.boxes & kBoxFlags);
     // A read-only file whose flag stays set is never changed. A folder's read-only flag
     // guards nothing of the folder itself (Explorer reads it as "customized").
     const bool staysReadOnly = (current & FILE_ATTRIBUTE_READONLY) && !(current & FILE_ATTRIBUTE_DIRECTORY) &&
@@ -225,31 +243,21 @@ CFileOperate::PlanResult CFileOperate::PlanWrite(const std::wstring& path, const
         return PlanResult::failed;
     }
 
-    // The record's times to write that differ from the file's by a second or more.
-    const struct {
-        TimeValue value;
-        StampBit bit;
-        LONGLONG held;
-        LONGLONG& change;
-    } stamps[] = {
-        {record.createTime, kCreationStamp, plan->file.held.creation, plan->stamps.creation},
-        {record.writeTime, kWriteStamp, plan->file.held.write, plan->stamps.write},
-        {record.accessTime, kAccessStamp, plan->file.held.access, plan->stamps.access},
-    };
+    // The plan's stamps that differ from what the file holds now; a whole second that the
+    // file already holds is not written again (its fraction would be lost).
     bool timesDiffer = false;
-    for (const auto& stamp : stamps) {
-        const bool written = record.stampsToWrite != 0 ? (record.stampsToWrite & stamp.bit) != 0 : stamp.value != 0;
-        if (!written)
+    for (int stamp = 0; stamp < kPlanStampCount; ++stamp) {
+        const LONGLONG target = StampOfState(change.target, stamp);
+        const LONGLONG held = StampOfState(plan->file.held, stamp);
+        if (target == 0 || held == target)
             continue;
-        FILETIME wantedStamp;
-        if (!TimeValueToFileTime(stamp.value, &wantedStamp)) {
-            *detail = L"日時がファイルに記録できる範囲の外です";
-            return PlanResult::failed;
-        }
-        if (!HoldsSecond(stamp.held, stamp.value)) {
-            stamp.change = AsStamp(wantedStamp).QuadPart;
-            timesDiffer = true;
-        }
+        TimeValue second = 0;
+        const bool wholeSecond = target % kTicksPerSecond == 0 &&
+                                 FileTimeToTimeValue(AsFileTime(target), &second) == StampConversion::converted;
+        if (wholeSecond && HoldsSecond(held, second))
+            continue;
+        StampOfState(plan->stamps, stamp) = target;
+        timesDiffer = true;
     }
     return timesDiffer || plan->attributesDiffer ? PlanResult::write : PlanResult::nothingToChange;
 }
@@ -318,8 +326,9 @@ bool CFileOperate::Rename(std::wstring newPath)
              (L"名前を「" + FileNameOfPath(newPath) + L"」に変更できませんでした").c_str(), error);
         return false;
     }
-    // Everything that reads the first file follows it to its new name.
-    if (m_count == 1)
+    // Everything that reads the first file follows it to its new name (a job's writer has
+    // no file set: TakeWriteResult passes the name on).
+    if (m_count == 1 && m_files.Count() == 1)
         m_files.SetPath(0, newPath);
     if (m_count == 1 && m_chosen.size() == 1)
         m_chosen[0] = newPath;
@@ -339,4 +348,27 @@ void CFileOperate::FileMoved(const std::wstring& from, const std::wstring& to)
     }
     if (_wcsicmp(m_firstPath.c_str(), from.c_str()) == 0)
         m_firstPath = to;
+}
+
+CFileOperate CFileOperate::WriterForJob() const
+{
+    CFileOperate writer;
+    writer.m_renameFailed = m_renameFailed;
+    writer.m_renameFailure = m_renameFailure;
+    writer.m_journalPath = m_journalPath;
+    writer.m_firstPath = m_firstPath;
+    writer.m_count = m_count;
+    return writer;
+}
+
+void CFileOperate::TakeWriteResult(const CFileOperate& writer)
+{
+    if (writer.m_firstPath != m_firstPath) {
+        if (m_count == 1)
+            m_files.SetPath(0, writer.m_firstPath);
+        m_firstPath = writer.m_firstPath;
+    }
+    m_renameFailed = writer.m_renameFailed;
+    m_renameFailure = writer.m_renameFailure;
+    m_failures = writer.m_failures;
 }

@@ -77,6 +77,10 @@
 
 #define IDC_FILE_LIST           1050
 
+// What the time rows hold: the times to set, or offsets that move each file's own times.
+#define IDC_MODE_SET            1056
+#define IDC_MODE_SHIFT          1057
+
 // Whether a chosen folder brings in everything below it; choosing folders in the open dialog.
 #define IDC_FOLDER_CONTENTS     1058
 #define IDC_BROWSE_FOLDER       1059

@@ -1,6 +1,7 @@
 // Writing the edited state to the chosen files.
 #include "KalendrixDlg.h"
 
+#include "../datetime/StampText.h"
 #include "../framework/Exceptions.h"
 #include "../model/NameParts.h"
 #include "../model/NewNameRules.h"
@@ -12,14 +13,50 @@ namespace {
 
 // The longest path the file calls take, in the extended form.
 constexpr size_t kLongestPath = 32767;
+// A box taller than the screen hides its OK button.
+constexpr size_t kListedRefusals = 30;
+
+// The files whose stamps an apply would move out of what a stamp holds, and where to.
+std::wstring RefusalText(const FileSet& files, const ChangePlan& plan)
+{
+    const wchar_t* const names[kPlanStampCount] = {L"作成日時", L"更新日時", L"アクセス日時"};
+    std::wstring text = L"次のファイルの日時は、ファイルに記録できる範囲（1970年1月1日 0時 UTC から 3000年12月31日まで）"
+                        L"の外になります。\r\n";
+    size_t listed = 0;
+    for (size_t index : plan.refusedItems) {
+        if (listed++ == kListedRefusals)
+            break;
+        const ItemChange& change = plan.items[index];
+        text += files.Path(index) + L"：";
+        bool first = true;
+        for (int stamp = 0; stamp < kPlanStampCount; ++stamp) {
+            if (!(change.refused & PartOfStamp(stamp)))
+                continue;
+            const std::wstring wouldBe = change.wouldBe[stamp] >= 0 ? LocalStampText(change.wouldBe[stamp]) : L"";
+            text += std::wstring(first ? L"" : L"、") + names[stamp] + L" → " +
+                    (wouldBe.empty() ? std::wstring(L"1601年より前か30827年より後") : wouldBe);
+            first = false;
+        }
+        text += L"\r\n";
+    }
+    if (plan.refusedItems.size() > kListedRefusals)
+        text += L"…ほか" + std::to_wstring(plan.refusedItems.size() - kListedRefusals) + L"件\r\n";
+    return text + L"ファイルは何も変更されていません。";
+}
+
+static_assert(static_cast<int>(kPlanCreation) == kCreationRow && static_cast<int>(kPlanWrite) == kWriteRow &&
+                  static_cast<int>(kPlanAccess) == kAccessRow,
+              "a plan's stamps are numbered as the rows");
 
 } // namespace
 
-// An apply on the worker. It writes through its own copy of the chosen files, so that the
-// window reads its own meanwhile; the end takes the copy back (a new first name, the
-// failures).
+// An apply on the worker. Its writer has the journal and the first file but not the file
+// set, which the window reads meanwhile: the job is handed the plan and the paths. The end
+// takes back what the write changed (a new first name, the failures).
 struct ApplyJob {
     CFileOperate writer;
+    ChangePlan plan;
+    std::vector<std::wstring> paths;
     std::wstring firstPathBefore;
     bool closeAfter = false;
     bool cancelled = false;
@@ -43,7 +80,7 @@ void CKalendrixDlg::OnOK()
     CDialog::OnOK();
 }
 
-bool CKalendrixDlg::ApplyChanges(FileRecord base, bool closeAfter)
+bool CKalendrixDlg::ApplyChanges(const FileRecord& base, bool closeAfter)
 {
     if (m_fileOperate.GetCount() < 1)
         return false;
@@ -66,37 +103,20 @@ bool CKalendrixDlg::ApplyChanges(FileRecord base, bool closeAfter)
         }
     }
 
-    // Only the rows the user acted on since the files were shown are written, each with
-    // what it shows now.
-    TimeValue* const times[kTimeRowCount] = {&base.createTime, &base.writeTime, &base.accessTime};
-    const StampBit stamps[kTimeRowCount] = {kCreationStamp, kWriteStamp, kAccessStamp};
-    base.stampsToWrite = 0;
-    for (int index = 0; index < kTimeRowCount; ++index) {
-        const TimeRow row = static_cast<TimeRow>(index);
-        *times[row] = 0;
-        if (IsDlgButtonChecked(kTimeRows[row].switchId) != BST_CHECKED || !m_touched[row])
-            continue;
-        // A row that still shows the first file's stamp stands for that stamp, not for
-        // what its local fields would build (the repeated hour of autumn builds another
-        // second).
-        if (!(RowShowsStamp(row, base) && StoredStampOf(row, base, times[row])))
-            *times[row] = ReadTimeRow(row);
-        base.stampsToWrite |= stamps[row];
-    }
-
-    // Once the user ticked the attribute group or clicked a box, every file gets the
-    // boxes' flags, whatever the first file holds; otherwise no file's flags change.
-    const bool writeAttributes =
-        IsDlgButtonChecked(IDC_SWITCH_ATTRIBUTE) == BST_CHECKED && m_touched[kAttributeSwitch];
-    if (writeAttributes)
-        base.attribute = GetAttributeBits();
-
+    ChangeRequest request = ReadRequest(base, false);
+    const FileSet& files = m_fileOperate.GetFileSet();
     std::shared_ptr<ApplyJob> job = std::make_shared<ApplyJob>();
-    job->writer = m_fileOperate;
+    job->plan = BuildChangePlan(files, request);
+    if (!job->plan.refusedItems.empty())
+        throw CMessageException(RefusalText(files, job->plan));
+    job->paths.reserve(files.Count());
+    for (size_t index = 0; index < files.Count(); ++index)
+        job->paths.push_back(files.Path(index));
+    job->writer = m_fileOperate.WriterForJob();
     job->firstPathBefore = m_fileOperate.GetFirstPath();
     job->closeAfter = closeAfter;
-    StartJob(L"適用中…", [job, base, writeAttributes, newPath](WorkProgress& progress) {
-        job->writer.WriteRecord(base, writeAttributes, newPath, &progress);
+    StartJob(L"適用中…", [job, newPath](WorkProgress& progress) {
+        job->writer.WritePlan(job->plan, job->paths, newPath, &progress);
         // Asked to stop after the last file, it wrote them all.
         job->cancelled = progress.CancelRequested() && progress.Done() < progress.Total();
     });
@@ -104,11 +124,48 @@ bool CKalendrixDlg::ApplyChanges(FileRecord base, bool closeAfter)
     return true;
 }
 
+ChangeRequest CKalendrixDlg::ReadRequest(const FileRecord& first, bool leaveOutRefusedRows)
+{
+    ChangeRequest request;
+    request.mode = m_mode;
+    // Only the rows the user acted on since the files were shown are written, each with
+    // what it shows now.
+    for (int index = 0; index < kTimeRowCount; ++index) {
+        const TimeRow row = static_cast<TimeRow>(index);
+        if (IsDlgButtonChecked(kTimeRows[row].switchId) != BST_CHECKED || !m_touched[row])
+            continue;
+        if (m_mode == ChangeMode::shift) {
+            request.offsets[row] = ReadOffsetRow(row);
+            request.stamps[row] = true;
+            continue;
+        }
+        // A row that still shows the first file's stamp stands for that stamp, not for
+        // what its local fields would build (the repeated hour of autumn builds another
+        // second).
+        try {
+            if (!(RowShowsStamp(row, first) && StoredStampOf(row, first, &request.values[row])))
+                request.values[row] = ReadTimeRow(row);
+        } catch (const CMessageException&) {
+            if (!leaveOutRefusedRows)
+                throw;
+            continue;
+        }
+        request.stamps[row] = true;
+    }
+
+    // Once the user ticked the attribute group or clicked a box, every file gets the
+    // boxes' flags, whatever the first file holds; otherwise no file's flags change.
+    request.attributes = IsDlgButtonChecked(IDC_SWITCH_ATTRIBUTE) == BST_CHECKED && m_touched[kAttributeSwitch];
+    if (request.attributes)
+        request.boxes = GetAttributeBits();
+    return request;
+}
+
 // After a failure or a cancel Apply stays enabled with the edits as they are, so that Apply
 // again retries once the other program lets go of the file, or writes the rest.
 bool CKalendrixDlg::ApplyEnded(ApplyJob& job, bool editedDuringJob)
 {
-    m_fileOperate = job.writer;
+    m_fileOperate.TakeWriteResult(job.writer);
     if (m_fileOperate.GetFirstPath() != job.firstPathBefore) {
         FirstFileChanged();
         ShowFileProperties(m_fileOperate.GetRecord(0));

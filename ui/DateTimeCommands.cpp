@@ -24,11 +24,20 @@ void CKalendrixDlg::OnOriginalTime()
 {
     const FileRecord first = m_fileOperate.GetRecord(0);
     for (int row = 0; row < kTimeRowCount; ++row) {
-        if (IsTicked(*this, static_cast<TimeRow>(row)))
+        if (!IsTicked(*this, static_cast<TimeRow>(row)))
+            continue;
+        if (m_mode == ChangeMode::shift) {
+            // Each file's own time is an offset of nothing.
+            ProgramWrites writing(m_programWrites);
+            for (int id : kTimeRows[row].edits)
+                SetDlgItemText(id, L"0");
+        } else {
             ShowStamp(static_cast<TimeRow>(row), first);
+        }
     }
     TouchTickedRows({kCreationRow, kWriteRow, kAccessRow});
     EnableDlgItem(IDC_APPLY, true);
+    UpdatePreview();
 }
 
 void CKalendrixDlg::OnCurrentTime()
@@ -41,6 +50,7 @@ void CKalendrixDlg::OnCurrentTime()
     }
     TouchTickedRows({kCreationRow, kWriteRow, kAccessRow});
     EnableDlgItem(IDC_APPLY, true);
+    UpdatePreview();
 }
 
 void CKalendrixDlg::OnClearTime()
@@ -53,6 +63,7 @@ void CKalendrixDlg::OnClearTime()
     }
     TouchTickedRows({kCreationRow, kWriteRow, kAccessRow});
     EnableDlgItem(IDC_APPLY, true);
+    UpdatePreview();
 }
 
 void CKalendrixDlg::OnSameAsCreation()
@@ -71,4 +82,5 @@ void CKalendrixDlg::OnSameAsCreation()
     }
     TouchTickedRows({kWriteRow, kAccessRow});
     EnableDlgItem(IDC_APPLY, true);
+    UpdatePreview();
 }

@@ -97,6 +97,7 @@ void FileListView::SetColumns(const wchar_t* const* captions, const int* widths,
 
 void FileListView::ShowNothing()
 {
+    ForgetPreview();
     m_files = nullptr;
     m_order.clear();
     SetColumns(kFileCaptions, kFileWidths, 2);
@@ -113,6 +114,7 @@ void FileListView::ShowReading()
 
 void FileListView::ShowProperties(const std::wstring (&values)[4])
 {
+    ForgetPreview();
     m_files = nullptr;
     m_order.clear();
     std::copy(std::begin(values), std::end(values), std::begin(m_properties));
@@ -123,6 +125,7 @@ void FileListView::ShowProperties(const std::wstring (&values)[4])
 
 void FileListView::ShowFiles(const FileSet& files)
 {
+    ForgetPreview();
     m_files = &files;
     m_order.resize(files.Count());
     for (size_t index = 0; index < files.Count(); ++index)
@@ -190,9 +193,96 @@ const std::wstring& FileListView::TypeName(size_t file)
     return known->second;
 }
 
+namespace {
+
+// The text of a stamp or the flags column that the change leaves; empty where it leaves it.
+std::wstring ChangeText(const FileItem& item, const ItemChange& change, int column)
+{
+    if (column == FileListView::kAttributeColumn) {
+        if (!(change.changes & kAttributePart))
+            return std::wstring();
+        const std::wstring before = AttributeLetters(item.state.attributes);
+        return (before.empty() ? L"なし" : before) + L" → " + AttributeLetters(change.target.attributes);
+    }
+    const int stamp = column - FileListView::kCreationColumn;
+    if (!(change.changes & PartOfStamp(stamp)))
+        return std::wstring();
+    return LocalStampText(StampOfState(item.state, stamp)) + L" → " + LocalStampText(StampOfState(change.target, stamp));
+}
+
+} // namespace
+
+void FileListView::ShowPreview(const FileSet& files, const ChangeRequest& request)
+{
+    m_previewing = true;
+    m_preview = request;
+    if (m_files == nullptr) {
+        // One file: a property row for each of its stamps and flags that would change.
+        const wchar_t* const labels[] = {L"作成日時", L"更新日時", L"アクセス日時", L"属性"};
+        const int columns[] = {kCreationColumn, kWriteColumn, kAccessColumn, kAttributeColumn};
+        m_previewLabels.clear();
+        m_previewTexts.clear();
+        if (files.Count() == 1 && files.Item(0).Readable()) {
+            const ItemChange change = PlanItemChange(files.Item(0), request);
+            for (int index = 0; index < 4; ++index) {
+                std::wstring text = ChangeText(files.Item(0), change, columns[index]);
+                if (!text.empty()) {
+                    m_previewLabels.push_back(labels[index]);
+                    m_previewTexts.push_back(std::move(text));
+                }
+            }
+        }
+        ListView_SetItemCountEx(m_list, 4 + static_cast<int>(m_previewTexts.size()), LVSICF_NOSCROLL);
+    } else {
+        WidenForPreview(request);
+    }
+    Redraw();
+}
+
+// A stamp column that a preview may fill grows to hold two stamps and the arrow; a column
+// already wide enough (the user's width) is kept.
+void FileListView::WidenForPreview(const ChangeRequest& request)
+{
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const LONGLONG stamp = static_cast<LONGLONG>((static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
+    const std::wstring sample = LocalStampText(stamp) + L" → " + LocalStampText(stamp) + L"00";
+    const int needed = ListView_GetStringWidth(m_list, sample.c_str()) + ScaleToDpi(12, m_dpi);
+    for (int stamp = 0; stamp < kPlanStampCount; ++stamp) {
+        const int column = kCreationColumn + stamp;
+        if (request.stamps[stamp] && ListView_GetColumnWidth(m_list, column) < needed)
+            ListView_SetColumnWidth(m_list, column, needed);
+    }
+}
+
+void FileListView::ForgetPreview()
+{
+    m_previewing = false;
+    m_previewLabels.clear();
+    m_previewTexts.clear();
+}
+
+void FileListView::EndPreview()
+{
+    if (!m_previewing)
+        return;
+    m_previewing = false;
+    if (m_files == nullptr) {
+        m_previewLabels.clear();
+        m_previewTexts.clear();
+        ListView_SetItemCountEx(m_list, 4, LVSICF_NOSCROLL);
+    }
+    Redraw();
+}
+
 std::wstring FileListView::CellText(size_t file, int column)
 {
     const FileItem& item = m_files->Item(file);
+    if (m_previewing && item.Readable() && column >= kCreationColumn && column <= kAttributeColumn) {
+        std::wstring text = ChangeText(item, PlanItemChange(item, m_preview), column);
+        if (!text.empty())
+            return text;
+    }
     switch (column) {
     case kNameColumn:
         return DisplayName(file);
@@ -220,7 +310,13 @@ void FileListView::FillCell(NMLVDISPINFOW* cell)
     const int row = cell->item.iItem;
     const int column = cell->item.iSubItem;
     if (m_files == nullptr) {
-        m_cellText = row >= 0 && row < 4 ? (column == 0 ? kPropertyLabels[row] : m_properties[row]) : std::wstring();
+        const size_t preview = static_cast<size_t>(row) - 4;
+        if (row >= 0 && row < 4)
+            m_cellText = column == 0 ? kPropertyLabels[row] : m_properties[row];
+        else if (row >= 4 && preview < m_previewTexts.size())
+            m_cellText = column == 0 ? m_previewLabels[preview] : m_previewTexts[preview];
+        else
+            m_cellText.clear();
     } else {
         const int file = FileOfRow(row);
         m_cellText = file >= 0 ? CellText(static_cast<size_t>(file), column) : std::wstring();

@@ -4,6 +4,7 @@
 // any column.
 #pragma once
 
+#include "../model/ChangePlan.h"
 #include "../model/FileSet.h"
 #include "../model/ShellNameLookup.h"
 
@@ -44,11 +45,21 @@ public:
     // The texts of a file's row, as the list shows them.
     std::wstring CellText(size_t file, int column);
 
+    // The preview of an apply of `request`: each stamp or flag it would change of a file
+    // shows "old → new"; with one file (the four property rows), a row is added for each.
+    // Only the cells drawn are worked out. `files` must outlive the showing.
+    void ShowPreview(const FileSet& files, const ChangeRequest& request);
+    // The files as they are, without the preview.
+    void EndPreview();
+
 private:
     void SetColumns(const wchar_t* const* captions, const int* widths, int count);
     const std::wstring& DisplayName(size_t file);
     const std::wstring& TypeName(size_t file);
     void Redraw();
+    // A layout shown afresh shows no preview.
+    void ForgetPreview();
+    void WidenForPreview(const ChangeRequest& request);
 
     HWND m_list = nullptr;
     UINT m_dpi = 96;
@@ -67,6 +78,11 @@ private:
     // A type name is the same for every file of one extension.
     std::unordered_map<std::wstring, std::wstring> m_typeNames;
     std::wstring m_cellText;
+    // The preview: the request whose changes the cells show, and the one file's rows.
+    bool m_previewing = false;
+    ChangeRequest m_preview;
+    std::vector<std::wstring> m_previewLabels;
+    std::vector<std::wstring> m_previewTexts;
 };
 
 // The set flags as letters, in the order R, H, S, A: "RHSA", "A", "".

@@ -52,7 +52,8 @@ void ShowNoFile(CDialog& dialog, const RECT& iconArea, FileListView& list)
         dialog.CheckDlgButton(id, BST_UNCHECKED);
         dialog.EnableDlgItem(id, false);
     }
-    for (int id : {IDC_ORIGINAL_TIME, IDC_CURRENT_TIME, IDC_CLEAR_TIME, IDC_SAME_AS_CREATION, IDC_APPLY})
+    for (int id : {IDC_ORIGINAL_TIME, IDC_CURRENT_TIME, IDC_CLEAR_TIME, IDC_SAME_AS_CREATION, IDC_APPLY, IDC_MODE_SET,
+                   IDC_MODE_SHIFT})
         dialog.EnableDlgItem(id, false);
     // Wipe the last file's icon: the area shows what lies beneath it again.
     RedrawWindow(dialog.m_hWnd, &iconArea, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
@@ -143,6 +144,9 @@ void CKalendrixDlg::ShowChosenFiles()
     std::fill(std::begin(m_touched), std::end(m_touched), false);
     FirstFileChanged();
     m_shownIndex = -1;
+    // Files chosen afresh are shown with their times, whatever the rows held.
+    m_mode = ChangeMode::set;
+    ShowRowMode();
 
     if (m_fileOperate.GetCount() == 0) {
         ShowNoFile(*this, FileIconArea(), m_fileList);
@@ -170,7 +174,8 @@ void CKalendrixDlg::ShowChosenFiles()
     SetSpinRanges();
     ShowStamps(record);
     m_shownIndex = 0;
-    for (int id : {IDC_ORIGINAL_TIME, IDC_CURRENT_TIME, IDC_CLEAR_TIME, IDC_SAME_AS_CREATION})
+    for (int id : {IDC_ORIGINAL_TIME, IDC_CURRENT_TIME, IDC_CLEAR_TIME, IDC_SAME_AS_CREATION, IDC_MODE_SET,
+                   IDC_MODE_SHIFT})
         EnableDlgItem(id, true);
 
     // All three stored values are read before any of them is applied.
@@ -212,7 +217,9 @@ void CKalendrixDlg::ShowRecord(int index)
     if (index < 0 || index >= m_fileOperate.GetCount())
         return;
     const FileRecord record = m_fileOperate.GetRecord(index);
-    ShowStamps(record);
+    // Offsets are the same for every file: a picked file shows only its flags.
+    if (m_mode == ChangeMode::set)
+        ShowStamps(record);
     ShowAttributes(record.attribute);
     if (index != m_shownIndex) {
         m_shownIndex = index;

@@ -15,9 +15,12 @@ void CKalendrixDlg::OnSwitch(SwitchGroupIndex index)
 void CKalendrixDlg::OnSwitchClicked(SwitchGroupIndex index)
 {
     OnSwitch(index);
-    if (IsDlgButtonChecked(kSwitchGroups[index].switchId) != BST_CHECKED)
+    if (IsDlgButtonChecked(kSwitchGroups[index].switchId) != BST_CHECKED) {
+        UpdatePreview();
         return;
+    }
     m_touched[index] = true;
+    UpdatePreview();
     // With several files, ticking a group is how the first file's time, or the boxes'
     // flags, go to all of them.
     if (m_fileOperate.GetCount() > 1)

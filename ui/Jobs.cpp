@@ -5,8 +5,10 @@
 namespace {
 
 // The controls that could start a second piece of work while one runs.
+// The modes too: a change of mode would enable or disable commands the job holds.
 const int kStartingWork[] = {IDOK, IDC_APPLY, IDC_BROWSE, IDC_ORIGINAL_TIME, IDC_CURRENT_TIME, IDC_CLEAR_TIME,
-                             IDC_SAME_AS_CREATION, IDC_FOLDER_CONTENTS, IDC_BROWSE_FOLDER};
+                             IDC_SAME_AS_CREATION, IDC_MODE_SET, IDC_MODE_SHIFT, IDC_FOLDER_CONTENTS,
+                             IDC_BROWSE_FOLDER};
 
 // Work shorter than this ends before its progress is shown.
 const UINT kProgressDelayMs = 333;
@@ -137,8 +139,11 @@ void CKalendrixDlg::OnJobEnded(WPARAM, LPARAM)
         UndoEnded(*undo);
     if (reading)
         ReadingEnded();
-    else if (apply)
-        RefreshStates(); // the list shows the files as they now are
+    else if (apply) {
+        // The list shows the files as they now are.
+        EndPreview();
+        RefreshStates();
+    }
 }
 
 // The window's end: the worker stops after the file at hand, so that none is left half done.

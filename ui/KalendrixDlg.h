@@ -3,6 +3,7 @@
 
 #include "../framework/Dialog.h"
 #include "../framework/WorkerJob.h"
+#include "../model/ChangePlan.h"
 #include "../model/FileOperate.h"
 #include "../res/resource.h"
 #include "DialogControls.h"
@@ -62,13 +63,21 @@ public:
     // The time value of a row; raises an error naming the row and field when a field is
     // empty or the row holds no time that a file stamp can take.
     TimeValue ReadTimeRow(TimeRow row);
+    // The spins step through times or offsets, as the rows hold.
     void SetSpinRanges();
+    // The offsets of a row in "ずらす" mode; an empty field or a lone minus is 0.
+    TimeOffset ReadOffsetRow(TimeRow row) const;
+    ChangeMode GetRowMode() const { return m_mode; }
 
     // Apply. Checks what the user entered (a refused row or name raises its error before
     // anything changes), then starts the write as a job and returns; false when there was
     // nothing to write. Its end, with the failures told, comes as WM_JOB_ENDED; with
     // `closeAfter`, the dialog closes then if every file took what was asked.
-    bool ApplyChanges(FileRecord base, bool closeAfter = false);
+    bool ApplyChanges(const FileRecord& base, bool closeAfter = false);
+    // What the rows and boxes ask of every file; raises the error of a refused row, or
+    // leaves the row out. `first`: the first file, whose stamp a row that still shows it
+    // stands for.
+    ChangeRequest ReadRequest(const FileRecord& first, bool leaveOutRefusedRows);
     std::wstring BuildNewName();
     BYTE GetAttributeBits();
 
@@ -105,6 +114,8 @@ protected:
     void OnCurrentTime();
     void OnClearTime();
     void OnSameAsCreation();
+    void OnModeSet();
+    void OnModeShift();
     void OnFieldChanged(UINT id);
     void OnFieldLeft(UINT id);
     void OnListClick(NMHDR* header, LRESULT* result);
@@ -140,6 +151,14 @@ private:
     };
 
     bool CheckTimeField(const FileRecord& first, TimeRow row, int field);
+    // The rows' meaning: the radio buttons, the fields' typing, the spins, the commands.
+    void ShowRowMode();
+    void ChangeRowMode(ChangeMode mode);
+    void OffsetFieldChanged(int id);
+    // The list shows what Apply would change, beside what each file holds now; after an
+    // apply or an undo, the files as they are.
+    void UpdatePreview();
+    void EndPreview();
     void ReplaceFieldText(int id, const std::wstring& text);
     void ReportUnreadableStamps(int index, const FileRecord& record);
     void ShowFileProperties(const FileRecord& record);
@@ -199,6 +218,8 @@ private:
     HICON m_fileIcon = nullptr;
     bool m_fileIconStale = true;
     int m_programWrites = 0;
+    // What the time rows hold; not stored, so that every start sets times.
+    ChangeMode m_mode = ChangeMode::set;
     // The groups (three time rows, then the flags) the user acted on since the files were
     // shown: typed or spun a field, used a date-time command, ticked the switch, clicked a
     // box. Only these are written; a switch restored ticked from an earlier run is not.

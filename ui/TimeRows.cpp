@@ -108,12 +108,12 @@ void CKalendrixDlg::ReplaceFieldText(int id, const std::wstring& text)
 }
 
 // A year left with fewer than four digits is corrected as a year typed in full would be;
-// an empty one stays empty.
+// an empty one stays empty. An offset of years is no year.
 void CKalendrixDlg::OnFieldLeft(UINT id)
 {
     TimeRow row;
     TimeField field;
-    if (!FindTimeField(static_cast<int>(id), &row, &field) || field != kYear)
+    if (!FindTimeField(static_cast<int>(id), &row, &field) || field != kYear || m_mode == ChangeMode::shift)
         return;
     if (m_fileOperate.GetRecord(0).fullPath[0] == L'\0')
         return;
@@ -204,16 +204,6 @@ TimeValue CKalendrixDlg::ReadTimeRow(TimeRow row)
     return value;
 }
 
-void CKalendrixDlg::SetSpinRanges()
-{
-    for (const TimeRowControls& row : kTimeRows) {
-        for (int field = 0; field < kTimeFieldCount; ++field) {
-            const SpinRange& range = kSpinRanges[field];
-            SendDlgItemMessage(row.spins[field], UDM_SETRANGE, 0, MAKELPARAM(range.upper, range.lower));
-        }
-    }
-}
-
 void CKalendrixDlg::OnFieldChanged(UINT id)
 {
     // A refresh writes the record's own texts, whole rows with the day after its month,
@@ -230,6 +220,11 @@ void CKalendrixDlg::OnFieldChanged(UINT id)
         m_touched[row] = true;
     else if (!timeField && id != IDC_NAME && id != IDC_EXTENSION)
         m_touched[kAttributeSwitch] = true;
+    if (timeField && m_mode == ChangeMode::shift) {
+        OffsetFieldChanged(static_cast<int>(id));
+        UpdatePreview();
+        return;
+    }
 
     // The user's own edits compare with the file as it is on disk now.
     const FileRecord first = m_fileOperate.GetRecord(0);
@@ -248,4 +243,5 @@ void CKalendrixDlg::OnFieldChanged(UINT id)
 
     if (changed)
         EnableDlgItem(IDC_APPLY, true);
+    UpdatePreview();
 }

@@ -29,7 +29,7 @@ std::vector<ExpectedControl> ExpectedControls()
             controls.push_back({row.spins[field], UPDOWN_CLASSW, true});
         }
     }
-    for (int id : {IDC_SWITCH_ATTRIBUTE, IDC_ATTR_READONLY, IDC_ATTR_HIDDEN, IDC_ATTR_ARCHIVE, IDC_ATTR_SYSTEM,
+    for (int id : {IDC_MODE_SET, IDC_MODE_SHIFT, IDC_SWITCH_ATTRIBUTE, IDC_ATTR_READONLY, IDC_ATTR_HIDDEN, IDC_ATTR_ARCHIVE, IDC_ATTR_SYSTEM,
                    IDC_ATTR_COMPRESSED})
         controls.push_back({id, L"Button", false});
     for (int label = 0; label < 20; ++label)
@@ -55,7 +55,7 @@ class DialogShell : public DialogFixture {};
 TEST_F(DialogShell, CreatesEveryControlInOrderWithItsInitialState)
 {
     std::vector<ExpectedControl> expected = ExpectedControls();
-    ASSERT_EQ(expected.size(), 82u);
+    ASSERT_EQ(expected.size(), 84u);
 
     size_t index = 0;
     HWND previous = nullptr;

@@ -126,3 +126,20 @@ TEST(FieldRules, OnlyPlainDigitsAreNumbers)
     for (const wchar_t* text : {L"", L"abc", L"1a", L" 1", L"-1", L"+1", L"１", L"1234567890"})
         EXPECT_FALSE(IsFieldNumber(text)) << text;
 }
+
+TEST(FieldRules, OffsetFieldsKeepALeadingMinusAndSixDigits)
+{
+    const struct {
+        const wchar_t* typed;
+        const wchar_t* kept;
+        int value;
+    } cases[] = {
+        {L"-7", L"-7", -7},     {L"36", L"36", 36},      {L"-", L"-", 0},          {L"", L"", 0},
+        {L"-007", L"-7", -7},   {L"000", L"0", 0},       {L"7-", L"7", 7},         {L"1a2", L"12", 12},
+        {L"--3", L"-3", -3},    {L"1234567", L"123456", 123456},                   {L"-0", L"-0", 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(OffsetFieldText(c.typed), c.kept) << c.typed;
+        EXPECT_EQ(OffsetFieldValue(c.typed), c.value) << c.typed;
+    }
+}

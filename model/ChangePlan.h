@@ -1,0 +1,61 @@
+// What an apply is asked to do, and what it makes of each chosen item: the state the item
+// would get, worked out from its own state and the request alone, with no window and no
+// file access. The list's preview and the writer read the same plan, so that what the user
+// saw is what is written.
+#pragma once
+
+#include "../datetime/TimeShift.h"
+#include "ChangeJournal.h"
+#include "FileSet.h"
+
+#include <windows.h>
+#include <vector>
+
+// The three stamps in the order of the rows: creation, last write, last access.
+enum PlanStamp { kPlanCreation, kPlanWrite, kPlanAccess, kPlanStampCount };
+
+enum class ChangeMode {
+    set,  // every item's ticked stamps take one time
+    shift // every item's ticked stamps move by one offset from their own value
+};
+
+struct ChangeRequest {
+    ChangeMode mode = ChangeMode::set;
+    bool stamps[kPlanStampCount] = {};       // the stamps that change
+    TimeValue values[kPlanStampCount] = {};  // set: the second each item gets
+    TimeOffset offsets[kPlanStampCount] = {}; // shift: what each item's own stamp moves by
+    bool attributes = false;                 // the four flags change
+    DWORD boxes = 0;                         // to these (read-only, hidden, system, archive)
+};
+
+// One item's part of a plan.
+struct ItemChange {
+    // The stamps to write (100-ns units, UTC); 0: left as it is. In set mode every item
+    // gets the request's values, read or not: the writer compares with what the file holds
+    // when it opens it.
+    FileState target;
+    // What differs from the item's state as the file set read it, as JournalPart bits
+    // (the attribute bit included): what the preview shows.
+    unsigned changes = 0;
+    // The stamps (JournalPart bits) whose new time falls outside what a stamp holds, with
+    // the would-be stamps (negative where not even a FILETIME holds them).
+    unsigned refused = 0;
+    LONGLONG wouldBe[kPlanStampCount] = {};
+};
+
+ItemChange PlanItemChange(const FileItem& item, const ChangeRequest& request);
+
+// Every item's change, in the order of the file set.
+struct ChangePlan {
+    ChangeRequest request;
+    std::vector<ItemChange> items;
+    std::vector<size_t> refusedItems; // the items with a refused stamp
+};
+
+ChangePlan BuildChangePlan(const FileSet& files, const ChangeRequest& request);
+
+// The plan's stamp of an item's state: creation, write or access.
+LONGLONG& StampOfState(FileState& state, int stamp);
+LONGLONG StampOfState(const FileState& state, int stamp);
+// The JournalPart bit of a stamp.
+unsigned PartOfStamp(int stamp);

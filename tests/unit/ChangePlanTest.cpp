@@ -1,0 +1,116 @@
+#include "model/ChangePlan.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const LONGLONG kSecond = 10000000LL;
+
+LONGLONG StampOfValue(TimeValue value)
+{
+    return (11644473600LL + value) * kSecond;
+}
+
+const TimeValue kWrite = 1262340000;  // 2010-01-01 10:00:00 UTC
+const TimeValue kAccess = 1300000000; // 2011-03-13
+const TimeValue kNew = 1400000000;    // 2014-05-13
+
+FileItem ReadItem(LONGLONG creation, LONGLONG write, LONGLONG access, DWORD attributes = FILE_ATTRIBUTE_ARCHIVE)
+{
+    FileItem item;
+    item.path = L"C:\\a.txt";
+    item.state = {creation, write, access, attributes};
+    item.error = ERROR_SUCCESS;
+    return item;
+}
+
+ChangeRequest SetWrite(TimeValue value)
+{
+    ChangeRequest request;
+    request.stamps[kPlanWrite] = true;
+    request.values[kPlanWrite] = value;
+    return request;
+}
+
+ChangeRequest ShiftWriteAndCreation(const TimeOffset& offset)
+{
+    ChangeRequest request;
+    request.mode = ChangeMode::shift;
+    request.stamps[kPlanWrite] = request.stamps[kPlanCreation] = true;
+    request.offsets[kPlanWrite] = request.offsets[kPlanCreation] = offset;
+    return request;
+}
+
+FileItem Unread()
+{
+    FileItem item = ReadItem(StampOfValue(kWrite), StampOfValue(kWrite), StampOfValue(kAccess));
+    item.error = ERROR_ACCESS_DENIED;
+    return item;
+}
+
+} // namespace
+
+TEST(ChangePlan, EachItemGetsItsTargetAndTheChangesItsOwnStateShows)
+{
+    const LONGLONG write = StampOfValue(kWrite) + 1234567; // with a fraction
+    const LONGLONG access = StampOfValue(kAccess);
+    const TimeOffset back{0, 0, 0, -7, -36};
+    const LONGLONG shiftedWrite = write - (7 * 3600 + 36 * 60) * kSecond;
+    const struct {
+        const char* what;
+        FileItem item;
+        ChangeRequest request;
+        FileState target;  // stamps only
+        unsigned changes;
+    } cases[] = {
+        {"set: another second", ReadItem(0, write, access), SetWrite(kNew), {0, StampOfValue(kNew), 0}, kWritePart},
+        {"set: the second it holds", ReadItem(0, write, access), SetWrite(kWrite), {0, StampOfValue(kWrite), 0}, 0},
+        {"set: an item not read still gets the time", Unread(), SetWrite(kNew), {0, StampOfValue(kNew), 0}, 0},
+        {"shift: its own time, fraction kept; no creation stamp, left", ReadItem(0, write, access),
+         ShiftWriteAndCreation(back), {0, shiftedWrite, 0}, kWritePart},
+        {"shift: both stamps", ReadItem(write, write, access), ShiftWriteAndCreation(back),
+         {shiftedWrite, shiftedWrite, 0}, kCreationPart | kWritePart},
+        {"shift by nothing", ReadItem(write, write, access), ShiftWriteAndCreation(TimeOffset{}), {}, 0},
+        {"shift: an item not read is left", Unread(), ShiftWriteAndCreation(back), {}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ItemChange change = PlanItemChange(c.item, c.request);
+        EXPECT_EQ(change.target.creation, c.target.creation);
+        EXPECT_EQ(change.target.write, c.target.write);
+        EXPECT_EQ(change.target.access, c.target.access);
+        EXPECT_EQ(change.changes, c.changes);
+        EXPECT_EQ(change.refused, 0u);
+    }
+}
+
+TEST(ChangePlan, FlagsKeepTheItemsOtherBitsAndChangeWhereTheFourDiffer)
+{
+    ChangeRequest request;
+    request.attributes = true;
+    request.boxes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
+    const ItemChange differs = PlanItemChange(
+        ReadItem(0, StampOfValue(kWrite), 0, FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED), request);
+    EXPECT_EQ(differs.target.attributes,
+              static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
+    EXPECT_EQ(differs.changes, static_cast<unsigned>(kAttributePart));
+    const ItemChange same = PlanItemChange(ReadItem(0, 1, 0, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE), request);
+    EXPECT_EQ(same.changes, 0u);
+}
+
+TEST(ChangePlan, ResultsOutsideTheRangeAreRefusedPerStampAndListedPerItem)
+{
+    FileSet files;
+    files.Assign({L"C:\\a.txt", L"C:\\b.txt"});
+    ChangeRequest set = SetWrite(kMaxTimeValue + 1);
+    const ChangePlan plan = BuildChangePlan(files, set);
+    EXPECT_EQ(plan.refusedItems, (std::vector<size_t>{0, 1}));
+    EXPECT_EQ(plan.items[0].refused, static_cast<unsigned>(kWritePart));
+
+    // Only the stamp that would pass the end is refused, with the time it would get.
+    ChangeRequest shift = ShiftWriteAndCreation(TimeOffset{0, 0, -1});
+    const ItemChange change = PlanItemChange(ReadItem(StampOfValue(3600), StampOfValue(kWrite), 0), shift);
+    EXPECT_EQ(change.refused, static_cast<unsigned>(kCreationPart));
+    EXPECT_EQ(change.wouldBe[kPlanCreation], StampOfValue(3600 - 86400));
+    EXPECT_EQ(change.target.write, StampOfValue(kWrite - 86400));
+}
