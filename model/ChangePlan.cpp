@@ -35,6 +35,10 @@ unsigned PartOfStamp(int stamp)
 ItemChange PlanItemChange(const FileItem& item, const ChangeRequest& request)
 {
     ItemChange change;
+    if (item.linkInWalk) {
+        change.leftAsLink = true;
+        return change;
+    }
     const bool known = item.Readable();
     for (int stamp = 0; stamp < kPlanStampCount; ++stamp) {
         if (!request.stamps[stamp])

@@ -41,6 +41,9 @@ struct ItemChange {
     // the would-be stamps (negative where not even a FILETIME holds them).
     unsigned refused = 0;
     LONGLONG wouldBe[kPlanStampCount] = {};
+    // A link found inside a chosen folder: nothing of it is written, whatever is asked (its
+    // target may lie outside the tree), and the apply says so.
+    bool leftAsLink = false;
 };
 
 ItemChange PlanItemChange(const FileItem& item, const ChangeRequest& request);

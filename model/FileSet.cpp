@@ -123,8 +123,10 @@ bool WalkFolder(const std::wstring& root, std::vector<FileItem>& items, std::vec
             entry.path = prefix + data.cFileName;
             TakeFound(data, &entry);
             const bool link = IsLink(data);
-            if (link)
+            if (link) {
                 ReadItemState(&entry);
+                entry.linkInWalk = true;
+            }
             level.enter.push_back(!link && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY));
             level.entries.push_back(std::move(entry));
         } while (FindNextFileW(find, &data));

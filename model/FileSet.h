@@ -15,6 +15,9 @@ struct FileItem {
     FileState state;    // stamps (100 ns, UTC) and attribute word; meaningful when read
     ULONGLONG size = 0;
     DWORD error = ERROR_NOT_READY; // ERROR_SUCCESS once read; else why it could not be
+    // A link a walk found inside a chosen folder: shown with its target's state, but never
+    // written, since its target may lie outside the tree the user chose.
+    bool linkInWalk = false;
     bool Readable() const { return error == ERROR_SUCCESS; }
 };
 

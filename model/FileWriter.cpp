@@ -222,6 +222,14 @@ CFileOperate::PlanResult CFileOperate::PlanWrite(const std::wstring& path, const
                                                  std::wstring* detail, DWORD* error) const
 {
     plan->path = path;
+    if (change.leftAsLink) {
+        if (request.attributes || std::any_of(std::begin(request.stamps), std::end(request.stamps),
+                                              [](bool stamp) { return stamp; })) {
+            *detail = L"フォルダの中のリンクです（リンク先はフォルダの外にあることがあるため変更しません）";
+            return PlanResult::failed;
+        }
+        return PlanResult::nothingToChange;
+    }
     if (!OpenForChange(ApiPath(path), &plan->file, error, &m_volumes)) {
         *detail = ReasonText(*error);
         return *error == ERROR_TOO_MANY_OPEN_FILES || *error == ERROR_NO_SYSTEM_RESOURCES ? PlanResult::outOfHandles

@@ -262,7 +262,7 @@ private:
     bool m_locked = false;
 };
 
-class FolderContents : public DialogFixture {
+class FolderContents : public ApplyFixture {
 protected:
     // The paths the list shows, row by row.
     std::vector<std::wstring> ListedPaths()
@@ -341,6 +341,23 @@ TEST_F(FolderContents, ATreeIsListedWithTheBoxAndTheFolderAloneWithout)
                                      (folder / L"root\\locked") + L"：読み取る権限がありません");
     } else {
         EXPECT_TRUE(shown.empty());
+    }
+
+    // An apply writes the tree, but not through the link to the folder outside it: the link
+    // is named with its reason, and the folder outside keeps its stamp.
+    if (junction) {
+        const FILETIME outsideBefore = StampsOf(folder / L"outside").write;
+        SetRow(kWriteRow, {2011, 7, 1, 12, 0, 0});
+        Apply();
+        shown = boxes.Take();
+        ASSERT_FALSE(shown.empty());
+        EXPECT_NE(shown.back().text.find((folder / L"root\\link") +
+                                         L"：フォルダの中のリンクです（リンク先はフォルダの外にあることがあるため変更しません）"),
+                  std::wstring::npos)
+            << shown.back().text.c_str();
+        EXPECT_TRUE(SameStamp(StampsOf(folder / L"outside").write, outsideBefore)) << "nothing outside the tree";
+        EXPECT_EQ(WriteSecondsOf(folder / L"root\\sub\\b.txt"), static_cast<ULONGLONG>(LocalNoon(2011, 7, 1)))
+            << "the tree is written";
     }
 
     ClickAndShowTheEnd(IDC_FOLDER_CONTENTS);
