@@ -4,7 +4,7 @@
 
 void CKalendrixDlg::UpdatePreview()
 {
-    // While files are read, the list shows none of them.
+    // While files are read, their states are not yet those an apply would start from.
     if (m_fileOperate.GetCount() == 0 || m_readingFor != ReadingFor::none)
         return;
     // Reads the rows and the first file alone: the list works out the cells it draws.
