@@ -40,12 +40,7 @@ void CKalendrixDlg::OnBrowse()
     // The system's current dialog, which hands back any number of files.
     const DWORD kFlags = OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST;
     CFileDialog dialog(TRUE, nullptr, nullptr, kFlags, L"ALL(*.*)|*.*|", m_hWnd);
-    if (dialog.DoModal() != IDOK)
-        return;
-    CStringArray paths;
-    for (size_t position = dialog.GetStartPosition(); position != 0;)
-        paths.Add(dialog.GetNextPathName(position));
-    HandOverFiles(paths);
+    HandOverChosen(dialog);
 }
 
 // Folders are chosen in a dialog of their own: the system's dialog chooses either files or
@@ -56,6 +51,12 @@ void CKalendrixDlg::OnBrowseFolders()
         return;
     CFileDialog dialog(TRUE, nullptr, nullptr, OFN_ALLOWMULTISELECT | OFN_PATHMUSTEXIST, nullptr, m_hWnd);
     dialog.PickFolders();
+    HandOverChosen(dialog);
+}
+
+// Shows the open dialog and hands over what was chosen in it.
+void CKalendrixDlg::HandOverChosen(CFileDialog& dialog)
+{
     if (dialog.DoModal() != IDOK)
         return;
     CStringArray paths;

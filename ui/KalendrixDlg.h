@@ -30,6 +30,8 @@ constexpr UINT WM_JOB_ENDED = WM_APP + 0x21;
 struct ApplyJob;
 struct UndoJob;
 
+class CFileDialog;
+
 class CKalendrixDlg : public CDialog {
 public:
     enum { IDD = IDD_MAIN };
@@ -158,6 +160,9 @@ private:
     // The list shows what Apply would change, beside what each file holds now; after an
     // apply or an undo, the files as they are.
     void UpdatePreview();
+    // The same, with the first file's record the caller has just read.
+    void UpdatePreview(const FileRecord& first);
+    bool PreviewPossible() const;
     void EndPreview();
     void ReplaceFieldText(int id, const std::wstring& text);
     void ReportUnreadableStamps(int index, const FileRecord& record);
@@ -168,6 +173,7 @@ private:
     void StartReading(ReadingFor purpose);
     void ReadingEnded();
     void HandOverFiles(const CStringArray& paths);
+    void HandOverChosen(CFileDialog& dialog);
     // Folders: the box as stored, whether a reading walks the chosen folders, and the
     // folders a walk could not list.
     void RestoreFolderContents();

@@ -2,13 +2,24 @@
 // change, beside what the file holds now.
 #include "KalendrixDlg.h"
 
-void CKalendrixDlg::UpdatePreview()
+bool CKalendrixDlg::PreviewPossible() const
 {
     // While files are read, their states are not yet those an apply would start from.
-    if (m_fileOperate.GetCount() == 0 || m_readingFor != ReadingFor::none)
+    return m_fileOperate.GetCount() > 0 && m_readingFor == ReadingFor::none;
+}
+
+void CKalendrixDlg::UpdatePreview()
+{
+    if (PreviewPossible())
+        UpdatePreview(m_fileOperate.GetRecord(0));
+}
+
+void CKalendrixDlg::UpdatePreview(const FileRecord& first)
+{
+    if (!PreviewPossible())
         return;
     // Reads the rows and the first file alone: the list works out the cells it draws.
-    m_fileList.ShowPreview(m_fileOperate.GetFileSet(), ReadRequest(m_fileOperate.GetRecord(0), true));
+    m_fileList.ShowPreview(m_fileOperate.GetFileSet(), ReadRequest(first, true));
 }
 
 void CKalendrixDlg::EndPreview()

@@ -243,5 +243,5 @@ void CKalendrixDlg::OnFieldChanged(UINT id)
 
     if (changed)
         EnableDlgItem(IDC_APPLY, true);
-    UpdatePreview();
+    UpdatePreview(first);
 }

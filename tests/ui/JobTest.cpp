@@ -115,6 +115,21 @@ protected:
         });
     }
 
+    // More files of 10 bytes than are read at once, named `stem` and a number, shown: they are
+    // read on the worker. Returns their count.
+    int ShowManyFiles(const std::wstring& stem)
+    {
+        const int count = CKalendrixDlg::kFilesReadInPlace + 200;
+        CStringArray list;
+        for (int i = 0; i < count; ++i)
+            list.Add(folder.MakeFile(stem + std::to_wstring(i) + L".txt", 10));
+        dialog.GetFileOperate().SetFiles(list);
+        dialog.UpdateFileView();
+        EXPECT_TRUE(dialog.JobRunning()) << "read on the worker";
+        EXPECT_TRUE(WaitForJob());
+        return count;
+    }
+
     std::vector<std::wstring> paths;
     std::vector<HeldState> before;
     HANDLE reached = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -269,14 +284,7 @@ TEST_F(Jobs, DuringAnApplyOnlyCancelIsOffered)
 // end; a reading cancelled halfway shows what it read and says which files it did not.
 TEST_F(Jobs, ManyFilesAreReadAsAJobAndACancelledReadingShowsWhatItRead)
 {
-    const int count = CKalendrixDlg::kFilesReadInPlace + 200;
-    CStringArray list;
-    for (int i = 0; i < count; ++i)
-        list.Add(folder.MakeFile(L"many" + std::to_wstring(i) + L".txt", 10));
-    dialog.GetFileOperate().SetFiles(list);
-    dialog.UpdateFileView();
-    EXPECT_TRUE(dialog.JobRunning()) << "read on the worker";
-    ASSERT_TRUE(WaitForJob());
+    const int count = ShowManyFiles(L"many");
     ASSERT_EQ(ListRowCount(), count);
     EXPECT_EQ(ListCell(count - 1, 6), L"0.0KB(10バイト)");
     EXPECT_EQ(RowText(kWriteRow).empty(), false);
@@ -306,13 +314,7 @@ TEST_F(Jobs, ManyFilesAreReadAsAJobAndACancelledReadingShowsWhatItRead)
 // not reach as they were (never "not read").
 TEST_F(Jobs, ReadingAgainKeepsTheRowsAndTakesWhatItRead)
 {
-    const int count = CKalendrixDlg::kFilesReadInPlace + 200;
-    CStringArray list;
-    for (int i = 0; i < count; ++i)
-        list.Add(folder.MakeFile(L"again" + std::to_wstring(i) + L".txt", 10));
-    dialog.GetFileOperate().SetFiles(list);
-    dialog.UpdateFileView();
-    ASSERT_TRUE(WaitForJob());
+    const int count = ShowManyFiles(L"again");
     const auto grow = [&](int bytes) {
         for (int i = 0; i < count; ++i)
             folder.MakeFile(L"again" + std::to_wstring(i) + L".txt", bytes);
