@@ -23,16 +23,46 @@ void CFileOperate::SetFiles(const CStringArray& paths)
         m_firstPath = m_files.Path(0);
 }
 
-void CFileOperate::ChooseAgain()
+ChoiceReading CFileOperate::ReadingOfChoice(bool walkFolders) const
 {
-    m_files.Assign(m_chosen);
+    ChoiceReading reading;
+    reading.chosen = m_chosen;
+    if (m_walked) {
+        reading.items.reserve(m_files.Count());
+        for (size_t index = 0; index < m_files.Count(); ++index)
+            reading.items.push_back(m_files.Path(index));
+    }
+    reading.walk = walkFolders;
+    return reading;
+}
+
+ChoiceReading CFileOperate::ReadingOfPaths(std::vector<std::wstring> paths, bool walkFolders)
+{
+    ChoiceReading reading;
+    reading.chosen = std::move(paths);
+    reading.walk = walkFolders;
+    return reading;
+}
+
+void CFileOperate::TakeReading(ChoiceReading&& reading)
+{
+    if (reading.chosen != m_chosen)
+        m_renameFailed = false;
+    m_chosen = std::move(reading.chosen);
+    m_files = std::move(reading.files);
+    m_walked = reading.walked;
     m_count = static_cast<int>(m_files.Count());
-    m_walked = false;
+    m_firstPath = m_count > 0 ? m_files.Path(0) : std::wstring();
 }
 
 bool CFileOperate::ChoiceHasFolder() const
 {
-    for (const std::wstring& path : m_chosen) {
+    return HasFolder(m_chosen);
+}
+
+bool CFileOperate::HasFolder(const std::vector<std::wstring>& paths)
+{
+    for (const std::wstring& path : paths) {
         const DWORD attributes = GetFileAttributesW(ApiPath(path).c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
             return true;

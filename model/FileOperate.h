@@ -4,6 +4,7 @@
 
 #include "../framework/StringArray.h"
 #include "../framework/WorkProgress.h"
+#include "ChoiceReading.h"
 #include "FileRecord.h"
 #include "FileSet.h"
 #include "VolumeSerials.h"
@@ -32,13 +33,22 @@ public:
     // a choice not walked yet takes in everything below its folders (FileSet::ReadStates);
     // a choice walked already is read again as it is.
     void ReadStates(const FileSet::Progress& progress = FileSet::Progress(), bool walkFolders = false);
-    // The choice as it was made, without what a walk took in: read again, it is walked anew
-    // or not at all.
-    void ChooseAgain();
+    // The paths as chosen (absolute), without what a walk took in.
+    const std::vector<std::wstring>& ChosenPaths() const { return m_chosen; }
+    // A reading of the choice as it stands, to be read elsewhere (on the worker) and taken
+    // back whole: a choice walked already is read again as it is; one not walked yet takes
+    // in what is below its folders with `walkFolders`.
+    ChoiceReading ReadingOfChoice(bool walkFolders) const;
+    // A reading of a new choice of `paths`, as given (the reading makes them absolute).
+    static ChoiceReading ReadingOfPaths(std::vector<std::wstring> paths, bool walkFolders);
+    // The choice read takes the place of this one, whole.
+    void TakeReading(ChoiceReading&& reading);
     // Whether the set holds a walk of the choice.
     bool Walked() const { return m_walked; }
     // Whether a chosen path names a folder (asked of the file system now).
     bool ChoiceHasFolder() const;
+    // The same of paths not chosen yet.
+    static bool HasFolder(const std::vector<std::wstring>& paths);
     const FileSet& GetFileSet() const { return m_files; }
     // The states of the same items read again elsewhere; items it did not reach keep theirs.
     void TakeStates(const FileSet& reread) { m_files.TakeStates(reread); }

@@ -53,13 +53,30 @@ static_assert(static_cast<int>(kPlanCreation) == kCreationRow && static_cast<int
 // An apply on the worker. Its writer has the journal and the first file but not the file
 // set, which the window reads meanwhile: the job is handed the plan and the paths. The end
 // takes back what the write changed (a new first name, the failures).
-struct ApplyJob {
+class ApplyJob : public DialogJob {
+public:
+    explicit ApplyJob(CKalendrixDlg& dialog) : m_dialog(dialog) {}
+    std::wstring Doing() const override { return L"適用中…"; }
+    void Work(WorkProgress& progress) override
+    {
+        writer.WritePlan(plan, paths, newPath, &progress);
+        // Asked to stop after the last file, it wrote them all.
+        cancelled = progress.CancelRequested() && progress.Done() < progress.Total();
+    }
+    void TakeResult() override { m_close = m_dialog.TakeApplyResult(*this); }
+    void End() override { m_dialog.ApplyEnded(*this, m_close); }
+
     CFileOperate writer;
     ChangePlan plan;
     std::vector<std::wstring> paths;
+    std::wstring newPath;
     std::wstring firstPathBefore;
     bool closeAfter = false;
     bool cancelled = false;
+
+private:
+    CKalendrixDlg& m_dialog;
+    bool m_close = false;
 };
 
 void CKalendrixDlg::OnApply()
@@ -105,7 +122,7 @@ bool CKalendrixDlg::ApplyChanges(const FileRecord& base, bool closeAfter)
 
     ChangeRequest request = ReadRequest(base, false);
     const FileSet& files = m_fileOperate.GetFileSet();
-    std::shared_ptr<ApplyJob> job = std::make_shared<ApplyJob>();
+    std::unique_ptr<ApplyJob> job(new ApplyJob(*this));
     job->plan = BuildChangePlan(files, request);
     if (!job->plan.refusedItems.empty())
         throw CMessageException(RefusalText(files, job->plan));
@@ -115,12 +132,8 @@ bool CKalendrixDlg::ApplyChanges(const FileRecord& base, bool closeAfter)
     job->writer = m_fileOperate.WriterForJob();
     job->firstPathBefore = m_fileOperate.GetFirstPath();
     job->closeAfter = closeAfter;
-    StartJob(L"適用中…", [job, newPath](WorkProgress& progress) {
-        job->writer.WritePlan(job->plan, job->paths, newPath, &progress);
-        // Asked to stop after the last file, it wrote them all.
-        job->cancelled = progress.CancelRequested() && progress.Done() < progress.Total();
-    });
-    m_applyJob = job;
+    job->newPath = newPath;
+    StartJob(std::move(job));
     return true;
 }
 
@@ -162,9 +175,11 @@ ChangeRequest CKalendrixDlg::ReadRequest(const FileRecord& first, bool leaveOutR
 }
 
 // After a failure or a cancel Apply stays enabled with the edits as they are, so that Apply
-// again retries once the other program lets go of the file, or writes the rest.
-bool CKalendrixDlg::ApplyEnded(ApplyJob& job, bool editedDuringJob)
+// again retries once the other program lets go of the file, or writes the rest; so does an
+// edit made during the job, which is still to be written.
+bool CKalendrixDlg::TakeApplyResult(ApplyJob& job)
 {
+    const bool editedDuringJob = m_jobs.EnabledDuringJob(IDC_APPLY);
     m_fileOperate.TakeWriteResult(job.writer);
     if (m_fileOperate.GetFirstPath() != job.firstPathBefore) {
         FirstFileChanged();
@@ -172,13 +187,19 @@ bool CKalendrixDlg::ApplyEnded(ApplyJob& job, bool editedDuringJob)
     }
     m_fileOperate.ReportFailures();
     const bool complete = m_fileOperate.GetFailures().empty() && !job.cancelled;
-    // Apply comes back with the other controls, enabled where the edits are still to write.
-    EnableDlgItem(IDC_APPLY, false);
-    for (auto& control : m_enabledBeforeJob) {
-        if (control.first == IDC_APPLY)
-            control.second = !complete || editedDuringJob;
-    }
+    m_jobs.ComeBackAs(IDC_APPLY, !complete || editedDuringJob);
     return complete && job.closeAfter && !editedDuringJob;
+}
+
+void CKalendrixDlg::ApplyEnded(ApplyJob&, bool close)
+{
+    if (close) {
+        CDialog::OnOK();
+        return;
+    }
+    // The list shows the files as they now are.
+    EndPreview();
+    RefreshStates();
 }
 
 std::wstring CKalendrixDlg::BuildNewName()

@@ -6,31 +6,14 @@
 #include <commdlg.h>
 #include <vector>
 
-void CKalendrixDlg::HandOverFiles(const CStringArray& paths)
-{
-    m_fileOperate.SetFiles(paths);
-    UpdateFileView();
-}
-
+// The drop's names are taken where the choice is read: on the worker for a large drop, so
+// that the window answers from the moment of the drop.
 void CKalendrixDlg::OnDropFiles(HDROP drop)
 {
     if (RefuseDuringJob(drop))
         return;
-    CStringArray paths;
-    std::vector<wchar_t> name;
-    UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-        // Each path as long as the drop says it is, with room for its terminating null.
-        name.assign(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
-        DragQueryFileW(drop, i, name.data(), static_cast<UINT>(name.size()));
-        paths.Add(name.data());
-    }
-    // The drop data is released whatever the refresh raises.
-    struct DropRelease {
-        HDROP drop;
-        ~DropRelease() { DragFinish(drop); }
-    } release{drop};
-    HandOverFiles(paths);
+    StartReading(CFileOperate::ReadingOfPaths({}, IsDlgButtonChecked(IDC_FOLDER_CONTENTS) == BST_CHECKED),
+                 ReadingPurpose::view, DropData(drop));
 }
 
 void CKalendrixDlg::OnBrowse()
@@ -59,8 +42,8 @@ void CKalendrixDlg::HandOverChosen(CFileDialog& dialog)
 {
     if (dialog.DoModal() != IDOK)
         return;
-    CStringArray paths;
+    std::vector<std::wstring> paths;
     for (size_t position = dialog.GetStartPosition(); position != 0;)
-        paths.Add(dialog.GetNextPathName(position));
-    HandOverFiles(paths);
+        paths.push_back(dialog.GetNextPathName(position));
+    HandOverFiles(std::move(paths));
 }

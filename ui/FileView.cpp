@@ -61,75 +61,62 @@ void ShowNoFile(CDialog& dialog, const RECT& iconArea, FileListView& list)
 
 } // namespace
 
+void CKalendrixDlg::HandOverFiles(std::vector<std::wstring> paths)
+{
+    StartReading(CFileOperate::ReadingOfPaths(std::move(paths), IsDlgButtonChecked(IDC_FOLDER_CONTENTS) == BST_CHECKED),
+                 ReadingPurpose::view);
+}
+
 void CKalendrixDlg::UpdateFileView()
 {
-    // Many files, and the walk of chosen folders, are read on the worker, with their
-    // progress and a way out; the view follows at the job's end.
-    const bool walk = WalksFolders();
-    m_walkToReport = walk;
-    if ((m_fileOperate.GetCount() > kFilesReadInPlace || (walk && m_fileOperate.ChoiceHasFolder())) &&
-        !JobRunning()) {
-        m_fileList.ShowReading(); // nothing of the set is drawn while the worker fills it
-        StartReading(ReadingFor::view);
-        return;
-    }
-    m_fileOperate.ReadStates(FileSet::Progress(), walk);
-    ShowChosenFiles();
-    ReportUnreadableFolders();
+    StartReading(m_fileOperate.ReadingOfChoice(IsDlgButtonChecked(IDC_FOLDER_CONTENTS) == BST_CHECKED),
+                 ReadingPurpose::view);
 }
 
 void CKalendrixDlg::RefreshStates()
 {
-    if (m_fileOperate.GetCount() > kFilesReadInPlace) {
-        StartReading(ReadingFor::list);
-        return;
-    }
-    m_fileOperate.ReadStates();
-    m_fileList.StatesChanged();
+    ChoiceReading reading;
+    const FileSet& files = m_fileOperate.GetFileSet();
+    reading.items.reserve(files.Count());
+    for (size_t index = 0; index < files.Count(); ++index)
+        reading.items.push_back(files.Path(index));
+    StartReading(std::move(reading), ReadingPurpose::list);
 }
 
-void CKalendrixDlg::StartReading(ReadingFor purpose)
+// Many items, and the walk of chosen folders, are read on the worker, with their progress
+// and a way out; the reading then ends as one read at once does.
+void CKalendrixDlg::StartReading(ChoiceReading reading, ReadingPurpose purpose, DropData drop)
 {
-    m_readingFor = purpose;
-    const size_t count = static_cast<size_t>(m_fileOperate.GetCount());
-    const bool walk = purpose == ReadingFor::view && WalksFolders();
-    CFileOperate& files = m_fileOperate;
-    // A new choice is read in place while the list shows none of it; the list of files
-    // shown already keeps showing them, and the states read are taken at the end.
-    std::shared_ptr<FileSet> reread;
-    if (purpose == ReadingFor::list)
-        m_rereadFiles = reread = std::make_shared<FileSet>();
-    StartJob(L"読み込み中…", [&files, count, walk, reread](WorkProgress& progress) {
-        progress.Begin(count);
-        const auto tell = [&progress](size_t done, size_t total) {
-            progress.Begin(total); // a walk's total grows with what it finds
-            while (progress.Done() < done)
-                progress.ItemDone();
-            return !progress.CancelRequested();
-        };
-        if (reread) {
-            *reread = files.GetFileSet(); // the window changes nothing of the set meanwhile
-            reread->ReadStates(tell);
-        } else {
-            files.ReadStates(tell, walk);
-        }
-    });
+    const bool again = !reading.items.empty();
+    const size_t count = again ? reading.items.size() : (drop.Count() > 0 ? drop.Count() : reading.chosen.size());
+    const bool walk = reading.walk && !again;
+    const bool large = count > static_cast<size_t>(kFilesReadInPlace);
+    if (!JobRunning() && (large || (walk && CFileOperate::HasFolder(reading.chosen.empty() ? drop.Names() : reading.chosen)))) {
+        m_readingRuns = true;
+        StartJob(std::unique_ptr<DialogJob>(new ReadingJob(*this, std::move(reading), purpose, std::move(drop))));
+        return;
+    }
+    if (reading.chosen.empty() && !again)
+        reading.chosen = drop.Names();
+    drop.Release();
+    ReadChoice(reading);
+    ReadingEnded(std::move(reading), purpose);
 }
 
 // At the reading's end, also a cancelled one: what was read is shown, the rest says so, or
 // (read again) shows the state it had.
-void CKalendrixDlg::ReadingEnded()
+void CKalendrixDlg::ReadingEnded(ChoiceReading&& reading, ReadingPurpose purpose)
 {
-    const ReadingFor purpose = m_readingFor;
-    m_readingFor = ReadingFor::none;
-    std::shared_ptr<FileSet> reread = std::move(m_rereadFiles);
-    if (purpose == ReadingFor::view) {
-        ShowChosenFiles();
-        ReportUnreadableFolders();
-    } else if (purpose == ReadingFor::list && reread) {
-        m_fileOperate.TakeStates(*reread);
+    m_readingRuns = false;
+    if (purpose == ReadingPurpose::list) {
+        m_fileOperate.TakeStates(reading.files);
         m_fileList.StatesChanged();
+        return;
     }
+    m_walkToReport = reading.walk;
+    m_fileOperate.TakeReading(std::move(reading));
+    ShowChosenFiles();
+    ReportUnreadableFolders();
 }
 
 void CKalendrixDlg::ShowChosenFiles()

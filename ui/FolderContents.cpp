@@ -24,11 +24,6 @@ void CKalendrixDlg::RestoreFolderContents()
     CheckDlgButton(IDC_FOLDER_CONTENTS, on ? BST_CHECKED : BST_UNCHECKED);
 }
 
-bool CKalendrixDlg::WalksFolders() const
-{
-    return IsDlgButtonChecked(IDC_FOLDER_CONTENTS) == BST_CHECKED && !m_fileOperate.Walked();
-}
-
 void CKalendrixDlg::OnFolderContents()
 {
     const bool on = IsDlgButtonChecked(IDC_FOLDER_CONTENTS) == BST_CHECKED;
@@ -36,8 +31,8 @@ void CKalendrixDlg::OnFolderContents()
     // Files alone read the same either way.
     if (JobRunning() || !m_fileOperate.ChoiceHasFolder())
         return;
-    m_fileOperate.ChooseAgain();
-    UpdateFileView();
+    // The choice as it was made, walked anew or not at all.
+    StartReading(CFileOperate::ReadingOfPaths(m_fileOperate.ChosenPaths(), on), ReadingPurpose::view);
 }
 
 // After the list is shown (posted, so that the box comes over the list, not before it).

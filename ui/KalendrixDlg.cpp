@@ -82,6 +82,7 @@ BOOL CKalendrixDlg::OnInitDialog()
         UpdateUndoEntry();
     }
 
+    m_jobs.Attach(m_hWnd);
     m_dpi = DpiOfWindow(m_hWnd);
     TakeOverDialogScaling(m_hWnd);
     LoadScaledIcons();
@@ -95,11 +96,9 @@ BOOL CKalendrixDlg::OnInitDialog()
 
     RestoreFolderContents();
     // Every argument after the program's own name is a path, taken as given.
-    CStringArray paths;
-    for (int i = 1; i < __argc; ++i)
-        paths.Add(__wargv[i]);
-    if (!paths.IsEmpty())
-        HandOverFiles(paths);
+    std::vector<std::wstring> paths(__wargv + 1, __wargv + (__argc > 1 ? __argc : 1));
+    if (!paths.empty())
+        HandOverFiles(std::move(paths));
     MarkStartupPhase(L"first refresh done");
 
     return TRUE;

@@ -2,12 +2,13 @@
 #pragma once
 
 #include "../framework/Dialog.h"
-#include "../framework/WorkerJob.h"
 #include "../model/ChangePlan.h"
 #include "../model/FileOperate.h"
 #include "../res/resource.h"
 #include "DialogControls.h"
 #include "FileListView.h"
+#include "JobHost.h"
+#include "ReadingJob.h"
 
 #include <shellapi.h>
 #include <initializer_list>
@@ -26,9 +27,9 @@ constexpr UINT WM_REPORT_FOLDERS = WM_APP + 2;
 constexpr UINT WM_JOB_PROGRESS = WM_APP + 0x20;
 constexpr UINT WM_JOB_ENDED = WM_APP + 0x21;
 
-// The state of an apply and of an undo while it runs on the worker (Apply.cpp, Undo.cpp).
-struct ApplyJob;
-struct UndoJob;
+// An apply and an undo, each with what it works on (Apply.cpp, Undo.cpp).
+class ApplyJob;
+class UndoJob;
 
 class CFileDialog;
 
@@ -39,12 +40,18 @@ public:
     CKalendrixDlg();
     ~CKalendrixDlg() override;
 
-    // Shows the chosen files: called after every change of the file list. Up to
-    // kFilesReadInPlace files are read at once; more are read as a job, and shown at its end.
-    void UpdateFileView();
+    // Takes `paths` as the new choice (as a drop, the open dialog or the command line hands
+    // them over), reads them and shows them. Up to kFilesReadInPlace items are read at once;
+    // more, or a walk of folders, are read as a job, and shown at its end: until then the
+    // files shown before stay shown.
+    void HandOverFiles(std::vector<std::wstring> paths);
     static constexpr int kFilesReadInPlace = 1000;
+    // Reads the choice again as it stands and shows it afresh.
+    void UpdateFileView();
     // The files' state was changed (an apply): the list reads it again.
     void RefreshStates();
+    // The end of a reading (ReadingJob): the choice read takes the place of the one shown.
+    void ReadingEnded(ChoiceReading&& reading, ReadingPurpose purpose);
     void ShowRecord(int index);
     void ShowAttributes(BYTE attributes);
     void DrawFileIcon(HDC dc);
@@ -88,12 +95,17 @@ public:
     // The display scale the dialog is laid out for, in dots per inch.
     UINT GetDpi() const { return m_dpi; }
 
-    // Long work (apply, undo) runs as one job at a time on a worker; see Jobs.cpp.
-    bool JobRunning() const { return m_job.Running(); }
-    CWorkerJob& GetJob() { return m_job; }
+    // Long work (reading, apply, undo) runs as one job at a time on a worker; see DialogJob.h.
+    bool JobRunning() const { return m_jobs.Running(); }
+    CWorkerJob& GetJob() { return m_jobs.Worker(); }
     // True while a job runs, when nothing else may start (a drop is let go); the caller
     // returns.
     bool RefuseDuringJob(HDROP drop = nullptr);
+    // The ends of an apply and an undo (their jobs' TakeResult and End). TakeApplyResult:
+    // true when the dialog is to close (OK, and every file took what was asked).
+    bool TakeApplyResult(ApplyJob& job);
+    void ApplyEnded(ApplyJob& job, bool close);
+    void UndoEnded(UndoJob& job);
 
 protected:
     BOOL OnInitDialog() override;
@@ -169,15 +181,11 @@ private:
     void ShowFileProperties(const FileRecord& record);
     // The view of the chosen files, from the state read last.
     void ShowChosenFiles();
-    enum class ReadingFor { none, view, list };
-    void StartReading(ReadingFor purpose);
-    void ReadingEnded();
-    void HandOverFiles(const CStringArray& paths);
+    // Reads at once, or starts a ReadingJob; `drop` gives the names where `reading` has none.
+    void StartReading(ChoiceReading reading, ReadingPurpose purpose, DropData drop = DropData());
     void HandOverChosen(CFileDialog& dialog);
-    // Folders: the box as stored, whether a reading walks the chosen folders, and the
-    // folders a walk could not list.
+    // Folders: the box as stored, and the folders a walk could not list.
     void RestoreFolderContents();
-    bool WalksFolders() const;
     void ReportUnreadableFolders();
     void OnSwitch(SwitchGroupIndex group);
     // The user ticked or cleared a switch.
@@ -186,16 +194,7 @@ private:
     // A date-time command acted on the ticked rows among `rows`.
     void TouchTickedRows(std::initializer_list<TimeRow> rows);
 
-    // Jobs: the controls that could start other work are disabled from the start to the
-    // end, the progress shows once the job has run a third of a second. RestoreControlsAfterJob brings
-    // the controls back as they were, or enabled where an edit meanwhile enabled them.
-    void StartJob(const std::wstring& doing, CWorkerJob::Work work);
-    void ShowJobProgress();
-    void RestoreControlsAfterJob();
-    // `editedDuringJob`: the user changed a row meanwhile, which is still to be written.
-    // True when the dialog is to close (OK, and every file took what was asked).
-    bool ApplyEnded(ApplyJob& job, bool editedDuringJob);
-    void UndoEnded(UndoJob& job);
+    void StartJob(std::unique_ptr<DialogJob> job);
 
     // The program's icons at the display scale, for the caption and the task bar.
     void LoadScaledIcons();
@@ -211,9 +210,8 @@ private:
     HFONT m_scaledFont = nullptr;
     CFileOperate m_fileOperate;
     FileListView m_fileList;
-    // What the reading job now running is for, and the copy of the set it reads again.
-    ReadingFor m_readingFor = ReadingFor::none;
-    std::shared_ptr<FileSet> m_rereadFiles;
+    // A reading job runs: the states shown are not yet those an apply would start from.
+    bool m_readingRuns = false;
     // A walk of the choice was read, whose unlistable folders are still to be told.
     bool m_walkToReport = false;
     // True while a refresh writes the first file's values into the fields: the change
@@ -233,15 +231,7 @@ private:
     // The file whose record the rows show, so that a file's unreadable stamps are told
     // once when it is picked, not at every notification of the list.
     int m_shownIndex = -1;
-
-    // The running job's text ("適用中…"), the controls it disabled with their state before,
-    // and the control that had the focus.
-    std::wstring m_jobDoing;
-    std::vector<std::pair<int, bool>> m_enabledBeforeJob;
-    HWND m_focusBeforeJob = nullptr;
-    std::shared_ptr<ApplyJob> m_applyJob;
-    std::shared_ptr<UndoJob> m_undoJob;
     // Last, so that it is destroyed first: a job still running is cancelled and waited for
-    // while what it works on is still there.
-    CWorkerJob m_job{WM_JOB_PROGRESS, WM_JOB_ENDED};
+    // before the dialog's parts go.
+    JobHost m_jobs{WM_JOB_PROGRESS, WM_JOB_ENDED};
 };

@@ -47,10 +47,19 @@ std::wstring ApplyNamed(const ChangeJournalFile& journal)
 
 // An undo on the worker. The journal stays open until the end, which removes it through
 // its handle where nothing was left.
-struct UndoJob {
+class UndoJob : public DialogJob {
+public:
+    explicit UndoJob(CKalendrixDlg& dialog) : m_dialog(dialog) {}
+    std::wstring Doing() const override { return L"元に戻しています…"; }
+    void Work(WorkProgress& progress) override { outcome = UndoChanges(journal.Entries(), &progress); }
+    void End() override { m_dialog.UndoEnded(*this); }
+
     std::wstring path;
     ChangeJournalFile journal;
     UndoOutcome outcome;
+
+private:
+    CKalendrixDlg& m_dialog;
 };
 
 void CKalendrixDlg::UpdateUndoEntry()
@@ -75,7 +84,7 @@ void CKalendrixDlg::OnUndoLastChange()
 {
     if (RefuseDuringJob())
         return;
-    std::shared_ptr<UndoJob> job = std::make_shared<UndoJob>();
+    std::unique_ptr<UndoJob> job(new UndoJob(*this));
     const std::wstring& path = job->path = m_fileOperate.GetJournalPath();
     std::wstring problem;
     const JournalReading reading = path.empty() ? JournalReading::missing : job->journal.Open(path, &problem);
@@ -89,9 +98,7 @@ void CKalendrixDlg::OnUndoLastChange()
         return;
     }
 
-    StartJob(L"元に戻しています…",
-             [job](WorkProgress& progress) { job->outcome = UndoChanges(job->journal.Entries(), &progress); });
-    m_undoJob = job;
+    StartJob(std::move(job));
 }
 
 void CKalendrixDlg::UndoEnded(UndoJob& job)

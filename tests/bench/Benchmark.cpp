@@ -141,6 +141,22 @@ double LongestAnswerMs(HWND window, const std::function<void()>& work)
     return asker.longest;
 }
 
+// A drop of `paths`, as the shell hands a selection from Explorer over.
+HDROP MakeDrop(const std::vector<std::wstring>& paths)
+{
+    std::wstring names;
+    for (const std::wstring& path : paths)
+        names += path + L'\0';
+    names += L'\0';
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
+    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    memcpy(header + 1, names.data(), names.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
 // Template 102 created bare: a dialog procedure that handles nothing, so that the writes of
 // a floor raise no handler of the program. The list has the program's two columns.
 INT_PTR CALLBACK HandleNothing(HWND, UINT, WPARAM, LPARAM)
@@ -590,8 +606,14 @@ int wmain(int argc, wchar_t** argv)
         };
         double program = MedianMs(show);
         memories.push_back({n, before, WorkingSet()});
+        // The window's answer is measured from the drop itself: from the moment the shell hands
+        // the names over to the rows on screen.
         if (n == 10000)
-            listAnswerMs = LongestAnswerMs(dialog.m_hWnd, show);
+            listAnswerMs = LongestAnswerMs(dialog.m_hWnd, [&] {
+                SendMessageW(dialog.m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(scene.paths)), 0);
+                WaitForJob(dialog);
+                UpdateWindow(list);
+            });
         ListFloor bare;
         const std::wstring folder = FolderOf(scene.paths[0]);
         double floor = MedianMs([&] { bare.Show(folder); });

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -344,4 +345,53 @@ TEST_F(Jobs, ReadingAgainKeepsTheRowsAndTakesWhatItRead)
     EXPECT_EQ(reread, 256);
     EXPECT_EQ(kept, count - 256);
     EXPECT_TRUE(boxes.Take().empty());
+}
+
+// A large choice is read into a file set of the reading's own: while the worker walks a
+// dropped folder of thousands of files, typing, clicking the boxes and the switches and
+// picking rows only ever meet the files on show, which the rows keep showing until the new
+// set takes their place whole at the end; the progress goes with the job.
+TEST_F(Jobs, TheWindowStaysLiveAndShowsTheOldChoiceWhileANewOneIsRead)
+{
+    const std::wstring shown[] = {folder.MakeFile(L"shown0.txt", 10), folder.MakeFile(L"shown1.txt", 10),
+                                  folder.MakeFile(L"shown2.txt", 10)};
+    Choose({shown[0], shown[1], shown[2]});
+    ASSERT_EQ(ListRowCount(), 3);
+    const std::wstring firstRow = ListCell(0, 0);
+
+    const std::wstring walked = folder.MakeFolder(L"walked");
+    const int count = 2000;
+    for (int i = 0; i < count; ++i)
+        folder.MakeFile(L"walked\\photo" + std::to_wstring(i) + L".jpg", 10);
+    dialog.CheckDlgButton(IDC_FOLDER_CONTENTS, BST_CHECKED);
+    // The worker holds halfway through the walk while the window is worked on.
+    PauseAt(count / 2);
+    SendMessageW(dialog.m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(walked)), 0);
+    ASSERT_TRUE(dialog.JobRunning()) << "a walk is read on the worker";
+    RunMessages(20000, reached);
+    ASSERT_EQ(WaitForSingleObject(reached, 0), WAIT_OBJECT_0) << "the walk did not get halfway";
+
+    bool progressShown = false;
+    const int clicked[] = {IDC_SWITCH_WRITE, IDC_ATTR_READONLY, IDC_SWITCH_ATTRIBUTE, IDC_ATTR_HIDDEN, IDC_SWITCH_CREATE};
+    for (int round = 0; round < 40; ++round) {
+        if (round == 30)
+            SetEvent(resume); // the rest of the rounds meet the worker going on
+        Type(IDC_WRITE_YEAR, round % 2 ? L"1999" : L"2024");
+        Type(IDC_CREATE_DAY, std::to_wstring(1 + round % 28));
+        SendMessageW(dialog.GetDlgItem(clicked[round % 5]), BM_CLICK, 0, 0);
+        ListView_SetItemState(dialog.GetDlgItem(IDC_FILE_LIST), round % 3, LVIS_SELECTED | LVIS_FOCUSED,
+                              LVIS_SELECTED | LVIS_FOCUSED);
+        if (dialog.JobRunning()) {
+            ASSERT_EQ(ListRowCount(), 3) << "round " << round << ": the rows show the files on show";
+            ASSERT_EQ(ListCell(0, 0), firstRow);
+        }
+        progressShown = progressShown || Text(IDC_JOB_STATUS).compare(0, 6, L"読み込み中…") == 0;
+        RunMessages(round < 30 ? 20 : 5);
+    }
+    ASSERT_TRUE(WaitForJob());
+    EXPECT_TRUE(progressShown);
+    EXPECT_EQ(ListRowCount(), count + 1) << "the folder and everything in it, swapped in whole";
+    EXPECT_FALSE(IsWindowVisible(dialog.GetDlgItem(IDC_JOB_STATUS)));
+    EXPECT_EQ(Text(IDC_JOB_STATUS), L"") << "the progress goes with its job";
+    boxes.Take();
 }
