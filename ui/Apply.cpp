@@ -111,7 +111,7 @@ bool CKalendrixDlg::ApplyChanges(const FileRecord& base, bool closeAfter)
         if (newPath == m_fileOperate.GetFirstPath()) {
             newPath.clear();
         } else {
-            std::wstring problem = NewNameProblem(GetDlgItemText(IDC_NAME), GetDlgItemText(IDC_EXTENSION));
+            std::wstring problem = NewNameProblem(m_names.Name(), m_names.Extension());
             if (problem.empty() && ApiPath(AbsolutePath(newPath)).size() >= kLongestPath)
                 problem = L"新しいパスが長すぎます（32767文字まで）。";
             if (!problem.empty())
@@ -140,37 +140,8 @@ bool CKalendrixDlg::ApplyChanges(const FileRecord& base, bool closeAfter)
 ChangeRequest CKalendrixDlg::ReadRequest(const FileRecord& first, bool leaveOutRefusedRows)
 {
     ChangeRequest request;
-    request.mode = m_mode;
-    // Only the rows the user acted on since the files were shown are written, each with
-    // what it shows now.
-    for (int index = 0; index < kTimeRowCount; ++index) {
-        const TimeRow row = static_cast<TimeRow>(index);
-        if (IsDlgButtonChecked(kTimeRows[row].switchId) != BST_CHECKED || !m_touched[row])
-            continue;
-        if (m_mode == ChangeMode::shift) {
-            request.offsets[row] = ReadOffsetRow(row);
-            request.stamps[row] = true;
-            continue;
-        }
-        // A row that still shows the first file's stamp stands for that stamp, not for
-        // what its local fields would build (the repeated hour of autumn builds another
-        // second).
-        try {
-            if (!(RowShowsStamp(row, first) && StoredStampOf(row, first, &request.values[row])))
-                request.values[row] = ReadTimeRow(row);
-        } catch (const CMessageException&) {
-            if (!leaveOutRefusedRows)
-                throw;
-            continue;
-        }
-        request.stamps[row] = true;
-    }
-
-    // Once the user ticked the attribute group or clicked a box, every file gets the
-    // boxes' flags, whatever the first file holds; otherwise no file's flags change.
-    request.attributes = IsDlgButtonChecked(IDC_SWITCH_ATTRIBUTE) == BST_CHECKED && m_touched[kAttributeSwitch];
-    if (request.attributes)
-        request.boxes = GetAttributeBits();
+    m_timeRows.AddToRequest(request, first, leaveOutRefusedRows);
+    m_attributes.AddToRequest(request);
     return request;
 }
 
@@ -183,6 +154,8 @@ bool CKalendrixDlg::TakeApplyResult(ApplyJob& job)
     m_fileOperate.TakeWriteResult(job.writer);
     if (m_fileOperate.GetFirstPath() != job.firstPathBefore) {
         FirstFileChanged();
+        if (m_fileOperate.GetCount() == 1)
+            m_names.Renamed(m_fileOperate.GetBaseName(0), m_fileOperate.GetExtension(0));
         ShowFileProperties(m_fileOperate.GetRecord(0));
     }
     m_fileOperate.ReportFailures();
@@ -204,17 +177,5 @@ void CKalendrixDlg::ApplyEnded(ApplyJob&, bool close)
 
 std::wstring CKalendrixDlg::BuildNewName()
 {
-    std::wstring name = GetDlgItemText(IDC_NAME);
-    std::wstring extension = GetDlgItemText(IDC_EXTENSION);
-    return JoinPath(m_fileOperate.GetFolder(), name, extension);
-}
-
-BYTE CKalendrixDlg::GetAttributeBits()
-{
-    BYTE bits = 0;
-    for (const AttributeBox& box : kAttributeBoxes) {
-        if (IsDlgButtonChecked(box.id) != BST_UNCHECKED)
-            bits |= box.bit;
-    }
-    return bits;
+    return JoinPath(m_fileOperate.GetFolder(), m_names.Name(), m_names.Extension());
 }

@@ -104,14 +104,6 @@ void FileListView::ShowNothing()
     ListView_SetItemCountEx(m_list, 0, 0);
 }
 
-void FileListView::ShowReading()
-{
-    m_files = nullptr;
-    m_order.clear();
-    SetColumns(kFileCaptions, kFileWidths, kColumnCount);
-    ListView_SetItemCountEx(m_list, 0, 0);
-}
-
 void FileListView::ShowProperties(const std::wstring (&values)[4])
 {
     ForgetPreview();

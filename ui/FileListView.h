@@ -25,8 +25,6 @@ public:
     void SetDpi(UINT dpi) { m_dpi = dpi; }
     // No file: no rows, the two first columns named as at the start.
     void ShowNothing();
-    // Many files being read: the columns of their rows, no rows yet.
-    void ShowReading();
     // One file: four rows of a property and its value.
     void ShowProperties(const std::wstring (&values)[4]);
     // Several files: a row a file of `files`, which must outlive the showing.

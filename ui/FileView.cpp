@@ -30,31 +30,12 @@ std::wstring ShortPathOf(const std::wstring& fullPath)
     }
 }
 
-// With no file chosen the dialog looks as it did when it opened.
+// With no file chosen the dialog looks as it did when it opened (the parts say so of
+// their own controls).
 void ShowNoFile(CDialog& dialog, const RECT& iconArea, FileListView& list)
 {
     list.ShowNothing();
-    for (int id : {IDC_NAME, IDC_EXTENSION}) {
-        dialog.SetDlgItemText(id, L"");
-        dialog.EnableDlgItem(id, false);
-    }
-    for (const TimeRowControls& row : kTimeRows) {
-        for (int id : row.edits) {
-            dialog.SetDlgItemText(id, L"");
-            dialog.EnableDlgItem(id, false);
-        }
-    }
-    for (const SwitchGroup& group : kSwitchGroups) {
-        dialog.CheckDlgButton(group.switchId, BST_UNCHECKED);
-        dialog.EnableDlgItem(group.switchId, false);
-    }
-    for (int id : {IDC_ATTR_READONLY, IDC_ATTR_HIDDEN, IDC_ATTR_ARCHIVE, IDC_ATTR_SYSTEM, IDC_ATTR_COMPRESSED}) {
-        dialog.CheckDlgButton(id, BST_UNCHECKED);
-        dialog.EnableDlgItem(id, false);
-    }
-    for (int id : {IDC_ORIGINAL_TIME, IDC_CURRENT_TIME, IDC_CLEAR_TIME, IDC_SAME_AS_CREATION, IDC_APPLY, IDC_MODE_SET,
-                   IDC_MODE_SHIFT})
-        dialog.EnableDlgItem(id, false);
+    dialog.EnableDlgItem(IDC_APPLY, false);
     // Wipe the last file's icon: the area shows what lies beneath it again.
     RedrawWindow(dialog.m_hWnd, &iconArea, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
@@ -127,15 +108,14 @@ void CKalendrixDlg::ShowChosenFiles()
         explicit RefreshScope(bool& flag) : refreshing(flag) { refreshing = true; }
         ~RefreshScope() { refreshing = false; }
     } refreshScope(m_refreshing);
-    // Shown afresh: nothing is the user's yet.
-    std::fill(std::begin(m_touched), std::end(m_touched), false);
     FirstFileChanged();
     m_shownIndex = -1;
-    // Files chosen afresh are shown with their times, whatever the rows held.
-    m_mode = ChangeMode::set;
-    ShowRowMode();
 
     if (m_fileOperate.GetCount() == 0) {
+        // Files chosen afresh are shown with their times, whatever the rows held.
+        m_timeRows.ShowNoFile();
+        m_attributes.ShowNoFile();
+        m_names.ShowNone();
         ShowNoFile(*this, FileIconArea(), m_fileList);
         return;
     }
@@ -144,40 +124,17 @@ void CKalendrixDlg::ShowChosenFiles()
     const RECT iconArea = FileIconArea();
     InvalidateRect(m_hWnd, &iconArea, TRUE);
     if (m_fileOperate.GetCount() > 1) {
-        EnableDlgItem(IDC_NAME, false);
-        SetDlgItemText(IDC_NAME, L"");
-        EnableDlgItem(IDC_EXTENSION, false);
-        SetDlgItemText(IDC_EXTENSION, L"");
+        m_names.ShowNone();
         m_fileList.ShowFiles(m_fileOperate.GetFileSet());
     } else {
-        EnableDlgItem(IDC_NAME, true);
-        SetDlgItemText(IDC_NAME, m_fileOperate.GetBaseName(0));
-        // A folder has no extension: its whole name is in the name edit.
-        EnableDlgItem(IDC_EXTENSION, !m_fileOperate.IsFolder(0));
-        SetDlgItemText(IDC_EXTENSION, m_fileOperate.GetExtension(0));
+        m_names.Show(m_fileOperate.GetBaseName(0), m_fileOperate.GetExtension(0), m_fileOperate.IsFolder(0));
         ShowFileProperties(record);
     }
 
-    SetSpinRanges();
-    ShowStamps(record);
+    // Shown afresh: nothing is the user's yet, and the rows set times.
+    m_timeRows.ShowFresh(record);
     m_shownIndex = 0;
-    for (int id : {IDC_ORIGINAL_TIME, IDC_CURRENT_TIME, IDC_CLEAR_TIME, IDC_SAME_AS_CREATION, IDC_MODE_SET,
-                   IDC_MODE_SHIFT})
-        EnableDlgItem(id, true);
-
-    // All three stored values are read before any of them is applied.
-    CWinApp* app = AfxGetApp();
-    UINT stored[kTimeRowCount];
-    for (int group = kCreateSwitch; group <= kAccessSwitch; ++group)
-        stored[group] = app->GetProfileInt(kProfileSection, kSwitchGroups[group].profileKey, 0);
-    for (int group = kCreateSwitch; group <= kAccessSwitch; ++group)
-        EnableDlgItem(kSwitchGroups[group].switchId, true);
-    for (int group = kCreateSwitch; group <= kAccessSwitch; ++group)
-        RestoreSwitch(static_cast<SwitchGroupIndex>(group), stored[group]);
-    EnableDlgItem(IDC_SWITCH_ATTRIBUTE, true);
-    RestoreSwitch(kAttributeSwitch, app->GetProfileInt(kProfileSection, kSwitchGroups[kAttributeSwitch].profileKey, 0));
-
-    ShowAttributes(record.attribute);
+    ShowAttributes(record, true);
     // Last: the writes above may have enabled it through their change notifications.
     EnableDlgItem(IDC_APPLY, false);
     ReportUnreadableStamps(0, record);
@@ -205,9 +162,8 @@ void CKalendrixDlg::ShowRecord(int index)
         return;
     const FileRecord record = m_fileOperate.GetRecord(index);
     // Offsets are the same for every file: a picked file shows only its flags.
-    if (m_mode == ChangeMode::set)
-        ShowStamps(record);
-    ShowAttributes(record.attribute);
+    m_timeRows.ShowPicked(record);
+    ShowAttributes(record, false);
     if (index != m_shownIndex) {
         m_shownIndex = index;
         ReportUnreadableStamps(index, record);
@@ -256,20 +212,15 @@ void CKalendrixDlg::OnReportStamps(WPARAM index, LPARAM)
         ReportUnreadableStamps(file, m_fileOperate.GetRecord(file));
 }
 
-void CKalendrixDlg::ShowAttributes(BYTE attributes)
+void CKalendrixDlg::ShowAttributes(const FileRecord& record, bool fresh)
 {
-    const AttributeBox boxes[] = {
-        {IDC_ATTR_READONLY, FILE_ATTRIBUTE_READONLY},
-        {IDC_ATTR_HIDDEN, FILE_ATTRIBUTE_HIDDEN},
-        {IDC_ATTR_SYSTEM, FILE_ATTRIBUTE_SYSTEM},
-        {IDC_ATTR_ARCHIVE, FILE_ATTRIBUTE_ARCHIVE},
-    };
-    for (const AttributeBox& box : boxes)
-        CheckDlgButton(box.id, (attributes & box.bit) ? BST_CHECKED : BST_UNCHECKED);
     // "Compressed" always describes the first file as it is now.
-    DWORD firstFile = m_fileOperate.GetFirstFileAttributes();
-    bool compressed = firstFile != INVALID_FILE_ATTRIBUTES && (firstFile & FILE_ATTRIBUTE_COMPRESSED);
-    CheckDlgButton(IDC_ATTR_COMPRESSED, compressed ? BST_CHECKED : BST_UNCHECKED);
+    const DWORD firstFile = m_fileOperate.GetFirstFileAttributes();
+    const bool compressed = firstFile != INVALID_FILE_ATTRIBUTES && (firstFile & FILE_ATTRIBUTE_COMPRESSED);
+    if (fresh)
+        m_attributes.ShowFresh(record.attribute, compressed);
+    else
+        m_attributes.Show(record.attribute, compressed);
 }
 
 void CKalendrixDlg::DrawFileIcon(HDC dc)

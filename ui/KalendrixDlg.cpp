@@ -83,6 +83,9 @@ BOOL CKalendrixDlg::OnInitDialog()
     }
 
     m_jobs.Attach(m_hWnd);
+    m_timeRows.Attach(m_hWnd, *this);
+    m_attributes.Attach(m_hWnd, *this);
+    m_names.Attach(m_hWnd, *this);
     m_dpi = DpiOfWindow(m_hWnd);
     TakeOverDialogScaling(m_hWnd);
     LoadScaledIcons();
@@ -146,4 +149,99 @@ void CKalendrixDlg::OnPaint()
 HCURSOR CKalendrixDlg::OnQueryDragIcon()
 {
     return static_cast<HCURSOR>(m_hIcon);
+}
+
+// The parts' handlers: the message map passes each control on to the part that owns it.
+void CKalendrixDlg::OnFieldChanged(UINT id)
+{
+    if (m_refreshing)
+        return;
+    TimeRow row;
+    TimeField field;
+    if (FindTimeField(static_cast<int>(id), &row, &field))
+        m_timeRows.OnFieldChanged(static_cast<int>(id));
+    else if (id == IDC_NAME || id == IDC_EXTENSION)
+        m_names.OnChanged(static_cast<int>(id));
+    else
+        m_attributes.OnBoxClicked();
+}
+
+void CKalendrixDlg::OnFieldLeft(UINT id)
+{
+    m_timeRows.OnFieldLeft(static_cast<int>(id));
+}
+
+void CKalendrixDlg::OnModeSet()
+{
+    m_timeRows.OnModeChosen(ChangeMode::set);
+}
+
+void CKalendrixDlg::OnModeShift()
+{
+    m_timeRows.OnModeChosen(ChangeMode::shift);
+}
+
+void CKalendrixDlg::OnOriginalTime()
+{
+    m_timeRows.OnOriginalTime();
+}
+
+void CKalendrixDlg::OnCurrentTime()
+{
+    m_timeRows.OnCurrentTime();
+}
+
+void CKalendrixDlg::OnClearTime()
+{
+    m_timeRows.OnClearTime();
+}
+
+void CKalendrixDlg::OnSameAsCreation()
+{
+    m_timeRows.OnSameAsCreation();
+}
+
+void CKalendrixDlg::OnSwitchCreate()
+{
+    m_timeRows.OnSwitchClicked(kCreationRow);
+}
+
+void CKalendrixDlg::OnSwitchLastChange()
+{
+    m_timeRows.OnSwitchClicked(kWriteRow);
+}
+
+void CKalendrixDlg::OnSwitchLastRead()
+{
+    m_timeRows.OnSwitchClicked(kAccessRow);
+}
+
+void CKalendrixDlg::OnSwitchAttribute()
+{
+    m_attributes.OnSwitchClicked();
+}
+
+FileRecord CKalendrixDlg::FirstFileRecord() const
+{
+    return m_fileOperate.GetRecord(0);
+}
+
+FileRecord CKalendrixDlg::ShownFileRecord() const
+{
+    return m_fileOperate.GetRecord(m_shownIndex >= 0 && m_shownIndex < m_fileOperate.GetCount() ? m_shownIndex : 0);
+}
+
+int CKalendrixDlg::FileCount() const
+{
+    return m_fileOperate.GetCount();
+}
+
+void CKalendrixDlg::PartEdited(bool enableApply, const FileRecord* first)
+{
+    if (enableApply)
+        EnableDlgItem(IDC_APPLY, true);
+    if (first != nullptr)
+        UpdatePreview(*first);
+    else
+        UpdatePreview();
 }

@@ -5,8 +5,11 @@
 #include "../model/ChangePlan.h"
 #include "../model/FileOperate.h"
 #include "../res/resource.h"
+#include "AttributeBoxes.h"
 #include "DialogControls.h"
 #include "FileListView.h"
+#include "NameEdits.h"
+#include "TimeRows.h"
 #include "JobHost.h"
 #include "ReadingJob.h"
 
@@ -33,7 +36,7 @@ class UndoJob;
 
 class CFileDialog;
 
-class CKalendrixDlg : public CDialog {
+class CKalendrixDlg : public CDialog, private PartOwner {
 public:
     enum { IDD = IDD_MAIN };
 
@@ -53,30 +56,16 @@ public:
     // The end of a reading (ReadingJob): the choice read takes the place of the one shown.
     void ReadingEnded(ChoiceReading&& reading, ReadingPurpose purpose);
     void ShowRecord(int index);
-    void ShowAttributes(BYTE attributes);
     void DrawFileIcon(HDC dc);
     // Where the first file's icon is drawn, and its size, at the dialog's display scale.
     RECT FileIconArea() const;
     // The first file is another one or has moved: its icon is looked up again.
     void FirstFileChanged() { m_fileIconStale = true; }
 
-    // Date-time rows.
-    void WriteTimeRow(TimeRow row, TimeValue value);
-    // A row shows the record's stamp, or stays empty where the record has none to show.
-    void ShowStamp(TimeRow row, const FileRecord& record);
-    void ShowStamps(const FileRecord& record);
-    // True when the row shows the first file's stamp exactly as a refresh shows it.
-    bool RowShowsStamp(TimeRow row, const FileRecord& first) const;
-    // The first file's stamp of the row; false where it has none a time value holds.
-    static bool StoredStampOf(TimeRow row, const FileRecord& first, TimeValue* value);
-    // The time value of a row; raises an error naming the row and field when a field is
-    // empty or the row holds no time that a file stamp can take.
-    TimeValue ReadTimeRow(TimeRow row);
-    // The spins step through times or offsets, as the rows hold.
-    void SetSpinRanges();
-    // The offsets of a row in "ずらす" mode; an empty field or a lone minus is 0.
-    TimeOffset ReadOffsetRow(TimeRow row) const;
-    ChangeMode GetRowMode() const { return m_mode; }
+    // The parts of the dialog.
+    TimeRows& GetTimeRows() { return m_timeRows; }
+    AttributeBoxes& GetAttributeBoxes() { return m_attributes; }
+
 
     // Apply. Checks what the user entered (a refused row or name raises its error before
     // anything changes), then starts the write as a job and returns; false when there was
@@ -87,8 +76,8 @@ public:
     // leaves the row out. `first`: the first file, whose stamp a row that still shows it
     // stands for.
     ChangeRequest ReadRequest(const FileRecord& first, bool leaveOutRefusedRows);
+    // The path the one chosen item would take with the name edits' name.
     std::wstring BuildNewName();
-    BYTE GetAttributeBits();
 
     CFileOperate& GetFileOperate() { return m_fileOperate; }
     FileListView& GetFileList() { return m_fileList; }
@@ -156,19 +145,11 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    // Counts the program's own writes of stamps into the rows, during which the
-    // corrections meant for typing are not made.
-    struct ProgramWrites {
-        int& depth;
-        explicit ProgramWrites(int& counter) : depth(counter) { ++depth; }
-        ~ProgramWrites() { --depth; }
-    };
-
-    bool CheckTimeField(const FileRecord& first, TimeRow row, int field);
-    // The rows' meaning: the radio buttons, the fields' typing, the spins, the commands.
-    void ShowRowMode();
-    void ChangeRowMode(ChangeMode mode);
-    void OffsetFieldChanged(int id);
+    // What the parts ask of the dialog and tell it.
+    FileRecord FirstFileRecord() const override;
+    FileRecord ShownFileRecord() const override;
+    int FileCount() const override;
+    void PartEdited(bool enableApply, const FileRecord* first) override;
     // The list shows what Apply would change, beside what each file holds now; after an
     // apply or an undo, the files as they are.
     void UpdatePreview();
@@ -176,7 +157,6 @@ private:
     void UpdatePreview(const FileRecord& first);
     bool PreviewPossible() const;
     void EndPreview();
-    void ReplaceFieldText(int id, const std::wstring& text);
     void ReportUnreadableStamps(int index, const FileRecord& record);
     void ShowFileProperties(const FileRecord& record);
     // The view of the chosen files, from the state read last.
@@ -187,12 +167,7 @@ private:
     // Folders: the box as stored, and the folders a walk could not list.
     void RestoreFolderContents();
     void ReportUnreadableFolders();
-    void OnSwitch(SwitchGroupIndex group);
-    // The user ticked or cleared a switch.
-    void OnSwitchClicked(SwitchGroupIndex group);
-    void RestoreSwitch(SwitchGroupIndex group, UINT storedValue);
-    // A date-time command acted on the ticked rows among `rows`.
-    void TouchTickedRows(std::initializer_list<TimeRow> rows);
+    void ShowAttributes(const FileRecord& record, bool fresh);
 
     void StartJob(std::unique_ptr<DialogJob> job);
 
@@ -214,20 +189,16 @@ private:
     bool m_readingRuns = false;
     // A walk of the choice was read, whose unlistable folders are still to be told.
     bool m_walkToReport = false;
-    // True while a refresh writes the first file's values into the fields: the change
-    // notifications those writes raise need no check (see OnFieldChanged).
+    // True while the chosen files are shown afresh: the change notifications of the name
+    // edits' writes need no check.
     bool m_refreshing = false;
     // The shell's icon of the first file, looked up at the first paint after that file
     // changed, not at every paint.
     HICON m_fileIcon = nullptr;
     bool m_fileIconStale = true;
-    int m_programWrites = 0;
-    // What the time rows hold; not stored, so that every start sets times.
-    ChangeMode m_mode = ChangeMode::set;
-    // The groups (three time rows, then the flags) the user acted on since the files were
-    // shown: typed or spun a field, used a date-time command, ticked the switch, clicked a
-    // box. Only these are written; a switch restored ticked from an earlier run is not.
-    bool m_touched[kSwitchGroupCount] = {};
+    TimeRows m_timeRows;
+    AttributeBoxes m_attributes;
+    NameEdits m_names;
     // The file whose record the rows show, so that a file's unreadable stamps are told
     // once when it is picked, not at every notification of the list.
     int m_shownIndex = -1;

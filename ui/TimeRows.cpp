@@ -1,5 +1,8 @@
 // The three date-time rows and the checks made at every change of a field.
-#include "KalendrixDlg.h"
+#include "TimeRows.h"
+
+#include "../framework/WinApp.h"
+#include "GroupSwitches.h"
 
 #include "../datetime/FieldRules.h"
 #include "../framework/Exceptions.h"
@@ -53,10 +56,10 @@ std::wstring StoredText(const FileRecord& record, TimeRow row, int field)
 // Compares a date-time field with the first file's stamp and corrects it; true when it
 // differs. The program's own display of a stamp keeps the stamp's true year: the year
 // correction is for what the user types, and waits while a year is being typed.
-bool CKalendrixDlg::CheckTimeField(const FileRecord& first, TimeRow row, int field)
+bool TimeRows::CheckTimeField(const FileRecord& first, TimeRow row, int field)
 {
     const int* edits = kTimeRows[row].edits;
-    std::wstring text = GetDlgItemText(edits[field]);
+    std::wstring text = Text(edits[field]);
     std::wstring stripped;
     if (StripLeadingZeros(text, &stripped)) {
         // Runs this handler again for the stripped text before going on with it here.
@@ -73,7 +76,7 @@ bool CKalendrixDlg::CheckTimeField(const FileRecord& first, TimeRow row, int fie
 
     // Typing 2, 0, 2, 4 passes through 2, 20 and 202, which are no years yet.
     const bool yearBeingTyped = KindOf(field) == FieldKind::year && m_programWrites == 0 && text.size() < 4 &&
-                                ::GetFocus() == GetDlgItem(edits[field]);
+                                ::GetFocus() == Control(edits[field]);
     if (yearBeingTyped)
         return changed;
 
@@ -84,8 +87,8 @@ bool CKalendrixDlg::CheckTimeField(const FileRecord& first, TimeRow row, int fie
 
     if (LimitsDay(KindOf(field))) {
         // The changed field counts with its text before correction, the others as they stand now.
-        auto valueOf = [&](int f) { return f == field ? value : FieldValue(GetDlgItemText(edits[f])); };
-        int days = m_fileOperate.GetDaysInMonth(valueOf(kYear), valueOf(kMonth));
+        auto valueOf = [&](int f) { return f == field ? value : FieldValue(Text(edits[f])); };
+        int days = DaysInMonth(valueOf(kYear), valueOf(kMonth));
         if (days < valueOf(kDay))
             ReplaceFieldText(edits[kDay], FieldText(days));
     }
@@ -93,86 +96,78 @@ bool CKalendrixDlg::CheckTimeField(const FileRecord& first, TimeRow row, int fie
 }
 
 // Writes a corrected text; in the field the user is typing in, the caret stays where it was.
-void CKalendrixDlg::ReplaceFieldText(int id, const std::wstring& text)
+void TimeRows::ReplaceFieldText(int id, const std::wstring& text)
 {
-    HWND edit = GetDlgItem(id);
+    HWND edit = Control(id);
     if (::GetFocus() != edit) {
-        SetDlgItemText(id, text);
+        SetText(id, text);
         return;
     }
     DWORD start = 0, end = 0;
     SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    SetDlgItemText(id, text);
+    SetText(id, text);
     const DWORD length = static_cast<DWORD>(text.size());
     SendMessageW(edit, EM_SETSEL, std::min(start, length), std::min(end, length));
 }
 
 // A year left with fewer than four digits is corrected as a year typed in full would be;
 // an empty one stays empty. An offset of years is no year.
-void CKalendrixDlg::OnFieldLeft(UINT id)
+void TimeRows::OnFieldLeft(int id)
 {
     TimeRow row;
     TimeField field;
-    if (!FindTimeField(static_cast<int>(id), &row, &field) || field != kYear || m_mode == ChangeMode::shift)
+    if (!FindTimeField(id, &row, &field) || field != kYear || m_mode == ChangeMode::shift)
         return;
-    if (m_fileOperate.GetRecord(0).fullPath[0] == L'\0')
+    if (Owner().FirstFileRecord().fullPath.empty())
         return;
-    const std::wstring text = GetDlgItemText(static_cast<int>(id));
+    const std::wstring text = Text(id);
     int corrected = 0;
     if (!text.empty() && CorrectFieldValue(FieldKind::year, FieldValue(text), &corrected))
-        SetDlgItemText(static_cast<int>(id), FieldText(corrected));
+        SetText(id, FieldText(corrected));
 }
 
-void CKalendrixDlg::WriteTimeRow(TimeRow row, TimeValue value)
+void TimeRows::WriteRow(TimeRow row, TimeValue value)
 {
     ProgramWrites writing(m_programWrites);
     const LocalFields fields = BreakDownLocal(value);
     // A value the runtime cannot break down leaves the row empty rather than show a false date.
     const bool shown = fields.year != kUnrepresentableFields.year;
     for (int field = 0; field < kTimeFieldCount; ++field)
-        SetDlgItemText(kTimeRows[row].edits[field], shown ? FieldText(FieldComponent(fields, KindOf(field))) : L"");
+        SetText(kTimeRows[row].edits[field], shown ? FieldText(FieldComponent(fields, KindOf(field))) : L"");
 }
 
-void CKalendrixDlg::ShowStamp(TimeRow row, const FileRecord& record)
+void TimeRows::ShowStamp(TimeRow row, const FileRecord& record)
 {
     if (HasStamp(record, row)) {
-        WriteTimeRow(row, StampOfRow(record, row));
+        WriteRow(row, StampOfRow(record, row));
         return;
     }
     ProgramWrites writing(m_programWrites);
     for (int id : kTimeRows[row].edits)
-        SetDlgItemText(id, L"");
+        SetText(id, L"");
 }
 
-void CKalendrixDlg::ShowStamps(const FileRecord& record)
+void TimeRows::ShowStamps(const FileRecord& record)
 {
     for (int row = 0; row < kTimeRowCount; ++row)
         ShowStamp(static_cast<TimeRow>(row), record);
 }
 
-bool CKalendrixDlg::RowShowsStamp(TimeRow row, const FileRecord& first) const
+bool TimeRows::RowShowsStamp(TimeRow row, const FileRecord& first) const
 {
     for (int field = 0; field < kTimeFieldCount; ++field) {
-        if (_wcsicmp(GetDlgItemText(kTimeRows[row].edits[field]).c_str(), StoredText(first, row, field).c_str()) != 0)
+        if (_wcsicmp(Text(kTimeRows[row].edits[field]).c_str(), StoredText(first, row, field).c_str()) != 0)
             return false;
     }
     return true;
 }
 
-bool CKalendrixDlg::StoredStampOf(TimeRow row, const FileRecord& first, TimeValue* value)
-{
-    if (!HasStamp(first, row))
-        return false;
-    *value = StampOfRow(first, row);
-    return true;
-}
-
-TimeValue CKalendrixDlg::ReadTimeRow(TimeRow row)
+TimeValue TimeRows::ReadTimeRow(TimeRow row) const
 {
     int values[kTimeFieldCount];
     for (int field = 0; field < kTimeFieldCount; ++field) {
         // An empty field is refused: no value of another file stands in for it.
-        const std::wstring text = GetDlgItemText(kTimeRows[row].edits[field]);
+        const std::wstring text = Text(kTimeRows[row].edits[field]);
         if (text.empty())
             RefuseField(row, field, L"が空です。日時をすべて入れてください。");
         if (!IsFieldNumber(text))
@@ -204,44 +199,116 @@ TimeValue CKalendrixDlg::ReadTimeRow(TimeRow row)
     return value;
 }
 
-void CKalendrixDlg::OnFieldChanged(UINT id)
+void TimeRows::OnFieldChanged(int id)
 {
-    // A refresh writes the record's own texts, whole rows with the day after its month,
-    // and ends with Apply disabled: a check would find no change, and a day it corrected
-    // on the way is written again. Each check costs reads of several fields.
-    if (m_refreshing)
+    if (m_showing)
         return;
-    // What the user typed or spun, or a box clicked, is written; the program's own
-    // writes of stamps into the rows are not the user's.
     TimeRow row;
     TimeField field;
-    const bool timeField = FindTimeField(static_cast<int>(id), &row, &field);
-    if (timeField && m_programWrites == 0)
+    if (!FindTimeField(id, &row, &field))
+        return;
+    // What the user typed or spun is written; the part's own writes of stamps are not the
+    // user's.
+    if (m_programWrites == 0)
         m_touched[row] = true;
-    else if (!timeField && id != IDC_NAME && id != IDC_EXTENSION)
-        m_touched[kAttributeSwitch] = true;
-    if (timeField && m_mode == ChangeMode::shift) {
-        OffsetFieldChanged(static_cast<int>(id));
-        UpdatePreview();
+    if (m_mode == ChangeMode::shift) {
+        OffsetFieldChanged(id);
         return;
     }
-
     // The user's own edits compare with the file as it is on disk now.
-    const FileRecord first = m_fileOperate.GetRecord(0);
-    if (first.fullPath[0] == L'\0')
+    const FileRecord first = Owner().FirstFileRecord();
+    if (first.fullPath.empty())
         return;
+    const bool changed = CheckTimeField(first, row, field);
+    Owner().PartEdited(changed, &first);
+}
 
-    bool changed = false;
-    if (timeField)
-        changed = CheckTimeField(first, row, field);
-    else if (id == IDC_NAME) // exactly: a name that changes only its case is a rename too
-        changed = GetDlgItemText(IDC_NAME) != m_fileOperate.GetBaseName(0);
-    else if (id == IDC_EXTENSION)
-        changed = GetDlgItemText(IDC_EXTENSION) != m_fileOperate.GetExtension(0);
-    else
-        changed = true; // an attribute box: any click counts as a change
+void TimeRows::AddToRequest(ChangeRequest& request, const FileRecord& first, bool leaveOutRefusedRows) const
+{
+    request.mode = m_mode;
+    // Only the rows the user acted on since the files were shown are written, each with
+    // what it shows now.
+    for (int index = 0; index < kTimeRowCount; ++index) {
+        const TimeRow row = static_cast<TimeRow>(index);
+        if (!Ticked(row) || !m_touched[row])
+            continue;
+        if (m_mode == ChangeMode::shift) {
+            request.offsets[row] = ReadOffsetRow(row);
+            request.stamps[row] = true;
+            continue;
+        }
+        // A row that still shows the first file's stamp stands for that stamp, not for
+        // what its local fields would build (the repeated hour of autumn builds another
+        // second).
+        try {
+            if (RowShowsStamp(row, first) && HasStamp(first, row))
+                request.values[row] = StampOfRow(first, row);
+            else
+                request.values[row] = ReadTimeRow(row);
+        } catch (const CMessageException&) {
+            if (!leaveOutRefusedRows)
+                throw;
+            continue;
+        }
+        request.stamps[row] = true;
+    }
+}
 
-    if (changed)
-        EnableDlgItem(IDC_APPLY, true);
-    UpdatePreview(first);
+void TimeRows::ShowFresh(const FileRecord& first)
+{
+    m_showing = true;
+    std::fill(std::begin(m_touched), std::end(m_touched), false);
+    m_mode = ChangeMode::set;
+    ShowMode();
+    ShowStamps(first);
+    for (int id : {IDC_ORIGINAL_TIME, IDC_CURRENT_TIME, IDC_CLEAR_TIME, IDC_SAME_AS_CREATION, IDC_MODE_SET,
+                   IDC_MODE_SHIFT})
+        Enable(id, true);
+    // All three stored values are read before any of them is applied.
+    UINT stored[kTimeRowCount];
+    for (int row = 0; row < kTimeRowCount; ++row)
+        stored[row] = StoredSwitch(static_cast<SwitchGroupIndex>(row));
+    for (int row = 0; row < kTimeRowCount; ++row)
+        Enable(kTimeRows[row].switchId, true);
+    for (int row = 0; row < kTimeRowCount; ++row)
+        RestoreSwitch(m_dialog, static_cast<SwitchGroupIndex>(row), stored[row]);
+    m_showing = false;
+}
+
+void TimeRows::ShowNoFile()
+{
+    m_showing = true;
+    std::fill(std::begin(m_touched), std::end(m_touched), false);
+    m_mode = ChangeMode::set;
+    ShowMode();
+    for (const TimeRowControls& row : kTimeRows) {
+        for (int id : row.edits) {
+            SetText(id, L"");
+            Enable(id, false);
+        }
+        Check(row.switchId, false);
+        Enable(row.switchId, false);
+    }
+    for (int id : {IDC_ORIGINAL_TIME, IDC_CURRENT_TIME, IDC_CLEAR_TIME, IDC_SAME_AS_CREATION, IDC_MODE_SET,
+                   IDC_MODE_SHIFT})
+        Enable(id, false);
+    m_showing = false;
+}
+
+void TimeRows::ShowPicked(const FileRecord& record)
+{
+    if (m_mode == ChangeMode::set)
+        ShowStamps(record);
+}
+
+void TimeRows::OnSwitchClicked(TimeRow row)
+{
+    SwitchClicked(m_dialog, static_cast<SwitchGroupIndex>(row));
+    if (!Ticked(row)) {
+        Owner().PartEdited(false);
+        return;
+    }
+    m_touched[row] = true;
+    // With several files, ticking a row is how the first file's time goes to all of them.
+    Owner().PartEdited(Owner().FileCount() > 1);
 }

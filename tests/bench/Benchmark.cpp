@@ -678,9 +678,9 @@ int wmain(int argc, wchar_t** argv)
             dialog.ApplyChanges(dialog.GetFileOperate().GetRecord(0));
             WaitForJob(dialog);
         };
-        double program = MedianMs(apply, [&] { dialog.WriteTimeRow(kWriteRow, day += 86400); });
+        double program = MedianMs(apply, [&] { dialog.GetTimeRows().WriteRow(kWriteRow, day += 86400); });
         if (n == 10000) {
-            dialog.WriteTimeRow(kWriteRow, day += 86400);
+            dialog.GetTimeRows().WriteRow(kWriteRow, day += 86400);
             answerMs = LongestAnswerMs(dialog.m_hWnd, apply);
         }
         FILETIME write = StampOfUtc(2011, 7, 1, 10, 0, 0);

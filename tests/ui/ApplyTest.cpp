@@ -35,7 +35,7 @@ TEST_F(ApplyDialog, AttributeByteComesFromTheFourBoxesAndNotFromCompressed)
         dialog.CheckDlgButton(IDC_ATTR_COMPRESSED, BST_UNCHECKED);
         for (int id : c.checked)
             dialog.CheckDlgButton(id, BST_CHECKED);
-        EXPECT_EQ(dialog.GetAttributeBits(), c.expected) << "boxes checked: " << c.checked.size();
+        EXPECT_EQ(dialog.GetAttributeBoxes().Bits(), c.expected) << "boxes checked: " << c.checked.size();
     }
 }
 

@@ -189,7 +189,7 @@ TEST_F(Editing, ArrowKeysAndCorrectionsOfferOnlyWritableValues)
             SetFocus(dialog.GetDlgItem(IDC_APPLY));
         }
         EXPECT_EQ(Text(step.edit), step.shown) << step.start;
-        EXPECT_NO_THROW(dialog.ReadTimeRow(kWriteRow)) << step.start;
+        EXPECT_NO_THROW(dialog.GetTimeRows().ReadTimeRow(kWriteRow)) << step.start;
     }
 }
 

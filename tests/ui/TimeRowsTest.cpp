@@ -36,7 +36,7 @@ const LocalFields kBaseAccess = {2011, 3, 15, 18, 45, 30};
 const wchar_t* const kBaseWriteRow = L"2011,2,10,12,30,45";
 const wchar_t* const kBaseAccessRow = L"2011,3,15,18,45,30";
 
-class TimeRows : public DialogFixture {
+class TimeRowsDialog : public DialogFixture {
 protected:
     void SetUp() override
     {
@@ -65,11 +65,7 @@ protected:
     // rows and command buttons enabled and Apply disabled.
     void ChooseAndShow(std::initializer_list<std::wstring> paths)
     {
-        CStringArray list;
-        for (const std::wstring& path : paths)
-            list.Add(path);
-        dialog.GetFileOperate().SetFiles(list);
-        ShowRecord(dialog.GetFileOperate().GetRecord(0));
+        dialog.HandOverFiles(std::vector<std::wstring>(paths));
         for (const TimeRowControls& row : kTimeRows)
             for (int id : row.edits)
                 dialog.EnableDlgItem(id, true);
@@ -82,10 +78,10 @@ protected:
 
     void ShowRecord(const FileRecord& record)
     {
-        dialog.SetSpinRanges();
-        dialog.WriteTimeRow(kCreationRow, record.createTime);
-        dialog.WriteTimeRow(kWriteRow, record.writeTime);
-        dialog.WriteTimeRow(kAccessRow, record.accessTime);
+        dialog.GetTimeRows().SetSpinRanges();
+        dialog.GetTimeRows().WriteRow(kCreationRow, record.createTime);
+        dialog.GetTimeRows().WriteRow(kWriteRow, record.writeTime);
+        dialog.GetTimeRows().WriteRow(kAccessRow, record.accessTime);
     }
 
     void TypeRow(TimeRow row, const Typing& typing)
@@ -106,7 +102,7 @@ protected:
     std::wstring ReadFailure(TimeRow row)
     {
         try {
-            dialog.ReadTimeRow(row);
+            dialog.GetTimeRows().ReadTimeRow(row);
         } catch (const CException& error) {
             return error.GetErrorMessage();
         }
@@ -122,7 +118,7 @@ struct TypingCase {
 
 } // namespace
 
-TEST_F(TimeRows, ShowingTheFirstFilesOwnStampsLeavesApplyDisabled)
+TEST_F(TimeRowsDialog, ShowingTheFirstFilesOwnStampsLeavesApplyDisabled)
 {
     ChooseBaseFile();
     EXPECT_EQ(RowText(kWriteRow), kBaseWriteRow);
@@ -130,7 +126,7 @@ TEST_F(TimeRows, ShowingTheFirstFilesOwnStampsLeavesApplyDisabled)
     EXPECT_FALSE(Enabled(IDC_APPLY));
 }
 
-TEST_F(TimeRows, TypedValuesAreCorrectedAtOnceAndEnableApply)
+TEST_F(TimeRowsDialog, TypedValuesAreCorrectedAtOnceAndEnableApply)
 {
     ChooseBaseFile();
     const TypingCase cases[] = {
@@ -157,7 +153,7 @@ TEST_F(TimeRows, TypedValuesAreCorrectedAtOnceAndEnableApply)
     };
     const TimeValue stored = dialog.GetFileOperate().GetRecord(0).writeTime;
     for (const TypingCase& c : cases) {
-        dialog.WriteTimeRow(kWriteRow, stored);
+        dialog.GetTimeRows().WriteRow(kWriteRow, stored);
         dialog.EnableDlgItem(IDC_APPLY, false);
         TypeRow(kWriteRow, c.typing);
         EXPECT_EQ(RowText(kWriteRow), c.row) << c.what;
@@ -166,7 +162,7 @@ TEST_F(TimeRows, TypedValuesAreCorrectedAtOnceAndEnableApply)
     }
 }
 
-TEST_F(TimeRows, TextsEqualToTheFirstFileLeaveApplyDisabled)
+TEST_F(TimeRowsDialog, TextsEqualToTheFirstFileLeaveApplyDisabled)
 {
     ChooseBaseFile();
     Type(IDC_NAME, L"Stamped");
@@ -183,7 +179,7 @@ TEST_F(TimeRows, TextsEqualToTheFirstFileLeaveApplyDisabled)
 
 // Regression: a name that changed only its case counted as no change, and the rename
 // (a.txt to A.txt) was never made.
-TEST_F(TimeRows, ANameChangingOnlyItsCaseEnablesApply)
+TEST_F(TimeRowsDialog, ANameChangingOnlyItsCaseEnablesApply)
 {
     ChooseBaseFile();
     for (int id : {IDC_NAME, IDC_EXTENSION}) {
@@ -196,7 +192,7 @@ TEST_F(TimeRows, ANameChangingOnlyItsCaseEnablesApply)
     }
 }
 
-TEST_F(TimeRows, ClickingAnAttributeBoxEnablesApplyEvenWhenItIsClickedBack)
+TEST_F(TimeRowsDialog, ClickingAnAttributeBoxEnablesApplyEvenWhenItIsClickedBack)
 {
     ChooseBaseFile();
     for (const AttributeBox& box : kAttributeBoxes) {
@@ -208,7 +204,7 @@ TEST_F(TimeRows, ClickingAnAttributeBoxEnablesApplyEvenWhenItIsClickedBack)
     }
 }
 
-TEST_F(TimeRows, WithNoFileChosenTypingChangesNothing)
+TEST_F(TimeRowsDialog, WithNoFileChosenTypingChangesNothing)
 {
     dialog.EnableDlgItem(IDC_ATTR_READONLY, true);
     Type(IDC_WRITE_YEAR, L"2100");
@@ -220,21 +216,21 @@ TEST_F(TimeRows, WithNoFileChosenTypingChangesNothing)
     EXPECT_FALSE(Enabled(IDC_APPLY));
 }
 
-TEST_F(TimeRows, ComparisonIsWithTheFirstFileWhileAnotherIsShown)
+TEST_F(TimeRowsDialog, ComparisonIsWithTheFirstFileWhileAnotherIsShown)
 {
     std::wstring first = MakeStampedFile(L"first.txt", kBaseWrite, kBaseAccess);
     std::wstring second = MakeStampedFile(L"second.txt", {2011, 2, 10, 12, 30, 46}, kBaseAccess);
     ChooseAndShow({first, second});
 
-    dialog.WriteTimeRow(kAccessRow, dialog.GetFileOperate().GetRecord(1).accessTime);
+    dialog.GetTimeRows().WriteRow(kAccessRow, dialog.GetFileOperate().GetRecord(1).accessTime);
     EXPECT_FALSE(Enabled(IDC_APPLY)) << "equal access stamps";
-    dialog.WriteTimeRow(kWriteRow, dialog.GetFileOperate().GetRecord(1).writeTime);
+    dialog.GetTimeRows().WriteRow(kWriteRow, dialog.GetFileOperate().GetRecord(1).writeTime);
     EXPECT_EQ(RowText(kWriteRow), L"2011,2,10,12,30,46");
     EXPECT_TRUE(Enabled(IDC_APPLY));
 }
 
 // Regression: a stamp after 2049 showed the year 2049.
-TEST_F(TimeRows, WrittenValuesShowAsLocalTimeWithTheirTrueYear)
+TEST_F(TimeRowsDialog, WrittenValuesShowAsLocalTimeWithTheirTrueYear)
 {
     ChooseBaseFile();
     const struct {
@@ -248,12 +244,12 @@ TEST_F(TimeRows, WrittenValuesShowAsLocalTimeWithTheirTrueYear)
         {-1, L",,,,,", L",,,,,"},                             // cannot be broken down
     };
     for (const auto& c : cases) {
-        dialog.WriteTimeRow(kWriteRow, c.value);
+        dialog.GetTimeRows().WriteRow(kWriteRow, c.value);
         EXPECT_EQ(RowText(kWriteRow), InHostZone(c.berlin, c.tokyo)) << c.value;
     }
 }
 
-TEST_F(TimeRows, SpinStepsWrapAndKeepTheDayWithinItsMonth)
+TEST_F(TimeRowsDialog, SpinStepsWrapAndKeepTheDayWithinItsMonth)
 {
     ChooseBaseFile();
     for (const TimeRowControls& row : kTimeRows) {
@@ -266,7 +262,7 @@ TEST_F(TimeRows, SpinStepsWrapAndKeepTheDayWithinItsMonth)
         }
     }
     // Setting the ranges again leaves the buddies' texts alone.
-    dialog.SetSpinRanges();
+    dialog.GetTimeRows().SetSpinRanges();
     EXPECT_EQ(RowText(kWriteRow), kBaseWriteRow);
     EXPECT_FALSE(Enabled(IDC_APPLY));
 
@@ -287,7 +283,7 @@ TEST_F(TimeRows, SpinStepsWrapAndKeepTheDayWithinItsMonth)
     };
     const TimeValue stored = dialog.GetFileOperate().GetRecord(0).writeTime;
     for (const auto& step : steps) {
-        dialog.WriteTimeRow(kWriteRow, stored);
+        dialog.GetTimeRows().WriteRow(kWriteRow, stored);
         HWND edit = dialog.GetDlgItem(kTimeRows[kWriteRow].edits[step.field]);
         Type(kTimeRows[kWriteRow].edits[step.field], step.start);
         SendMessageW(edit, WM_KEYDOWN, step.key, 0);
@@ -296,12 +292,12 @@ TEST_F(TimeRows, SpinStepsWrapAndKeepTheDayWithinItsMonth)
         EXPECT_EQ(ReadFailure(kWriteRow), L"") << "a value a spin gives can be written";
     }
 
-    dialog.WriteTimeRow(kWriteRow, stored);
+    dialog.GetTimeRows().WriteRow(kWriteRow, stored);
     SendMessageW(dialog.GetDlgItem(IDC_WRITE_DAY_SPIN), UDM_SETPOS32, 0, 31);
     EXPECT_EQ(RowText(kWriteRow), L"2011,2,28,12,30,45");
 }
 
-TEST_F(TimeRows, RowsReadBackIntoTheUtcSecondOfTheirLocalTime)
+TEST_F(TimeRowsDialog, RowsReadBackIntoTheUtcSecondOfTheirLocalTime)
 {
     ChooseBaseFile();
     const ZonedInstant instants[] = {
@@ -316,13 +312,13 @@ TEST_F(TimeRows, RowsReadBackIntoTheUtcSecondOfTheirLocalTime)
                                 FieldText(l.hour), FieldText(l.minute), FieldText(l.second)};
         for (int field = 0; field < kTimeFieldCount; ++field)
             Type(kTimeRows[kWriteRow].edits[field], texts[field]);
-        EXPECT_EQ(dialog.ReadTimeRow(kWriteRow), InHostZone(instant)) << l.year << "-" << l.month << "-" << l.day;
+        EXPECT_EQ(dialog.GetTimeRows().ReadTimeRow(kWriteRow), InHostZone(instant)) << l.year << "-" << l.month << "-" << l.day;
     }
 }
 
 // Regression: an emptied field took the first file's value (or 1970 for a year, once
 // corrected), and that was written without a word.
-TEST_F(TimeRows, EmptiedFieldsStayEmptyAndAreRefusedNamingTheRowAndField)
+TEST_F(TimeRowsDialog, EmptiedFieldsStayEmptyAndAreRefusedNamingTheRowAndField)
 {
     ChooseBaseFile();
     TypeRow(kAccessRow, {{kDay, L""}, {kHour, L""}});
@@ -337,7 +333,7 @@ TEST_F(TimeRows, EmptiedFieldsStayEmptyAndAreRefusedNamingTheRowAndField)
     EXPECT_EQ(ReadFailure(kWriteRow).find(L"更新日時の「年」が空です。"), 0u);
 }
 
-TEST_F(TimeRows, RowsNoStampCanTakeAreRefusedNamingTheRowAndField)
+TEST_F(TimeRowsDialog, RowsNoStampCanTakeAreRefusedNamingTheRowAndField)
 {
     ChooseBaseFile();
     const struct {
@@ -354,7 +350,7 @@ TEST_F(TimeRows, RowsNoStampCanTakeAreRefusedNamingTheRowAndField)
     };
     const TimeValue stored = dialog.GetFileOperate().GetRecord(0).writeTime;
     for (const auto& c : cases) {
-        dialog.WriteTimeRow(kWriteRow, stored);
+        dialog.GetTimeRows().WriteRow(kWriteRow, stored);
         TypeRow(kWriteRow, c.typing);
         std::wstring text = ReadFailure(kWriteRow);
         EXPECT_EQ(text.find(c.named), 0u) << c.what;
@@ -362,7 +358,7 @@ TEST_F(TimeRows, RowsNoStampCanTakeAreRefusedNamingTheRowAndField)
     }
 }
 
-TEST_F(TimeRows, CommandsWithNoRowTickedOnlyEnableApply)
+TEST_F(TimeRowsDialog, CommandsWithNoRowTickedOnlyEnableApply)
 {
     ChooseBaseFile();
     Tick({});
@@ -377,7 +373,7 @@ TEST_F(TimeRows, CommandsWithNoRowTickedOnlyEnableApply)
     }
 }
 
-TEST_F(TimeRows, CurrentTimeFillsTheTickedRowsWithOneInstant)
+TEST_F(TimeRowsDialog, CurrentTimeFillsTheTickedRowsWithOneInstant)
 {
     ChooseBaseFile();
     const std::wstring creation = RowText(kCreationRow);
@@ -385,7 +381,7 @@ TEST_F(TimeRows, CurrentTimeFillsTheTickedRowsWithOneInstant)
     TimeValue before = _time64(nullptr);
     Click(IDC_CURRENT_TIME);
     TimeValue after = _time64(nullptr);
-    TimeValue shown = dialog.ReadTimeRow(kAccessRow);
+    TimeValue shown = dialog.GetTimeRows().ReadTimeRow(kAccessRow);
     EXPECT_GE(shown, before);
     EXPECT_LE(shown, after);
     EXPECT_EQ(RowText(kCreationRow), creation);
@@ -397,7 +393,7 @@ TEST_F(TimeRows, CurrentTimeFillsTheTickedRowsWithOneInstant)
     EXPECT_EQ(RowText(kWriteRow), RowText(kAccessRow));
 }
 
-TEST_F(TimeRows, OriginalTimeShowsTheFirstFilesStampsAsStoredAtTheClick)
+TEST_F(TimeRowsDialog, OriginalTimeShowsTheFirstFilesStampsAsStoredAtTheClick)
 {
     std::wstring first = MakeStampedFile(L"first.txt", kBaseWrite, kBaseAccess);
     std::wstring second = MakeStampedFile(L"second.txt", {2015, 5, 5, 5, 5, 5}, {2016, 6, 6, 6, 6, 6});
@@ -412,17 +408,17 @@ TEST_F(TimeRows, OriginalTimeShowsTheFirstFilesStampsAsStoredAtTheClick)
     EXPECT_TRUE(Enabled(IDC_APPLY));
 }
 
-TEST_F(TimeRows, ClearTimeSetsLocalMidnightInTheTickedRows)
+TEST_F(TimeRowsDialog, ClearTimeSetsLocalMidnightInTheTickedRows)
 {
     ChooseBaseFile();
     Tick({kAccessRow});
     Click(IDC_CLEAR_TIME);
     EXPECT_EQ(RowText(kAccessRow), L"2011,3,15,0,0,0");
     EXPECT_EQ(RowText(kWriteRow), kBaseWriteRow);
-    EXPECT_EQ(dialog.ReadTimeRow(kAccessRow), InHostZone(ZonedInstant{{}, 1300143600, 1300114800}));
+    EXPECT_EQ(dialog.GetTimeRows().ReadTimeRow(kAccessRow), InHostZone(ZonedInstant{{}, 1300143600, 1300114800}));
 }
 
-TEST_F(TimeRows, SameAsCreationCopiesTheCreationTextsAsTheyStand)
+TEST_F(TimeRowsDialog, SameAsCreationCopiesTheCreationTextsAsTheyStand)
 {
     ChooseBaseFile();
     // The creation row is neither ticked nor enabled, and its second is empty.
