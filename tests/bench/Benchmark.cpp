@@ -548,7 +548,7 @@ int wmain(int argc, wchar_t** argv)
 {
     _wputenv(L"TZ=");
     if (argc < 3) {
-        fwprintf(stderr, L"usage: KalendrixBench KALENDRIX_EXE BARE_DIALOG_EXE [refresh|list|walk|apply|startup...]\n");
+        fwprintf(stderr, L"usage: KalendrixBench KALENDRIX_EXE BARE_DIALOG_EXE [refresh|list|answer|walk|apply|startup...]\n");
         return 2;
     }
     // Named parts only, or all of them.
@@ -606,18 +606,23 @@ int wmain(int argc, wchar_t** argv)
         };
         double program = MedianMs(show);
         memories.push_back({n, before, WorkingSet()});
-        // The window's answer is measured from the drop itself: from the moment the shell hands
-        // the names over to the rows on screen.
-        if (n == 10000)
-            listAnswerMs = LongestAnswerMs(dialog.m_hWnd, [&] {
-                SendMessageW(dialog.m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(scene.paths)), 0);
-                WaitForJob(dialog);
-                UpdateWindow(list);
-            });
         ListFloor bare;
         const std::wstring folder = FolderOf(scene.paths[0]);
         double floor = MedianMs([&] { bare.Show(folder); });
         results.push_back({"list", n, program, floor, "folder read once, stamps as text, virtual list"});
+    }
+
+    // How long the window took to answer while 10 000 files are handed over, measured from the
+    // drop itself: from the moment the shell hands the names over to the rows on screen.
+    if (wanted(L"answer") || wanted(L"list")) {
+        Scene scene(10000);
+        CKalendrixDlg& dialog = scene.dialog;
+        HWND list = dialog.GetDlgItem(IDC_FILE_LIST);
+        listAnswerMs = LongestAnswerMs(dialog.m_hWnd, [&] {
+            SendMessageW(dialog.m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(scene.paths)), 0);
+            WaitForJob(dialog);
+            UpdateWindow(list);
+        });
     }
 
     // A folder chosen with "フォルダの中も": from the hand-over of the one path to the list
