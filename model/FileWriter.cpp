@@ -4,7 +4,7 @@
 // handles.
 #include "FileOperate.h"
 
-#include "ChangeJournal.h"
+#include "JournalWriter.h"
 #include "ChangePlan.h"
 #include "FileStateAccess.h"
 #include "NameParts.h"

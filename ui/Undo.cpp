@@ -4,6 +4,7 @@
 #include "../framework/Exceptions.h"
 #include "../framework/WinApp.h"
 #include "../model/ChangeUndo.h"
+#include "../model/JournalReader.h"
 
 #include <cwchar>
 #include <set>

@@ -1,6 +1,6 @@
 // The writer's journal and the undo that reads it: every file put back exactly, and only the
 // file the apply changed.
-#include "model/ChangeJournal.h"
+#include "model/JournalReader.h"
 #include "model/ChangeUndo.h"
 #include "model/FileOperate.h"
 #include "support/PathList.h"
