@@ -78,7 +78,6 @@ public:
     const std::wstring& GetJournalPath() const { return m_journalPath; }
     // A chosen file was moved back from `from` to `to` (by an undo): the list follows it.
     void FileMoved(const std::wstring& from, const std::wstring& to);
-    void ReportFailures() const;
     const std::vector<WriteFailure>& GetFailures() const { return m_failures; }
 
     // The shell's presentation.

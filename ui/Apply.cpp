@@ -6,6 +6,7 @@
 #include "../model/NameParts.h"
 #include "../model/NewNameRules.h"
 #include "../model/PathForms.h"
+#include "FailureReport.h"
 
 #include <cwchar>
 
@@ -170,7 +171,7 @@ bool CKalendrixDlg::ApplyEnded(ApplyJob& job, bool editedDuringJob)
         FirstFileChanged();
         ShowFileProperties(m_fileOperate.GetRecord(0));
     }
-    m_fileOperate.ReportFailures();
+    ShowWriteFailures(m_hWnd, m_fileOperate.GetFailures(), m_fileOperate.GetJournalPath());
     const bool complete = m_fileOperate.GetFailures().empty() && !job.cancelled;
     // Apply comes back with the other controls, enabled where the edits are still to write.
     EnableDlgItem(IDC_APPLY, false);

@@ -5,6 +5,7 @@
 #include "../framework/WinApp.h"
 #include "../model/ChangeUndo.h"
 #include "../model/JournalReader.h"
+#include "FailureReport.h"
 
 #include <cwchar>
 #include <set>

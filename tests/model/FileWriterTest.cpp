@@ -13,7 +13,6 @@
 namespace {
 
 const wchar_t* const kReadOnlyReason = L"読み取り専用です（属性の「読み取り専用」を外すと変更できます）";
-const wchar_t* const kFailureSentence = L"以上のファイルは変更できませんでした。";
 
 // Stamps every fixture file starts with, far from anything a test writes.
 const TimeValue kOldWrite = 1110000000;  // 2005-03-05
@@ -32,6 +31,15 @@ FileRecord RecordOf(TimeValue creation, TimeValue write, TimeValue access, BYTE 
     record.accessTime = access;
     record.attribute = attribute;
     return record;
+}
+
+// Each failure as its line: "path：detail".
+std::vector<std::wstring> Named(const std::vector<WriteFailure>& failures)
+{
+    std::vector<std::wstring> lines;
+    for (const WriteFailure& failure : failures)
+        lines.push_back(failure.path + L"：" + failure.detail);
+    return lines;
 }
 
 DWORD AttributesOf(const std::wstring& path)
@@ -203,7 +211,7 @@ TEST_F(FileWrite, ByteZeroClearsTheArchiveFlag)
     EXPECT_EQ(AttributesOf(path) & FILE_ATTRIBUTE_ARCHIVE, 0u);
 }
 
-TEST_F(FileWrite, UnwritableFilesAreListedInOneBoxWhileTheOthersAreWritten)
+TEST_F(FileWrite, UnwritableFilesAreNamedInTheirOrderWhileTheOthersAreWritten)
 {
     std::wstring first = MakeStampedFile(L"first.txt");
     std::wstring readOnly = MakeStampedFile(L"readonly.txt");
@@ -228,14 +236,9 @@ TEST_F(FileWrite, UnwritableFilesAreListedInOneBoxWhileTheOthersAreWritten)
     EXPECT_TRUE(AttributesOf(readOnly) & FILE_ATTRIBUTE_READONLY) << "a read-only file keeps its flag";
     EXPECT_EQ(AttributesOf(missing), INVALID_FILE_ATTRIBUTES);
 
-    files.ReportFailures();
-    std::vector<ShownMessageBox> shown = boxes.Take();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].caption, L"エラーのパス");
-    EXPECT_EQ(shown[0].text, readOnly + L"：" + kReadOnlyReason + L"\r\n" + held + L"：ほかのプログラムが使用中です\r\n" +
-                                 missing +
-                                 L"：見つかりません\r\n" + kFailureSentence);
-    EXPECT_EQ(shown[0].icon, LoadIconW(nullptr, IDI_ERROR));
+    EXPECT_EQ(Named(files.GetFailures()), (std::vector<std::wstring>{readOnly + L"：" + kReadOnlyReason,
+                                                                     held + L"：ほかのプログラムが使用中です",
+                                                                     missing + L"：見つかりません"}));
 }
 
 // A file this user may read but not change is refused at the open, and nothing of it
@@ -281,17 +284,12 @@ TEST_F(FileWrite, FailuresLastUntilTheNextWrite)
     Choose({readOnly, missing});
     EXPECT_FALSE(files.WriteRecord(RecordOf(0, kNewWrite, 0), false));
 
-    files.ReportFailures();
-    files.ReportFailures();
-    std::vector<ShownMessageBox> shown = boxes.Take();
-    ASSERT_EQ(shown.size(), 2u) << "reporting leaves the list as it was";
-    EXPECT_EQ(shown[1].text,
-              readOnly + L"：" + kReadOnlyReason + L"\r\n" + missing + L"：見つかりません\r\n" + kFailureSentence);
+    EXPECT_EQ(Named(files.GetFailures()),
+              (std::vector<std::wstring>{readOnly + L"：" + kReadOnlyReason, missing + L"：見つかりません"}));
 
     Choose({MakeStampedFile(L"fine.txt")});
     EXPECT_TRUE(files.WriteRecord(RecordOf(0, kNewWrite, 0), false));
-    files.ReportFailures();
-    EXPECT_TRUE(boxes.Take().empty()) << "a write without failures shows no box";
+    EXPECT_TRUE(files.GetFailures().empty()) << "a write without failures names none";
 }
 
 // Regression: a file error inside the write ended it at that file, and the files after it
@@ -308,12 +306,9 @@ TEST_F(FileWrite, TimeOutsideTheRepresentableRangeFailsEachFileWithItsReasonAndC
             EXPECT_EQ(UnixSecondsOf(StampsOf(path).write), static_cast<ULONGLONG>(kOldWrite));
             EXPECT_FALSE(AttributesOf(path) & FILE_ATTRIBUTE_HIDDEN);
         }
-        files.ReportFailures();
-        std::vector<ShownMessageBox> shown = boxes.Take();
-        ASSERT_EQ(shown.size(), 1u);
-        for (const std::wstring& path : {first, second})
-            EXPECT_NE(shown[0].text.find(path + L"：日時がファイルに記録できる範囲の外です"), std::wstring::npos)
-                << shown[0].text.c_str();
+        EXPECT_EQ(Named(files.GetFailures()),
+                  (std::vector<std::wstring>{first + L"：日時がファイルに記録できる範囲の外です",
+                                             second + L"：日時がファイルに記録できる範囲の外です"}));
         DeleteFileW(first.c_str());
         DeleteFileW(second.c_str());
     }
@@ -395,10 +390,8 @@ TEST_F(FileWrite, RenameOntoAnExistingFileIsReportedAndTheWriteKeepsTheOldName)
     EXPECT_FALSE(files.WriteRecord(RecordOf(0, kNewWrite, 0), false));
     EXPECT_EQ(UnixSecondsOf(StampsOf(chosen).write), static_cast<ULONGLONG>(kNewWrite));
     EXPECT_EQ(UnixSecondsOf(StampsOf(other).write), static_cast<ULONGLONG>(kOldWrite)) << "the other file is untouched";
-    files.ReportFailures();
-    std::vector<ShownMessageBox> shown = boxes.Take();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text.rfind(chosen + L"：名前を「b.txt」に変更できませんでした（", 0), 0u) << shown[0].text.c_str();
+    ASSERT_EQ(files.GetFailures().size(), 1u);
+    EXPECT_EQ(Named(files.GetFailures())[0].rfind(chosen + L"：名前を「b.txt」に変更できませんでした（", 0), 0u);
 
     EXPECT_TRUE(files.WriteRecord(RecordOf(0, kNewWrite, 0), false)) << "the failed move is told once";
 }
