@@ -9,7 +9,6 @@
 
 void CFileOperate::SetFiles(const CStringArray& paths)
 {
-    m_renameFailed = false;
     m_count = paths.GetSize();
     // Absolute once, now: the working folder may change while the files are shown.
     std::vector<std::wstring> absolute;
@@ -28,6 +27,20 @@ void CFileOperate::ChooseAgain()
     m_files.Assign(m_chosen);
     m_count = static_cast<int>(m_files.Count());
     m_walked = false;
+}
+
+void CFileOperate::FileMoved(const std::wstring& from, const std::wstring& to)
+{
+    for (size_t index = 0; index < m_files.Count(); ++index) {
+        if (_wcsicmp(m_files.Path(index).c_str(), from.c_str()) == 0)
+            m_files.SetPath(index, to);
+    }
+    for (std::wstring& chosen : m_chosen) {
+        if (_wcsicmp(chosen.c_str(), from.c_str()) == 0)
+            chosen = to;
+    }
+    if (_wcsicmp(m_firstPath.c_str(), from.c_str()) == 0)
+        m_firstPath = to;
 }
 
 bool CFileOperate::ChoiceHasFolder() const

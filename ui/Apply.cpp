@@ -6,6 +6,7 @@
 #include "../model/NameParts.h"
 #include "../model/NewNameRules.h"
 #include "../model/PathForms.h"
+#include "../model/PlanWriter.h"
 #include "FailureReport.h"
 
 #include <cwchar>
@@ -51,16 +52,18 @@ static_assert(static_cast<int>(kPlanCreation) == kCreationRow && static_cast<int
 
 } // namespace
 
-// An apply on the worker. Its writer has the journal and the first file but not the file
-// set, which the window reads meanwhile: the job is handed the plan and the paths. The end
-// takes back what the write changed (a new first name, the failures).
+// An apply on the worker. It owns its writer and is handed the plan and the paths, not the
+// file set, which the window reads meanwhile. The end takes the writer's report: the first
+// file's new name, the failures.
 struct ApplyJob {
-    CFileOperate writer;
+    explicit ApplyJob(std::wstring journalPath) : writer(std::move(journalPath)) {}
+
+    PlanWriter writer;
     ChangePlan plan;
     std::vector<std::wstring> paths;
     std::wstring firstPathBefore;
     bool closeAfter = false;
-    bool cancelled = false;
+    WriteReport report;
 };
 
 void CKalendrixDlg::OnApply()
@@ -106,20 +109,17 @@ bool CKalendrixDlg::ApplyChanges(const FileRecord& base, bool closeAfter)
 
     ChangeRequest request = ReadRequest(base, false);
     const FileSet& files = m_fileOperate.GetFileSet();
-    std::shared_ptr<ApplyJob> job = std::make_shared<ApplyJob>();
+    std::shared_ptr<ApplyJob> job = std::make_shared<ApplyJob>(m_fileOperate.GetJournalPath());
     job->plan = BuildChangePlan(files, request);
     if (!job->plan.refusedItems.empty())
         throw CMessageException(RefusalText(files, job->plan));
     job->paths.reserve(files.Count());
     for (size_t index = 0; index < files.Count(); ++index)
         job->paths.push_back(files.Path(index));
-    job->writer = m_fileOperate.WriterForJob();
     job->firstPathBefore = m_fileOperate.GetFirstPath();
     job->closeAfter = closeAfter;
     StartJob(L"適用中…", [job, newPath](WorkProgress& progress) {
-        job->writer.WritePlan(job->plan, job->paths, newPath, &progress);
-        // Asked to stop after the last file, it wrote them all.
-        job->cancelled = progress.CancelRequested() && progress.Done() < progress.Total();
+        job->report = job->writer.Write(job->plan, job->paths, newPath, &progress);
     });
     m_applyJob = job;
     return true;
@@ -166,13 +166,14 @@ ChangeRequest CKalendrixDlg::ReadRequest(const FileRecord& first, bool leaveOutR
 // again retries once the other program lets go of the file, or writes the rest.
 bool CKalendrixDlg::ApplyEnded(ApplyJob& job, bool editedDuringJob)
 {
-    m_fileOperate.TakeWriteResult(job.writer);
-    if (m_fileOperate.GetFirstPath() != job.firstPathBefore) {
+    const WriteReport& report = job.report;
+    if (!report.movedTo.empty()) {
+        m_fileOperate.FileMoved(job.firstPathBefore, report.movedTo);
         FirstFileChanged();
         ShowFileProperties(m_fileOperate.GetRecord(0));
     }
-    ShowWriteFailures(m_hWnd, m_fileOperate.GetFailures(), m_fileOperate.GetJournalPath());
-    const bool complete = m_fileOperate.GetFailures().empty() && !job.cancelled;
+    ShowWriteFailures(m_hWnd, report.failures, m_fileOperate.GetJournalPath());
+    const bool complete = report.Complete();
     // Apply comes back with the other controls, enabled where the edits are still to write.
     EnableDlgItem(IDC_APPLY, false);
     for (auto& control : m_enabledBeforeJob) {
