@@ -1,5 +1,5 @@
 // The chosen files: the paths as chosen, the file set read from them (walked where asked),
-// the choice read again, and the shell's presentation of them. Writing is PlanWriter's.
+// the choice read again, and the shell's type name of them. Writing is PlanWriter's.
 #pragma once
 
 #include "../framework/StringArray.h"
@@ -52,9 +52,7 @@ public:
     // and the list follow it.
     void FileMoved(const std::wstring& from, const std::wstring& to);
 
-    // The shell's presentation.
-    HICON GetIcon(int size) const;
-    std::wstring GetDisplayName(int index) const;
+    // The shell's type name of item `index`; empty for an index one above the count.
     std::wstring GetTypeName(int index) const;
 
 private:
