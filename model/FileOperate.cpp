@@ -9,7 +9,6 @@
 
 void CFileOperate::SetFiles(const CStringArray& paths)
 {
-    m_renameFailed = false;
     m_count = paths.GetSize();
     // Absolute once, now: the working folder may change while the files are shown.
     std::vector<std::wstring> absolute;
@@ -46,13 +45,25 @@ ChoiceReading CFileOperate::ReadingOfPaths(std::vector<std::wstring> paths, bool
 
 void CFileOperate::TakeReading(ChoiceReading&& reading)
 {
-    if (reading.chosen != m_chosen)
-        m_renameFailed = false;
     m_chosen = std::move(reading.chosen);
     m_files = std::move(reading.files);
     m_walked = reading.walked;
     m_count = static_cast<int>(m_files.Count());
     m_firstPath = m_count > 0 ? m_files.Path(0) : std::wstring();
+}
+
+void CFileOperate::FileMoved(const std::wstring& from, const std::wstring& to)
+{
+    for (size_t index = 0; index < m_files.Count(); ++index) {
+        if (_wcsicmp(m_files.Path(index).c_str(), from.c_str()) == 0)
+            m_files.SetPath(index, to);
+    }
+    for (std::wstring& chosen : m_chosen) {
+        if (_wcsicmp(chosen.c_str(), from.c_str()) == 0)
+            chosen = to;
+    }
+    if (_wcsicmp(m_firstPath.c_str(), from.c_str()) == 0)
+        m_firstPath = to;
 }
 
 bool CFileOperate::ChoiceHasFolder() const

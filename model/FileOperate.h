@@ -1,24 +1,15 @@
-// The chosen files: their paths, the reading of each file's state from disk, the
-// writing of a record back to them, and the shell's presentation of them.
+// The chosen files: the paths as chosen, the file set read from them (walked where asked),
+// the choice read again, and the shell's type name of them. Writing is PlanWriter's.
 #pragma once
 
 #include "../framework/StringArray.h"
-#include "../framework/WorkProgress.h"
 #include "ChoiceReading.h"
 #include "FileRecord.h"
 #include "FileSet.h"
-#include "VolumeSerials.h"
-#include "ShellNameLookup.h"
-#include "WriteFailure.h"
 
 #include <windows.h>
 #include <string>
 #include <vector>
-
-struct PlannedWrite;
-struct ChangePlan;
-struct ChangeRequest;
-struct ItemChange;
 
 class CFileOperate {
 public:
@@ -63,66 +54,25 @@ public:
     std::wstring GetExtension(int index) const;
     int GetDaysInMonth(int year, int month) const;
 
-    // Writing file state. With a journal path set, every change is recorded there before it
-    // is made (see ChangeJournal.h). A non-empty `newPath` first moves the one chosen file
-    // there, as Rename does; its failure is listed first. With `progress`, counts the files
-    // done of the files in all, and when cancelled stops after the file at hand: every file
-    // changed is journaled, and the files of its group not reached are journaled unchanged.
-    // The record's times and flags go to every chosen file alike (a plan in set mode).
-    BOOL WriteRecord(FileRecord record, bool writeAttributes, const std::wstring& newPath = std::wstring(),
-                     WorkProgress* progress = nullptr);
-    // Each of `paths` takes its item of `plan` (the same order); an item with a refused
-    // stamp fails unchanged. As WriteRecord otherwise.
-    BOOL WritePlan(const ChangePlan& plan, std::vector<std::wstring> paths, const std::wstring& newPath = std::wstring(),
-                   WorkProgress* progress = nullptr);
-    // A writer for a job: this one's journal, first file and failed move, without the file
-    // set (the job is handed the plan and the paths); TakeWriteResult takes back what its
-    // write changed: the first file's new name, a failed move, the failures.
-    CFileOperate WriterForJob() const;
-    void TakeWriteResult(const CFileOperate& writer);
-    // Moves the first file to `newPath`, never over an existing file; false when the move
-    // failed, which the next write's failure list then names. Not journaled by itself.
-    bool Rename(std::wstring newPath);
-    // Where writes record what they change; empty: not recorded.
+    // The journal the choice's writes record their changes in (handed to each PlanWriter)
+    // and its undo reads; empty: not recorded.
     void SetJournalPath(std::wstring path) { m_journalPath = std::move(path); }
     const std::wstring& GetJournalPath() const { return m_journalPath; }
-    // A chosen file was moved back from `from` to `to` (by an undo): the list follows it.
+    // A chosen file was moved from `from` to `to` (by an apply or its undo): the choice
+    // and the list follow it.
     void FileMoved(const std::wstring& from, const std::wstring& to);
-    void ReportFailures() const;
-    const std::vector<WriteFailure>& GetFailures() const { return m_failures; }
 
-    // The shell's presentation.
-    HICON GetIcon(int size) const;
-    std::wstring GetDisplayName(int index) const;
+    // The shell's type name of item `index`; empty for an index one above the count.
     std::wstring GetTypeName(int index) const;
 
 private:
     static bool ReadRecordFromFile(const std::wstring& path, FileRecord& record);
-    class WriteRun;
-    enum class PlanResult { write, nothingToChange, failed, outOfHandles };
-    // Plans the next group of files from `*next` on: each opened once, its state and
-    // identity read, what the write changes of it worked out. Files that fail are told to
-    // `run`; files that need no change are let go.
-    std::vector<PlannedWrite> PlanGroup(const std::vector<std::wstring>& targets, const ChangePlan& plan,
-                                        size_t* next, WriteRun& run, WorkProgress* progress) const;
-    PlanResult PlanWrite(const std::wstring& path, const ItemChange& change, const ChangeRequest& request,
-                         PlannedWrite* plan, std::wstring* detail, DWORD* error) const;
-    // Makes the planned change on the file's handle and closes it.
-    bool CarryOut(PlannedWrite& plan, std::wstring* detail) const;
-    // Records the move of the first file, then makes it.
-    void RenameFirst(WriteRun& run, const std::wstring& newPath);
     void CheckIndex(int index) const;
 
     FileSet m_files;
     // The paths as chosen, for a choice read again; whether the set holds a walk of them.
     std::vector<std::wstring> m_chosen;
     bool m_walked = false;
-    std::vector<WriteFailure> m_failures;
-    // A failed move, held until the write that follows it lists it first.
-    bool m_renameFailed = false;
-    WriteFailure m_renameFailure;
-    // The volumes of the folders one write meets, asked once a folder.
-    mutable VolumeSerials m_volumes;
     std::wstring m_journalPath;
     std::wstring m_firstPath;
     int m_count = 0;

@@ -10,7 +10,7 @@
 enum StampBit : BYTE { kCreationStamp = 0x01, kWriteStamp = 0x02, kAccessStamp = 0x04 };
 
 struct FileRecord {
-    TimeValue createTime;    // 0: no time (read) / leave unchanged (write, unless stampsToWrite says)
+    TimeValue createTime;    // 0: no time
     TimeValue writeTime;
     TimeValue accessTime;
     ULONGLONG size;
@@ -23,9 +23,6 @@ struct FileRecord {
     // Their time is 0 and takes no fallback, so that no other stamp is shown or written
     // in their place.
     BYTE unrepresentable;
-    // For a record handed to the writer: the stamps to write, so that the first second of
-    // 1970 (time value 0) can be written too. Empty: every non-zero time is written.
-    BYTE stampsToWrite;
 };
 
 // The attribute flags that a record carries.

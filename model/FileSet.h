@@ -2,7 +2,7 @@
 // folder of several items listed once instead of asked about file by file.
 #pragma once
 
-#include "ChangeJournal.h"
+#include "FileState.h"
 
 #include <windows.h>
 #include <atomic>

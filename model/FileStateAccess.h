@@ -4,7 +4,7 @@
 #pragma once
 
 #include "../framework/UniqueHandle.h"
-#include "ChangeJournal.h"
+#include "FileState.h"
 #include "VolumeSerials.h"
 
 #include <windows.h>

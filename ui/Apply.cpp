@@ -6,6 +6,8 @@
 #include "../model/NameParts.h"
 #include "../model/NewNameRules.h"
 #include "../model/PathForms.h"
+#include "../model/PlanWriter.h"
+#include "FailureReport.h"
 
 #include <cwchar>
 
@@ -50,29 +52,24 @@ static_assert(static_cast<int>(kPlanCreation) == kCreationRow && static_cast<int
 
 } // namespace
 
-// An apply on the worker. Its writer has the journal and the first file but not the file
-// set, which the window reads meanwhile: the job is handed the plan and the paths. The end
-// takes back what the write changed (a new first name, the failures).
+// An apply on the worker. It owns its writer and is handed the plan and the paths, not the
+// file set, which the window reads meanwhile. The end takes the writer's report: the first
+// file's new name, the failures.
 class ApplyJob : public DialogJob {
 public:
-    explicit ApplyJob(CKalendrixDlg& dialog) : m_dialog(dialog) {}
+    ApplyJob(CKalendrixDlg& dialog, std::wstring journalPath) : writer(std::move(journalPath)), m_dialog(dialog) {}
     std::wstring Doing() const override { return L"適用中…"; }
-    void Work(WorkProgress& progress) override
-    {
-        writer.WritePlan(plan, paths, newPath, &progress);
-        // Asked to stop after the last file, it wrote them all.
-        cancelled = progress.CancelRequested() && progress.Done() < progress.Total();
-    }
+    void Work(WorkProgress& progress) override { report = writer.Write(plan, paths, newPath, &progress); }
     void TakeResult() override { m_close = m_dialog.TakeApplyResult(*this); }
     void End() override { m_dialog.ApplyEnded(*this, m_close); }
 
-    CFileOperate writer;
+    PlanWriter writer;
     ChangePlan plan;
     std::vector<std::wstring> paths;
     std::wstring newPath;
     std::wstring firstPathBefore;
     bool closeAfter = false;
-    bool cancelled = false;
+    WriteReport report;
 
 private:
     CKalendrixDlg& m_dialog;
@@ -122,14 +119,13 @@ bool CKalendrixDlg::ApplyChanges(const FileRecord& base, bool closeAfter)
 
     ChangeRequest request = ReadRequest(base, false);
     const FileSet& files = m_fileOperate.GetFileSet();
-    std::unique_ptr<ApplyJob> job(new ApplyJob(*this));
+    std::unique_ptr<ApplyJob> job(new ApplyJob(*this, m_fileOperate.GetJournalPath()));
     job->plan = BuildChangePlan(files, request);
     if (!job->plan.refusedItems.empty())
         throw CMessageException(RefusalText(files, job->plan));
     job->paths.reserve(files.Count());
     for (size_t index = 0; index < files.Count(); ++index)
         job->paths.push_back(files.Path(index));
-    job->writer = m_fileOperate.WriterForJob();
     job->firstPathBefore = m_fileOperate.GetFirstPath();
     job->closeAfter = closeAfter;
     job->newPath = newPath;
@@ -151,15 +147,16 @@ ChangeRequest CKalendrixDlg::ReadRequest(const FileRecord& first, bool leaveOutR
 bool CKalendrixDlg::TakeApplyResult(ApplyJob& job)
 {
     const bool editedDuringJob = m_jobs.EnabledDuringJob(IDC_APPLY);
-    m_fileOperate.TakeWriteResult(job.writer);
-    if (m_fileOperate.GetFirstPath() != job.firstPathBefore) {
+    const WriteReport& report = job.report;
+    if (!report.movedTo.empty()) {
+        m_fileOperate.FileMoved(job.firstPathBefore, report.movedTo);
         FirstFileChanged();
         if (m_fileOperate.GetCount() == 1)
             m_names.Renamed(m_fileOperate.GetBaseName(0), m_fileOperate.GetExtension(0));
         ShowFileProperties(m_fileOperate.GetRecord(0));
     }
-    m_fileOperate.ReportFailures();
-    const bool complete = m_fileOperate.GetFailures().empty() && !job.cancelled;
+    ShowWriteFailures(m_hWnd, report.failures, m_fileOperate.GetJournalPath());
+    const bool complete = report.Complete();
     m_jobs.ComeBackAs(IDC_APPLY, !complete || editedDuringJob);
     return complete && job.closeAfter && !editedDuringJob;
 }

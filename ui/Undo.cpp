@@ -4,6 +4,8 @@
 #include "../framework/Exceptions.h"
 #include "../framework/WinApp.h"
 #include "../model/ChangeUndo.h"
+#include "../model/JournalReader.h"
+#include "FailureReport.h"
 
 #include <cwchar>
 #include <set>

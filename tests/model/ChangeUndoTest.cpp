@@ -1,9 +1,8 @@
 // The writer's journal and the undo that reads it: every file put back exactly, and only the
 // file the apply changed.
-#include "model/ChangeJournal.h"
+#include "model/JournalReader.h"
 #include "model/ChangeUndo.h"
-#include "model/FileOperate.h"
-#include "support/PathList.h"
+#include "model/PlanWriter.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -41,12 +40,12 @@ bool Exists(const std::wstring& path)
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-FileRecord NewWrite()
+ChangeRequest NewWrite()
 {
-    FileRecord record = {};
-    record.writeTime = kNewWrite;
-    record.stampsToWrite = kWriteStamp;
-    return record;
+    ChangeRequest request;
+    request.stamps[kPlanWrite] = true;
+    request.values[kPlanWrite] = kNewWrite;
+    return request;
 }
 
 class Undo : public ::testing::Test {
@@ -70,13 +69,16 @@ protected:
         return stamps;
     }
 
-    // Writes `record` to the files through the program's writer, journaled.
-    BOOL Write(std::initializer_list<std::wstring> paths, const FileRecord& record, bool attributes = false,
+    // Writes `request` to the files through the program's writer, journaled; true when
+    // every file took it.
+    bool Write(std::initializer_list<std::wstring> paths, const ChangeRequest& request,
                const std::wstring& newPath = std::wstring())
     {
-        files.SetFiles(PathList(paths));
-        files.SetJournalPath(JournalPath());
-        return files.WriteRecord(record, attributes, newPath);
+        FileSet files;
+        files.Assign(paths);
+        files.ReadStates();
+        report = PlanWriter(JournalPath()).Write(BuildChangePlan(files, request), paths, newPath);
+        return report.Complete();
     }
 
     std::vector<JournalEntry> ReadBack()
@@ -88,7 +90,7 @@ protected:
     }
 
     TempFolder folder;
-    CFileOperate files;
+    WriteReport report; // of the last Write
 };
 
 } // namespace
@@ -183,10 +185,10 @@ TEST_F(Undo, LeavesWhatChangedSinceNamesItAndTriesAgainNextTime)
 TEST_F(Undo, LastAccessMovedSinceDoesNotHoldBackTheOtherParts)
 {
     const std::wstring path = MakeFile(L"read.txt");
-    FileRecord record = NewWrite();
-    record.accessTime = kNewAccess;
-    record.stampsToWrite = kWriteStamp | kAccessStamp;
-    ASSERT_TRUE(Write({path}, record));
+    ChangeRequest request = NewWrite();
+    request.stamps[kPlanAccess] = true;
+    request.values[kPlanAccess] = kNewAccess;
+    ASSERT_TRUE(Write({path}, request));
     const FILETIME readLater = StampOfUtc(2013, 3, 3, 3, 3, 3);
     ASSERT_TRUE(WriteStamps(path, nullptr, &readLater, nullptr));
 
@@ -199,7 +201,7 @@ TEST_F(Undo, MoveIsTakenBackOnlyForTheMovedFileAndWhileTheOldNameIsFree)
 {
     const std::wstring old = MakeFile(L"old.txt");
     const std::wstring moved = folder / L"new.txt";
-    ASSERT_TRUE(Write({old}, NewWrite(), false, moved));
+    ASSERT_TRUE(Write({old}, NewWrite(), moved));
     ASSERT_FALSE(Exists(old));
     const std::vector<JournalEntry> entries = ReadBack();
     ASSERT_EQ(entries.size(), 2u) << "the move, then the times under the new name";
@@ -236,7 +238,7 @@ TEST_F(Undo, MoveIsTakenBack)
 {
     const std::wstring old = MakeFile(L"old.txt");
     const std::wstring moved = folder / L"new.txt";
-    ASSERT_TRUE(Write({old}, NewWrite(), false, moved));
+    ASSERT_TRUE(Write({old}, NewWrite(), moved));
     const UndoOutcome outcome = UndoChanges(ReadBack());
     EXPECT_TRUE(outcome.left.empty());
     ASSERT_EQ(outcome.moves.size(), 1u);
@@ -254,10 +256,9 @@ TEST_F(Undo, ApplyThatChangesNothingKeepsThePreviousUndo)
     const std::string previous = BytesOf(JournalPath());
     ASSERT_FALSE(previous.empty());
 
-    FileRecord nothing = {};
-    EXPECT_FALSE(Write({a}, nothing, false, taken));
-    ASSERT_EQ(files.GetFailures().size(), 1u);
-    EXPECT_EQ(files.GetFailures()[0].detail.find(L"名前を「taken.txt」に変更できませんでした"), 0u);
+    EXPECT_FALSE(Write({a}, ChangeRequest(), taken));
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures[0].detail.find(L"名前を「taken.txt」に変更できませんでした"), 0u);
     EXPECT_EQ(BytesOf(JournalPath()), previous) << "the previous journal, byte for byte";
     EXPECT_TRUE(UndoChanges(ReadBack()).left.empty());
     EXPECT_EQ(AsStamp(StampsOf(a).write), kWriteBefore);
@@ -267,7 +268,7 @@ TEST_F(Undo, FailedMoveIsNotTakenBackAsAMove)
 {
     const std::wstring old = MakeFile(L"old.txt");
     const std::wstring taken = folder.MakeFile(L"taken.txt", 3);
-    EXPECT_FALSE(Write({old}, NewWrite(), false, taken));
+    EXPECT_FALSE(Write({old}, NewWrite(), taken));
     EXPECT_TRUE(UndoChanges(ReadBack()).left.empty());
     EXPECT_EQ(AsStamp(StampsOf(old).write), kWriteBefore);
     EXPECT_EQ(BytesOf(taken).size(), 3u) << "the file that has the name stays as it is";
@@ -281,11 +282,11 @@ TEST_F(Undo, ApplyThatCannotRecordChangesNothingAndSaysSoOnce)
     ASSERT_TRUE(CreateDirectoryW((folder / L"journal").c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW(JournalPath().c_str(), nullptr));
     EXPECT_FALSE(Write({a, b}, NewWrite()));
-    ASSERT_EQ(files.GetFailures().size(), 1u) << "one line for the journal, not one a file";
-    EXPECT_EQ(files.GetFailures()[0].path, JournalPath());
-    EXPECT_EQ(files.GetFailures()[0].detail.find(L"変更を元に戻すための記録を書けませんでした"), 0u);
-    EXPECT_NE(files.GetFailures()[0].detail.find(L"2 個のファイルを変更していません"), std::wstring::npos)
-        << files.GetFailures()[0].detail.c_str();
+    ASSERT_EQ(report.failures.size(), 1u) << "one line for the journal, not one a file";
+    EXPECT_EQ(report.failures[0].path, JournalPath());
+    EXPECT_EQ(report.failures[0].detail.find(L"変更を元に戻すための記録を書けませんでした"), 0u);
+    EXPECT_NE(report.failures[0].detail.find(L"2 個のファイルを変更していません"), std::wstring::npos)
+        << report.failures[0].detail.c_str();
     for (const std::wstring& path : {a, b})
         EXPECT_EQ(AsStamp(StampsOf(path).write), kWriteBefore);
     RemoveDirectoryW(JournalPath().c_str());
@@ -328,11 +329,12 @@ TEST_F(Undo, CreationStampAndArchiveFlagArePutBack)
     const std::wstring path = MakeFile(L"a.txt");
     ASSERT_TRUE(WriteStamps(path, &creation, nullptr, nullptr));
     ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN));
-    FileRecord record = {};
-    record.createTime = kNewWrite;
-    record.stampsToWrite = kCreationStamp;
-    record.attribute = FILE_ATTRIBUTE_SYSTEM;
-    ASSERT_TRUE(Write({path}, record, true));
+    ChangeRequest request;
+    request.stamps[kPlanCreation] = true;
+    request.values[kPlanCreation] = kNewWrite;
+    request.attributes = true;
+    request.boxes = FILE_ATTRIBUTE_SYSTEM;
+    ASSERT_TRUE(Write({path}, request));
     ASSERT_EQ(GetFileAttributesW(path.c_str()) & 0x27, static_cast<DWORD>(FILE_ATTRIBUTE_SYSTEM));
 
     EXPECT_TRUE(UndoChanges(ReadBack()).left.empty());

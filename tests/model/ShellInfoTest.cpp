@@ -1,7 +1,9 @@
+// What the shell shows of the chosen files: a file's icon at the size asked for, and the
+// display and type names the list asks for.
 #include "framework/Exceptions.h"
 #include "model/FileOperate.h"
+#include "model/ShellIcon.h"
 #include "model/ShellNameLookup.h"
-#include "res/resource.h"
 #include "support/PathList.h"
 #include "support/TempFolder.h"
 
@@ -20,85 +22,48 @@ protected:
     CFileOperate files;
 };
 
-struct IconPicture {
-    int width = 0;
-    int height = 0;
-    std::vector<BYTE> bits;
-};
-
-// The icon's size and colour pixels; the icon is destroyed.
-IconPicture PictureOf(HICON icon)
+// The width of the icon's image; the icon is destroyed.
+int WidthOf(HICON icon)
 {
-    IconPicture picture;
     ICONINFO info = {};
     if (icon == nullptr || !GetIconInfo(icon, &info))
-        return picture;
-    HBITMAP bitmap = info.hbmColor ? info.hbmColor : info.hbmMask;
+        return 0;
     BITMAP header = {};
-    GetObjectW(bitmap, sizeof(header), &header);
-    picture.width = header.bmWidth;
-    picture.height = info.hbmColor ? header.bmHeight : header.bmHeight / 2;
-    BITMAPINFO format = {};
-    format.bmiHeader.biSize = sizeof(format.bmiHeader);
-    format.bmiHeader.biWidth = header.bmWidth;
-    format.bmiHeader.biHeight = header.bmHeight;
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    format.bmiHeader.biCompression = BI_RGB;
-    picture.bits.resize(static_cast<size_t>(header.bmWidth) * header.bmHeight * 4);
-    HDC dc = GetDC(nullptr);
-    GetDIBits(dc, bitmap, 0, header.bmHeight, picture.bits.data(), &format, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, dc);
+    GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(header), &header);
     if (info.hbmColor)
         DeleteObject(info.hbmColor);
     DeleteObject(info.hbmMask);
     DestroyIcon(icon);
-    return picture;
+    return header.bmWidth;
 }
 
-std::wstring ShellTypeName(const std::wstring& path)
+SHFILEINFOW AskShell(const std::wstring& path, UINT flags)
 {
     SHFILEINFOW info = {};
-    SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info), SHGFI_TYPENAME);
-    return info.szTypeName;
+    SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info), flags);
+    return info;
 }
 
 } // namespace
 
-TEST_F(ShellInfo, OneFileGivesTheShellsLargeAndSmallIconAndNoOtherSize)
+// Drawn from a real image of that size or scaled down, never up.
+TEST_F(ShellInfo, AFilesIconComesFromTheSmallestOfTheShellsSizesThatHoldsTheSizeAskedFor)
 {
-    Choose({folder.MakeFile(L"notes.txt", 10)});
-
-    IconPicture large = PictureOf(files.GetIcon(1));
-    EXPECT_EQ(large.width, GetSystemMetrics(SM_CXICON));
-    EXPECT_EQ(large.height, GetSystemMetrics(SM_CYICON));
-    IconPicture small = PictureOf(files.GetIcon(0));
-    EXPECT_EQ(small.width, GetSystemMetrics(SM_CXSMICON));
-    EXPECT_EQ(small.height, GetSystemMetrics(SM_CYSMICON));
-    EXPECT_EQ(files.GetIcon(2), nullptr);
-    EXPECT_EQ(files.GetIcon(-1), nullptr);
+    const std::wstring path = folder.MakeFile(L"notes.txt", 10);
+    const int small = GetSystemMetrics(SM_CXSMICON);
+    const int large = GetSystemMetrics(SM_CXICON);
+    const struct {
+        int asked;
+        int width;
+    } cases[] = {{small, small}, {small + 1, large}, {large, large}};
+    for (const auto& c : cases)
+        EXPECT_EQ(WidthOf(ShellIconOfSize(path, c.asked)), c.width) << "asked " << c.asked;
+    EXPECT_GE(WidthOf(ShellIconOfSize(path, 1000)), large) << "larger than any: the largest there is";
+    EXPECT_EQ(ShellIconOfSize(folder / L"gone.txt", large), nullptr) << "a missing file has no icon";
 }
 
-TEST_F(ShellInfo, SeveralFilesGiveTheProgramsOwnIconForEverySize)
+TEST_F(ShellInfo, NoFileEverChosenHasNoTypeName)
 {
-    Choose({folder.MakeFile(L"a.txt"), folder.MakeFile(L"b.txt")});
-    HICON own = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_SEVERAL_FILES),
-                                              IMAGE_ICON, 0, 0, LR_CREATEDIBSECTION));
-    ASSERT_NE(own, nullptr) << "the test program carries the several-files icon";
-    IconPicture expected = PictureOf(own);
-
-    for (int size : {1, 0, 2}) {
-        IconPicture picture = PictureOf(files.GetIcon(size));
-        EXPECT_EQ(picture.width, expected.width) << "size " << size;
-        EXPECT_EQ(picture.height, expected.height) << "size " << size;
-        EXPECT_TRUE(picture.bits == expected.bits) << "size " << size << " is icon " << IDI_SEVERAL_FILES;
-    }
-}
-
-TEST_F(ShellInfo, NoFileEverChosenGivesNoIconAndEmptyNames)
-{
-    EXPECT_EQ(files.GetIcon(1), nullptr);
-    EXPECT_EQ(files.GetDisplayName(0), L"");
     EXPECT_EQ(files.GetTypeName(0), L"");
 }
 
@@ -109,11 +74,12 @@ TEST_F(ShellInfo, NamesComeFromTheShellForEachFile)
     Choose({text, sub});
 
     EXPECT_FALSE(files.GetTypeName(0).empty());
-    EXPECT_EQ(files.GetTypeName(0), ShellTypeName(text));
-    EXPECT_EQ(files.GetTypeName(1), ShellTypeName(sub));
+    EXPECT_EQ(files.GetTypeName(0), AskShell(text, SHGFI_TYPENAME).szTypeName);
+    EXPECT_EQ(files.GetTypeName(1), AskShell(sub, SHGFI_TYPENAME).szTypeName);
     // The shell may hide the extension, never the name itself.
-    EXPECT_EQ(files.GetDisplayName(0).rfind(L"letter", 0), 0u);
-    EXPECT_EQ(files.GetDisplayName(1), L"album");
+    ShellNameLookup lookup;
+    EXPECT_EQ(lookup.DisplayNameOf(text).rfind(L"letter", 0), 0u);
+    EXPECT_EQ(lookup.DisplayNameOf(sub), L"album");
 }
 
 // The list's names come from one lookup a file in a folder parsed once; they must be the
@@ -132,26 +98,15 @@ TEST_F(ShellInfo, NamesOfAllFilesAreThoseOfTheCallsForEachPath)
 
     // As the list asks for them: one lookup a file, each folder parsed once.
     ShellNameLookup lookup;
-    std::vector<std::wstring> displayNames, typeNames;
-    for (size_t i = 0; i < files.GetFileSet().Count(); ++i) {
-        displayNames.push_back(lookup.DisplayNameOf(files.GetFileSet().Path(i)));
-        typeNames.push_back(lookup.TypeNameOf(files.GetFileSet().Path(i)));
-    }
-    ASSERT_EQ(displayNames.size(), 7u);
-    for (int i = 0; i < 7; ++i) {
+    const FileSet& set = files.GetFileSet();
+    ASSERT_EQ(set.Count(), 7u);
+    for (size_t i = 0; i < set.Count(); ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(displayNames[i], files.GetDisplayName(i));
-        EXPECT_EQ(typeNames[i], files.GetTypeName(i));
+        EXPECT_EQ(lookup.DisplayNameOf(set.Path(i)), AskShell(set.Path(i), SHGFI_DISPLAYNAME).szDisplayName);
+        EXPECT_EQ(lookup.TypeNameOf(set.Path(i)), files.GetTypeName(static_cast<int>(i)));
     }
-    EXPECT_EQ(displayNames[3], L"") << "a missing file has no names";
-    EXPECT_FALSE(typeNames[0].empty());
-}
-
-TEST_F(ShellInfo, MissingFileGivesEmptyNamesAndNoIcon)
-{
-    Choose({folder / L"gone.txt"});
-    EXPECT_EQ(files.GetDisplayName(0), L"");
-    EXPECT_EQ(files.GetIcon(1), nullptr);
+    EXPECT_EQ(lookup.DisplayNameOf(set.Path(3)), L"") << "a missing file has no names";
+    EXPECT_FALSE(lookup.TypeNameOf(set.Path(0)).empty());
 }
 
 TEST_F(ShellInfo, IndexOneAboveTheCountIsEmptyWhileTheCountItselfFails)
@@ -159,22 +114,14 @@ TEST_F(ShellInfo, IndexOneAboveTheCountIsEmptyWhileTheCountItselfFails)
     Choose({folder.MakeFile(L"a.txt"), folder.MakeFile(L"b.txt")});
 
     EXPECT_EQ(files.GetTypeName(3), L"");
-    EXPECT_EQ(files.GetDisplayName(3), L"");
     EXPECT_THROW(files.GetTypeName(2), CInvalidArgException);
-    EXPECT_THROW(files.GetDisplayName(2), CInvalidArgException);
     EXPECT_THROW(files.GetTypeName(-1), CInvalidArgException);
 }
 
-TEST_F(ShellInfo, EmptyListKeepsTheLastFirstFilesIconButHasNoNames)
+TEST_F(ShellInfo, AnEmptyListHasNoNames)
 {
-    std::wstring path = folder.MakeFile(L"kept.txt");
-    Choose({path});
+    Choose({folder.MakeFile(L"kept.txt")});
     Choose({});
-
-    HICON icon = files.GetIcon(1);
-    EXPECT_NE(icon, nullptr) << "the icon follows the first path, which an empty list keeps";
-    if (icon)
-        DestroyIcon(icon);
     EXPECT_THROW(files.GetTypeName(0), CInvalidArgException);
     EXPECT_EQ(files.GetTypeName(1), L"");
 }

@@ -1,5 +1,7 @@
-// The journal an apply writes before it changes anything, and the undo that reads it.
-#include "model/ChangeJournal.h"
+// The journal as files: the writer that replaces the previous journal only once its first
+// group is on the disk, the reader that removes it through the handle it read it with.
+#include "model/JournalReader.h"
+#include "model/JournalWriter.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -164,159 +166,30 @@ TEST_F(Journal, EntriesComeBackExactlyAsWritten)
     EXPECT_EQ(NamesIn(folder / L"journal"), std::vector<std::wstring>{L"UndoJournal.txt"});
 }
 
-// A program ended while it wrote a group leaves that group without its closing line; its
-// files were not changed yet, and every whole group before it is undone.
-TEST_F(Journal, CutOffEndStillGivesEveryWholeGroup)
-{
-    {
-        ChangeJournalWriter writer(JournalPath());
-        DWORD error = 0;
-        ASSERT_TRUE(writer.AppendGroup({RenamedEntry(), ChangedEntry(L"C:\\a.txt")}, &error));
-        ASSERT_TRUE(writer.AppendGroup({ChangedEntry(L"C:\\b.txt")}, &error));
-        ASSERT_TRUE(writer.AppendGroup({ChangedEntry(L"C:\\c.txt"), ChangedEntry(L"C:\\d.txt")}, &error));
-    }
-    const std::string whole = BytesOf(JournalPath());
-    const size_t thirdGroup = whole.find("C:\\c.txt");
-    const size_t thirdEnd = whole.rfind("以上");
-    ASSERT_NE(thirdGroup, std::string::npos);
-    const std::string headerOnly = whole.substr(0, whole.find("C:\\データ"));
-    const struct {
-        const char* what;
-        std::string bytes;
-        size_t entries;
-    } cases[] = {
-        {"cut inside the third group's first line", whole.substr(0, thirdGroup + 5), 3},
-        {"cut after the first line's break", whole.substr(0, whole.find("C:\\d.txt")), 3},
-        {"whole lines, no closing line", whole.substr(0, thirdEnd), 3},
-        {"cut inside the closing line", whole.substr(0, thirdEnd + 5), 3},
-        {"closing line without its line break", whole.substr(0, whole.size() - 2), 3},
-        {"zeros where the disk kept no data", whole.substr(0, thirdGroup) + std::string(300, '\0'), 3},
-        {"a damaged whole line in the last group", whole.substr(0, thirdGroup) + "C:\\c.txt\tgarbage\r\n", 3},
-        {"only the header and an unclosed group", headerOnly + "C:\\a.txt\t\t", 0},
-        {"nothing cut", whole, 5},
-    };
-    for (const auto& cut : cases) {
-        WriteBytes(JournalPath(), cut.bytes);
-        std::vector<JournalEntry> entries;
-        std::wstring problem;
-        ASSERT_EQ(ReadJournalAt(JournalPath(), &entries, &problem), JournalReading::read) << cut.what << ": " << problem;
-        ASSERT_EQ(entries.size(), cut.entries) << cut.what;
-        if (cut.entries >= 3) {
-            EXPECT_TRUE(SameEntry(entries[0], RenamedEntry())) << cut.what;
-            EXPECT_EQ(entries[2].path, L"C:\\b.txt") << cut.what;
-        }
-    }
-}
-
-TEST_F(Journal, DamageBeforeTheEndIsRefusedWithTheReason)
-{
-    {
-        ChangeJournalWriter writer(JournalPath());
-        DWORD error = 0;
-        ASSERT_TRUE(writer.AppendGroup({ChangedEntry(L"C:\\a.txt"), ChangedEntry(L"C:\\b.txt")}, &error));
-        ASSERT_TRUE(writer.AppendGroup({ChangedEntry(L"C:\\c.txt")}, &error));
-    }
-    // Lines: 1 header, 2 columns, 3 start, 4-5 entries, 6 closing, 7 entry, 8 closing.
-    const std::string good = BytesOf(JournalPath());
-    const auto replaced = [&good](const std::string& from, const std::string& to) {
-        std::string bytes = good;
-        const size_t at = bytes.find(from);
-        EXPECT_NE(at, std::string::npos) << from;
-        return at == std::string::npos ? bytes : bytes.replace(at, from.size(), to);
-    };
-    const size_t firstEnd = good.find("\r\n以上") + 2; // the column comment names it too
-    const std::string firstClosing = good.substr(firstEnd, good.find("\r\n", firstEnd) + 2 - firstEnd);
-    const std::string firstVersion =
-        "\xEF\xBB\xBF" "Kalendrix undo journal 1\r\n# columns\r\n"
-        "C:\\a.txt\t\t2005-13-18T05:20:00.1234567Z\t-\t2005-02-18T05:20:00.1234567Z\t-\t2005-06-16T07:45:30.7654321Z\t-"
-        "\t00000020\t-\r\n";
-
-    const struct {
-        const char* what;
-        std::string bytes;
-        const wchar_t* problem;
-    } cases[] = {
-        {"empty", "", L"記録が壊れています（1 行目）"},
-        {"no byte order mark", good.substr(3), L"記録が壊れています（1 行目）"},
-        {"another version", replaced("journal 2", "journal 3"), L"ほかの版のKalendrixが書いた記録です"},
-        {"no start line", replaced("適用の開始", "適用の終了"), L"記録が壊れています（3 行目）"},
-        {"a month 13 in a closed group", replaced("2005-02-18T05:20:00.1234567Z", "2005-13-18T05:20:00.1234567Z"),
-         L"記録が壊れています（4 行目）"},
-        {"a field missing", replaced("\t-\t00000021", " -\t00000021"), L"記録が壊れています（4 行目）"},
-        {"not UTF-8", replaced("C:\\b.txt", "C:\\\xFF.txt"), L"記録が壊れています（5 行目）"},
-        {"another path, same length", replaced("C:\\b.txt", "C:\\x.txt"), L"記録が壊れています（6 行目）"},
-        {"a line lost", std::string(good).erase(good.find("C:\\b.txt"), firstEnd - good.find("C:\\b.txt")),
-         L"記録が壊れています（5 行目）"},
-        {"a count that does not match", replaced(firstClosing, std::string(firstClosing).replace(7, 1, "3")),
-         L"記録が壊れています（6 行目）"},
-        {"a closing line with no group", replaced(firstClosing, firstClosing + firstClosing), L"記録が壊れています（7 行目）"},
-        {"first version, a month 13", firstVersion, L"記録が壊れています（3 行目）"},
-    };
-    for (const auto& bad : cases) {
-        WriteBytes(JournalPath(), bad.bytes);
-        std::vector<JournalEntry> entries;
-        std::wstring problem;
-        EXPECT_EQ(ReadJournalAt(JournalPath(), &entries, &problem), JournalReading::unreadable) << bad.what;
-        EXPECT_EQ(problem, bad.problem) << bad.what;
-        EXPECT_TRUE(entries.empty()) << bad.what;
-    }
-    DeleteFileW(JournalPath().c_str());
-    std::vector<JournalEntry> entries;
-    std::wstring problem;
-    EXPECT_EQ(ReadJournalAt(JournalPath(), &entries, &problem), JournalReading::missing);
-}
-
-// 200 MB of one line: refused once it passes the longest entry, not read whole first.
-TEST_F(Journal, OverLongLineIsRefusedEarly)
+// A damaged journal is told with the reader's reason and let go, so that it can be removed
+// or replaced; no journal is missing, not unreadable.
+TEST_F(Journal, DamagedFileIsToldAndLetGoAndNoFileIsMissing)
 {
     {
         ChangeJournalWriter writer(JournalPath());
         DWORD error = 0;
         ASSERT_TRUE(writer.AppendGroup({ChangedEntry(L"C:\\a.txt")}, &error));
     }
-    HANDLE file = CreateFileW(JournalPath().c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    LARGE_INTEGER size;
-    size.QuadPart = 200LL * 1024 * 1024;
-    DWORD written = 0;
-    ASSERT_TRUE(SetFilePointerEx(file, {}, nullptr, FILE_END));
-    ASSERT_TRUE(WriteFile(file, "C:\\", 3, &written, nullptr));
-    ASSERT_TRUE(SetFilePointerEx(file, size, nullptr, FILE_BEGIN));
-    ASSERT_TRUE(SetEndOfFile(file));
-    CloseHandle(file);
-
+    std::string bytes = BytesOf(JournalPath());
+    bytes[bytes.find("C:\\a.txt")] = '\xFF';
+    WriteBytes(JournalPath(), bytes);
     std::vector<JournalEntry> entries;
     std::wstring problem;
     EXPECT_EQ(ReadJournalAt(JournalPath(), &entries, &problem), JournalReading::unreadable);
-    EXPECT_EQ(problem, L"記録が壊れています（6 行目）");
-}
-
-// The journal the program wrote before this version: read, so that an apply made before an
-// update can still be undone after it.
-TEST_F(Journal, FirstVersionJournalIsRead)
-{
-    const std::string line =
-        "C:\\データ\\a.txt\t\t2005-02-18T05:20:00.1234567Z\t-\t2005-02-18T05:20:00.1234567Z"
-        "\t2011-07-01T10:00:00.0000000Z\t2005-06-16T07:45:30.7654321Z\t-\t00000020\t-\r\n";
-    const std::string moved = "C:\\b.txt\tC:\\c.txt\t2005-02-18T05:20:00.1234567Z\t-\t2005-02-18T05:20:00.1234567Z\t-"
-                              "\t2005-06-16T07:45:30.7654321Z\t-\t00000021\t00000020\r\n";
-    ASSERT_TRUE(CreateDirectoryW((folder / L"journal").c_str(), nullptr));
-    WriteBytes(JournalPath(), "\xEF\xBB\xBF" "Kalendrix undo journal 1\r\n# パス\t新しいパス\r\n" + line + moved +
-                                  line.substr(0, 40));
+    EXPECT_EQ(problem, L"記録が壊れています（4 行目）");
+    EXPECT_TRUE(entries.empty());
 
     ChangeJournalFile journal;
-    std::wstring problem;
-    ASSERT_EQ(journal.Open(JournalPath(), &problem), JournalReading::read) << problem;
-    ASSERT_EQ(journal.Entries().size(), 2u) << "the cut-off last line passed over";
-    const JournalEntry& first = journal.Entries()[0];
-    EXPECT_EQ(first.path, L"C:\\データ\\a.txt");
-    EXPECT_EQ(first.changes, static_cast<unsigned>(kWritePart));
-    EXPECT_EQ(first.before.write, kWriteBefore);
-    EXPECT_EQ(first.after.write, 129539880000000000LL);
-    EXPECT_FALSE(first.identity.Known());
-    EXPECT_EQ(journal.Entries()[1].newPath, L"C:\\c.txt");
-    EXPECT_EQ(journal.Entries()[1].changes, static_cast<unsigned>(kAttributePart));
-    EXPECT_EQ(AsStamp(journal.Made()), 0);
+    ASSERT_EQ(journal.Open(JournalPath(), &problem), JournalReading::unreadable);
+    EXPECT_TRUE(DeleteFileW(JournalPath().c_str())) << "the reader holds no damaged journal open";
+    EXPECT_EQ(journal.Open(JournalPath(), &problem), JournalReading::missing);
+    DWORD error = 0;
+    EXPECT_FALSE(journal.Remove(&error));
 }
 
 // Until Finish, the previous journal can be had back exactly; an apply that changed

@@ -1,19 +1,19 @@
+// The plan writer: every file takes its item of the plan, each failure is named with its
+// reason while the others are written, and the first file may move first.
 #include "model/FileOperate.h"
 #include "model/NameParts.h"
+#include "model/PlanWriter.h"
 #include "support/MessageBoxWatcher.h"
-#include "support/PathList.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <initializer_list>
 #include <vector>
 
 namespace {
 
 const wchar_t* const kReadOnlyReason = L"読み取り専用です（属性の「読み取り専用」を外すと変更できます）";
-const wchar_t* const kFailureSentence = L"以上のファイルは変更できませんでした。";
 
 // Stamps every fixture file starts with, far from anything a test writes.
 const TimeValue kOldWrite = 1110000000;  // 2005-03-05
@@ -24,14 +24,28 @@ const TimeValue kNewWrite = 1309514400;  // 2011-07-01 10:00:00 UTC
 const TimeValue kNewAccess = 1326627005; // 2012-01-15 11:30:05 UTC
 const TimeValue kNewCreation = 1295089207;
 
-FileRecord RecordOf(TimeValue creation, TimeValue write, TimeValue access, BYTE attribute = 0)
+// Set mode: each non-zero time is written, the other stamps kept; with `writeBoxes`, the
+// four flags of `boxes`.
+ChangeRequest SetTimes(TimeValue creation, TimeValue write, TimeValue access, BYTE boxes = 0, bool writeBoxes = false)
 {
-    FileRecord record = {};
-    record.createTime = creation;
-    record.writeTime = write;
-    record.accessTime = access;
-    record.attribute = attribute;
-    return record;
+    ChangeRequest request;
+    const TimeValue values[kPlanStampCount] = {creation, write, access};
+    for (int stamp = 0; stamp < kPlanStampCount; ++stamp) {
+        request.stamps[stamp] = values[stamp] != 0;
+        request.values[stamp] = values[stamp];
+    }
+    request.attributes = writeBoxes;
+    request.boxes = boxes;
+    return request;
+}
+
+// Each failure as its line: "path：detail".
+std::vector<std::wstring> Named(const std::vector<WriteFailure>& failures)
+{
+    std::vector<std::wstring> lines;
+    for (const WriteFailure& failure : failures)
+        lines.push_back(failure.path + L"：" + failure.detail);
+    return lines;
 }
 
 DWORD AttributesOf(const std::wstring& path)
@@ -39,9 +53,23 @@ DWORD AttributesOf(const std::wstring& path)
     return GetFileAttributesW(path.c_str());
 }
 
-class FileWrite : public ::testing::Test {
+class PlanWrite : public ::testing::Test {
 protected:
-    void Choose(std::initializer_list<std::wstring> paths) { files.SetFiles(PathList(paths)); }
+    // As an apply writes: the plan of the files as read, to their paths, unjournaled.
+    WriteReport Write(const std::vector<std::wstring>& paths, const ChangeRequest& request,
+                      const std::wstring& newPath = std::wstring(), WorkProgress* progress = nullptr)
+    {
+        CStringArray chosen;
+        for (const std::wstring& path : paths)
+            chosen.Add(path);
+        files.SetFiles(chosen);
+        files.ReadStates();
+        const FileSet& set = files.GetFileSet();
+        std::vector<std::wstring> targets;
+        for (size_t index = 0; index < set.Count(); ++index)
+            targets.push_back(set.Path(index));
+        return PlanWriter(std::wstring()).Write(BuildChangePlan(set, request), targets, newPath, progress);
+    }
 
     // A file with the old stamps.
     std::wstring MakeStampedFile(const std::wstring& name)
@@ -83,7 +111,7 @@ protected:
 
 } // namespace
 
-TEST_F(FileWrite, EachNonZeroTimeIsWrittenAndZeroKeepsItsStamp)
+TEST_F(PlanWrite, EachNonZeroTimeIsWrittenAndZeroKeepsItsStamp)
 {
     const struct {
         const char* what;
@@ -98,8 +126,7 @@ TEST_F(FileWrite, EachNonZeroTimeIsWrittenAndZeroKeepsItsStamp)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         std::wstring path = MakeStampedFile(L"times.txt");
-        Choose({path});
-        EXPECT_TRUE(files.WriteRecord(RecordOf(0, c.write, c.access), false));
+        EXPECT_TRUE(Write({path}, SetTimes(0, c.write, c.access)).Complete());
         FileStamps stamps = StampsOf(path);
         EXPECT_EQ(UnixSecondsOf(stamps.write), static_cast<ULONGLONG>(c.write ? c.write : kOldWrite));
         EXPECT_EQ(UnixSecondsOf(stamps.access), static_cast<ULONGLONG>(c.access ? c.access : kOldAccess));
@@ -107,7 +134,7 @@ TEST_F(FileWrite, EachNonZeroTimeIsWrittenAndZeroKeepsItsStamp)
     }
 }
 
-TEST_F(FileWrite, CreationTimeIsWrittenAloneAndWithTheOthers)
+TEST_F(PlanWrite, CreationTimeIsWrittenAloneAndWithTheOthers)
 {
     if (!PlatformKeepsCreationStamps())
         GTEST_SKIP() << "this platform does not keep a creation stamp of its own (Wine reports the write stamp)";
@@ -121,8 +148,7 @@ TEST_F(FileWrite, CreationTimeIsWrittenAloneAndWithTheOthers)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         std::wstring path = MakeStampedFile(L"created.txt");
-        Choose({path});
-        EXPECT_TRUE(files.WriteRecord(RecordOf(c.creation, c.write, c.access), false));
+        EXPECT_TRUE(Write({path}, SetTimes(c.creation, c.write, c.access)).Complete());
         FileStamps stamps = StampsOf(path);
         EXPECT_EQ(UnixSecondsOf(stamps.creation), static_cast<ULONGLONG>(c.creation));
         EXPECT_EQ(UnixSecondsOf(stamps.write), static_cast<ULONGLONG>(c.write ? c.write : kOldWrite));
@@ -133,7 +159,7 @@ TEST_F(FileWrite, CreationTimeIsWrittenAloneAndWithTheOthers)
 
 // Regression: converting through local calendar fields and the present offset put
 // stamps of the other season an hour off.
-TEST_F(FileWrite, TimeValuesBecomeTheirExactUtcStampInEveryZoneAndSeason)
+TEST_F(PlanWrite, TimeValuesBecomeTheirExactUtcStampInEveryZoneAndSeason)
 {
     const struct {
         const char* what;
@@ -148,11 +174,10 @@ TEST_F(FileWrite, TimeValuesBecomeTheirExactUtcStampInEveryZoneAndSeason)
         {"far future", StampOfUtc(2049, 12, 31, 23, 59, 59)},
     };
     std::wstring path = MakeStampedFile(L"seasons.txt");
-    Choose({path});
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         TimeValue value = static_cast<TimeValue>(UnixSecondsOf(c.utc));
-        ASSERT_TRUE(files.WriteRecord(RecordOf(0, value, value), false));
+        ASSERT_TRUE(Write({path}, SetTimes(0, value, value)).Complete());
         FileStamps stamps = StampsOf(path);
         EXPECT_EQ(stamps.write.dwHighDateTime, c.utc.dwHighDateTime);
         EXPECT_EQ(stamps.write.dwLowDateTime, c.utc.dwLowDateTime) << "whole seconds, no fraction";
@@ -163,7 +188,7 @@ TEST_F(FileWrite, TimeValuesBecomeTheirExactUtcStampInEveryZoneAndSeason)
     }
 }
 
-TEST_F(FileWrite, AttributeByteIsWrittenOnlyWhenAskedAndDifferent)
+TEST_F(PlanWrite, AttributeByteIsWrittenOnlyWhenAskedAndDifferent)
 {
     const DWORD kVisibleFlags = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     const struct {
@@ -183,8 +208,7 @@ TEST_F(FileWrite, AttributeByteIsWrittenOnlyWhenAskedAndDifferent)
         SCOPED_TRACE(c.what);
         std::wstring path = MakeStampedFile(L"flags.txt");
         ASSERT_TRUE(SetFileAttributesW(path.c_str(), c.before));
-        Choose({path});
-        EXPECT_TRUE(files.WriteRecord(RecordOf(0, kNewWrite, 0, c.byte), c.writeAttributes));
+        EXPECT_TRUE(Write({path}, SetTimes(0, kNewWrite, 0, c.byte, c.writeAttributes)).Complete());
         EXPECT_EQ(AttributesOf(path) & kVisibleFlags, c.expected);
         EXPECT_EQ(UnixSecondsOf(StampsOf(path).write), static_cast<ULONGLONG>(kNewWrite)) << "times are still written";
         SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -192,18 +216,17 @@ TEST_F(FileWrite, AttributeByteIsWrittenOnlyWhenAskedAndDifferent)
     }
 }
 
-TEST_F(FileWrite, ByteZeroClearsTheArchiveFlag)
+TEST_F(PlanWrite, ByteZeroClearsTheArchiveFlag)
 {
     if (!PlatformClearsArchive())
         GTEST_SKIP() << "this platform reports the archive flag on every file and cannot clear it (Wine)";
     std::wstring path = MakeStampedFile(L"archived.txt");
     ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_ARCHIVE));
-    Choose({path});
-    EXPECT_TRUE(files.WriteRecord(RecordOf(0, 0, 0, 0), true));
+    EXPECT_TRUE(Write({path}, SetTimes(0, 0, 0, 0, true)).Complete());
     EXPECT_EQ(AttributesOf(path) & FILE_ATTRIBUTE_ARCHIVE, 0u);
 }
 
-TEST_F(FileWrite, UnwritableFilesAreListedInOneBoxWhileTheOthersAreWritten)
+TEST_F(PlanWrite, UnwritableFilesAreNamedInTheirOrderWhileTheOthersAreWritten)
 {
     std::wstring first = MakeStampedFile(L"first.txt");
     std::wstring readOnly = MakeStampedFile(L"readonly.txt");
@@ -214,11 +237,10 @@ TEST_F(FileWrite, UnwritableFilesAreListedInOneBoxWhileTheOthersAreWritten)
     std::wstring last = MakeStampedFile(L"last.txt");
     HANDLE holder = CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    Choose({first, readOnly, held, directory, missing, last});
-
-    BOOL result = files.WriteRecord(RecordOf(0, kNewWrite, 0), false);
+    const WriteReport report = Write({first, readOnly, held, directory, missing, last}, SetTimes(0, kNewWrite, 0));
     CloseHandle(holder);
-    EXPECT_FALSE(result);
+    EXPECT_FALSE(report.Complete());
+    EXPECT_FALSE(report.cancelled);
     EXPECT_TRUE(boxes.Take().empty()) << "the writer itself shows nothing";
 
     for (const std::wstring& written : {first, directory, last})
@@ -228,19 +250,42 @@ TEST_F(FileWrite, UnwritableFilesAreListedInOneBoxWhileTheOthersAreWritten)
     EXPECT_TRUE(AttributesOf(readOnly) & FILE_ATTRIBUTE_READONLY) << "a read-only file keeps its flag";
     EXPECT_EQ(AttributesOf(missing), INVALID_FILE_ATTRIBUTES);
 
-    files.ReportFailures();
-    std::vector<ShownMessageBox> shown = boxes.Take();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].caption, L"エラーのパス");
-    EXPECT_EQ(shown[0].text, readOnly + L"：" + kReadOnlyReason + L"\r\n" + held + L"：ほかのプログラムが使用中です\r\n" +
-                                 missing +
-                                 L"：見つかりません\r\n" + kFailureSentence);
-    EXPECT_EQ(shown[0].icon, LoadIconW(nullptr, IDI_ERROR));
+    EXPECT_EQ(Named(report.failures), (std::vector<std::wstring>{readOnly + L"：" + kReadOnlyReason,
+                                                                     held + L"：ほかのプログラムが使用中です",
+                                                                     missing + L"：見つかりません"}));
+}
+
+// A cancel stops the write after the file at hand; asked after the last file, the write
+// was whole.
+TEST_F(PlanWrite, ACancelStopsAfterTheFileAtHandAndIsReportedOnlyWhereFilesWereLeft)
+{
+    const struct {
+        size_t cancelAfter;
+        bool cancelled;
+    } cases[] = {{2, true}, {4, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.cancelAfter);
+        std::vector<std::wstring> paths;
+        for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt", L"d.txt"})
+            paths.push_back(MakeStampedFile(name));
+        WorkProgress progress;
+        progress.OnItem([&progress, &c](size_t done) {
+            if (done == c.cancelAfter)
+                progress.RequestCancel();
+        });
+        const WriteReport report = Write(paths, SetTimes(0, kNewWrite, 0), std::wstring(), &progress);
+        EXPECT_EQ(report.cancelled, c.cancelled);
+        EXPECT_TRUE(report.failures.empty());
+        for (size_t index = 0; index < paths.size(); ++index)
+            EXPECT_EQ(UnixSecondsOf(StampsOf(paths[index]).write),
+                      static_cast<ULONGLONG>(index < c.cancelAfter ? kNewWrite : kOldWrite))
+                << index;
+    }
 }
 
 // A file this user may read but not change is refused at the open, and nothing of it
 // changes: the open asks for the right to set attributes, not for all rights.
-TEST_F(FileWrite, FileWithoutRightsToChangeIsListedWithItsReason)
+TEST_F(PlanWrite, FileWithoutRightsToChangeIsListedWithItsReason)
 {
     std::wstring foreign;
     for (const wchar_t* candidate : {L"Z:\\etc\\passwd", L"C:\\Windows\\System32\\drivers\\etc\\hosts"}) {
@@ -260,12 +305,9 @@ TEST_F(FileWrite, FileWithoutRightsToChangeIsListedWithItsReason)
     FileStamps before = {};
     ASSERT_TRUE(ReadStamps(foreign, &before));
     std::wstring mine = MakeStampedFile(L"mine.txt");
-    Choose({foreign, mine});
-
-    EXPECT_FALSE(files.WriteRecord(RecordOf(0, kNewWrite, kNewAccess, FILE_ATTRIBUTE_HIDDEN), true));
-    ASSERT_EQ(files.GetFailures().size(), 1u);
-    EXPECT_EQ(files.GetFailures()[0].path, foreign);
-    EXPECT_EQ(files.GetFailures()[0].detail, L"アクセスが拒否されました（変更する権限がありません）");
+    const WriteReport report = Write({foreign, mine}, SetTimes(0, kNewWrite, kNewAccess, FILE_ATTRIBUTE_HIDDEN, true));
+    EXPECT_EQ(Named(report.failures),
+              std::vector<std::wstring>{foreign + L"：アクセスが拒否されました（変更する権限がありません）"});
     FileStamps after = {};
     ASSERT_TRUE(ReadStamps(foreign, &after));
     EXPECT_EQ(UnixSecondsOf(after.write), UnixSecondsOf(before.write));
@@ -273,53 +315,28 @@ TEST_F(FileWrite, FileWithoutRightsToChangeIsListedWithItsReason)
     EXPECT_EQ(UnixSecondsOf(StampsOf(mine).write), static_cast<ULONGLONG>(kNewWrite));
 }
 
-TEST_F(FileWrite, FailuresLastUntilTheNextWrite)
-{
-    std::wstring readOnly = MakeStampedFile(L"readonly.txt");
-    ASSERT_TRUE(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
-    std::wstring missing = folder / L"missing.txt";
-    Choose({readOnly, missing});
-    EXPECT_FALSE(files.WriteRecord(RecordOf(0, kNewWrite, 0), false));
-
-    files.ReportFailures();
-    files.ReportFailures();
-    std::vector<ShownMessageBox> shown = boxes.Take();
-    ASSERT_EQ(shown.size(), 2u) << "reporting leaves the list as it was";
-    EXPECT_EQ(shown[1].text,
-              readOnly + L"：" + kReadOnlyReason + L"\r\n" + missing + L"：見つかりません\r\n" + kFailureSentence);
-
-    Choose({MakeStampedFile(L"fine.txt")});
-    EXPECT_TRUE(files.WriteRecord(RecordOf(0, kNewWrite, 0), false));
-    files.ReportFailures();
-    EXPECT_TRUE(boxes.Take().empty()) << "a write without failures shows no box";
-}
-
 // Regression: a file error inside the write ended it at that file, and the files after it
 // were never written.
-TEST_F(FileWrite, TimeOutsideTheRepresentableRangeFailsEachFileWithItsReasonAndChangesNone)
+TEST_F(PlanWrite, TimeOutsideTheRepresentableRangeFailsEachFileWithItsReasonAndChangesNone)
 {
     for (TimeValue bad : {kMaxTimeValue + 1, TimeValue(-5)}) {
         SCOPED_TRACE(bad);
         std::wstring first = MakeStampedFile(L"first.txt");
         std::wstring second = MakeStampedFile(L"second.txt");
-        Choose({first, second});
-        EXPECT_FALSE(files.WriteRecord(RecordOf(0, kNewWrite, bad, FILE_ATTRIBUTE_HIDDEN), true));
+        const WriteReport report = Write({first, second}, SetTimes(0, kNewWrite, bad, FILE_ATTRIBUTE_HIDDEN, true));
         for (const std::wstring& path : {first, second}) {
             EXPECT_EQ(UnixSecondsOf(StampsOf(path).write), static_cast<ULONGLONG>(kOldWrite));
             EXPECT_FALSE(AttributesOf(path) & FILE_ATTRIBUTE_HIDDEN);
         }
-        files.ReportFailures();
-        std::vector<ShownMessageBox> shown = boxes.Take();
-        ASSERT_EQ(shown.size(), 1u);
-        for (const std::wstring& path : {first, second})
-            EXPECT_NE(shown[0].text.find(path + L"：日時がファイルに記録できる範囲の外です"), std::wstring::npos)
-                << shown[0].text.c_str();
+        EXPECT_EQ(Named(report.failures),
+                  (std::vector<std::wstring>{first + L"：日時がファイルに記録できる範囲の外です",
+                                             second + L"：日時がファイルに記録できる範囲の外です"}));
         DeleteFileW(first.c_str());
         DeleteFileW(second.c_str());
     }
 }
 
-TEST_F(FileWrite, ReadOnlyFileWhoseFlagIsClearedIsWrittenAndAHeldOneIsPutBack)
+TEST_F(PlanWrite, ReadOnlyFileWhoseFlagIsClearedIsWrittenAndAHeldOneIsPutBack)
 {
     std::wstring cleared = MakeStampedFile(L"cleared.txt");
     std::wstring held = MakeStampedFile(L"held.txt");
@@ -328,83 +345,78 @@ TEST_F(FileWrite, ReadOnlyFileWhoseFlagIsClearedIsWrittenAndAHeldOneIsPutBack)
         ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
     HANDLE holder = CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    Choose({cleared, held, kept});
-    BOOL result = files.WriteRecord(RecordOf(0, kNewWrite, 0, 0), true);
+    const WriteReport report = Write({cleared, held, kept}, SetTimes(0, kNewWrite, 0, 0, true));
     CloseHandle(holder);
 
-    EXPECT_FALSE(result);
     EXPECT_FALSE(AttributesOf(cleared) & FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(UnixSecondsOf(StampsOf(cleared).write), static_cast<ULONGLONG>(kNewWrite));
     EXPECT_TRUE(AttributesOf(held) & FILE_ATTRIBUTE_READONLY) << "the flag cleared for the write is put back";
     EXPECT_EQ(UnixSecondsOf(StampsOf(held).write), static_cast<ULONGLONG>(kOldWrite));
     EXPECT_EQ(UnixSecondsOf(StampsOf(kept).write), static_cast<ULONGLONG>(kNewWrite)) << "the file after it is written";
-    ASSERT_EQ(files.GetFailures().size(), 1u);
-    EXPECT_EQ(files.GetFailures()[0].path, held);
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures[0].path, held);
 }
 
-TEST_F(FileWrite, FlagsOutsideTheFourBoxesAreKept)
+TEST_F(PlanWrite, FlagsOutsideTheFourBoxesAreKept)
 {
     std::wstring path = MakeStampedFile(L"indexed.txt");
     const DWORD kOther = FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
     SetFileAttributesW(path.c_str(), kOther | FILE_ATTRIBUTE_ARCHIVE);
     if (!(AttributesOf(path) & kOther))
         GTEST_SKIP() << "this platform does not keep the not-content-indexed flag (Wine drops it)";
-    Choose({path});
-    EXPECT_TRUE(files.WriteRecord(RecordOf(0, 0, 0, FILE_ATTRIBUTE_HIDDEN), true));
+    EXPECT_TRUE(Write({path}, SetTimes(0, 0, 0, FILE_ATTRIBUTE_HIDDEN, true)).Complete());
     EXPECT_TRUE(AttributesOf(path) & FILE_ATTRIBUTE_HIDDEN);
     EXPECT_TRUE(AttributesOf(path) & kOther);
 }
 
 // Regression: every write dropped the fraction of a second of each stamp it was given,
 // also where the stamp already held that second.
-TEST_F(FileWrite, StampThatHoldsTheWrittenSecondKeepsItsFraction)
+TEST_F(PlanWrite, StampThatHoldsTheWrittenSecondKeepsItsFraction)
 {
     std::wstring path = MakeStampedFile(L"fraction.txt");
     FILETIME fine = StampOf(kOldWrite);
     fine.dwLowDateTime += 5000000; // half a second later
     ASSERT_TRUE(WriteStamps(path, nullptr, &fine, &fine));
-    Choose({path});
-    EXPECT_TRUE(files.WriteRecord(RecordOf(0, kOldWrite, kOldWrite + 1), false));
+    EXPECT_TRUE(Write({path}, SetTimes(0, kOldWrite, kOldWrite + 1)).Complete());
     FileStamps stamps = StampsOf(path);
     EXPECT_EQ(stamps.write.dwLowDateTime, fine.dwLowDateTime) << "the same second: left as it was";
     EXPECT_EQ(UnixSecondsOf(stamps.access), static_cast<ULONGLONG>(kOldWrite + 1));
 }
 
-TEST_F(FileWrite, RenameMovesTheFirstFileAndLaterWritesFollowIt)
+TEST_F(PlanWrite, TheFirstFileMovesFirstAndIsWrittenUnderItsNewName)
 {
     std::wstring oldPath = MakeStampedFile(L"a.txt");
     std::wstring newPath = folder / L"b.txt";
-    Choose({oldPath});
-    files.Rename(newPath);
+    const WriteReport report = Write({oldPath}, SetTimes(0, kNewWrite, 0), newPath);
+    EXPECT_TRUE(report.Complete());
+    EXPECT_EQ(report.movedTo, newPath);
     EXPECT_EQ(AttributesOf(oldPath), INVALID_FILE_ATTRIBUTES);
     ASSERT_NE(AttributesOf(newPath), INVALID_FILE_ATTRIBUTES);
-    EXPECT_TRUE(files.WriteRecord(RecordOf(0, kNewWrite, 0), false));
     EXPECT_EQ(UnixSecondsOf(StampsOf(newPath).write), static_cast<ULONGLONG>(kNewWrite));
     // Regression: the list kept the vanished old path, so the record read as no file.
+    files.FileMoved(oldPath, report.movedTo);
     EXPECT_EQ(files.GetRecord(0).fullPath, newPath);
     EXPECT_EQ(files.GetRecord(0).writeTime, kNewWrite);
     EXPECT_EQ(files.GetBaseName(0), L"b");
 }
 
-TEST_F(FileWrite, RenameOntoAnExistingFileIsReportedAndTheWriteKeepsTheOldName)
+TEST_F(PlanWrite, AMoveOntoAnExistingFileIsNamedFirstAndTheFileIsWrittenUnderItsOldName)
 {
     std::wstring chosen = MakeStampedFile(L"a.txt");
     std::wstring other = MakeStampedFile(L"b.txt");
-    Choose({chosen});
-    EXPECT_FALSE(files.Rename(other));
-    EXPECT_FALSE(files.WriteRecord(RecordOf(0, kNewWrite, 0), false));
+    std::wstring missing = folder / L"missing.txt";
+    const WriteReport report = Write({chosen, missing}, SetTimes(0, kNewWrite, 0), other);
+    EXPECT_TRUE(report.movedTo.empty());
     EXPECT_EQ(UnixSecondsOf(StampsOf(chosen).write), static_cast<ULONGLONG>(kNewWrite));
     EXPECT_EQ(UnixSecondsOf(StampsOf(other).write), static_cast<ULONGLONG>(kOldWrite)) << "the other file is untouched";
-    files.ReportFailures();
-    std::vector<ShownMessageBox> shown = boxes.Take();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text.rfind(chosen + L"：名前を「b.txt」に変更できませんでした（", 0), 0u) << shown[0].text.c_str();
-
-    EXPECT_TRUE(files.WriteRecord(RecordOf(0, kNewWrite, 0), false)) << "the failed move is told once";
+    ASSERT_EQ(report.failures.size(), 2u);
+    EXPECT_EQ(Named(report.failures)[0].rfind(chosen + L"：名前を「b.txt」に変更できませんでした（", 0), 0u)
+        << report.failures[0].detail.c_str();
+    EXPECT_EQ(report.failures[1].path, missing);
 }
 
 // Regression: a rename that changed only the case of the name was silently not done.
-TEST_F(FileWrite, ChangeOfCaseAloneIsARename)
+TEST_F(PlanWrite, ChangeOfCaseAloneIsARename)
 {
     std::wstring probe = folder.MakeFile(L"probe.txt");
     MoveFileW(probe.c_str(), (folder / L"PROBE.txt").c_str());
@@ -416,8 +428,9 @@ TEST_F(FileWrite, ChangeOfCaseAloneIsARename)
         GTEST_SKIP() << "this platform ignores case-only renames (Wine), so the rename could not be seen";
 
     std::wstring path = folder.MakeFile(L"Report.txt");
-    Choose({path});
-    EXPECT_TRUE(files.Rename(folder / L"REPORT.TXT"));
+    const WriteReport report = Write({path}, SetTimes(0, 0, 0), folder / L"REPORT.TXT");
+    EXPECT_TRUE(report.Complete());
+    EXPECT_EQ(report.movedTo, folder / L"REPORT.TXT");
     find = FindFirstFileW(path.c_str(), &entry);
     ASSERT_NE(find, INVALID_HANDLE_VALUE);
     FindClose(find);
@@ -426,7 +439,7 @@ TEST_F(FileWrite, ChangeOfCaseAloneIsARename)
 
 // A file given by its short name is the file: the writer opens the path as given, also where
 // the name its directory stores would make the path longer than the classic limit.
-TEST_F(FileWrite, FileGivenByItsShortNameIsWrittenAmongItsNeighbours)
+TEST_F(PlanWrite, FileGivenByItsShortNameIsWrittenAmongItsNeighbours)
 {
     DWORD volumeFlags = 0;
     WCHAR root[MAX_PATH];
@@ -466,9 +479,7 @@ TEST_F(FileWrite, FileGivenByItsShortNameIsWrittenAmongItsNeighbours)
         SetFileTime(created, nullptr, nullptr, &write);
         CloseHandle(created);
     }
-    Choose({neighbours[0], byShortName, neighbours[1], neighbours[2]});
-
-    EXPECT_TRUE(files.WriteRecord(RecordOf(0, kNewWrite, 0), false));
+    EXPECT_TRUE(Write({neighbours[0], byShortName, neighbours[1], neighbours[2]}, SetTimes(0, kNewWrite, 0)).Complete());
     for (const std::wstring& neighbour : neighbours)
         EXPECT_EQ(UnixSecondsOf(StampsOf(neighbour).write), static_cast<ULONGLONG>(kNewWrite));
     FileStamps stamps = {};

@@ -1,10 +1,8 @@
-// Telling the user which files a write could not change: one message box of at most
-// kListedFailures lines, and the whole list in a text file beside the journal.
-#include "FileOperate.h"
+#include "FailureReport.h"
 
 #include "../framework/Exceptions.h"
-#include "../framework/WinApp.h"
-#include "NameParts.h"
+#include "../framework/UniqueHandle.h"
+#include "../model/NameParts.h"
 
 #include <shlobj.h>
 
@@ -33,17 +31,16 @@ bool WriteUtf8File(const std::wstring& path, const std::wstring& text, std::wstr
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &bytes[start], length, nullptr,
                         nullptr);
 
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) {
         *problem = SystemMessageText(GetLastError());
         return false;
     }
     DWORD written = 0;
-    const bool whole = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+    const bool whole = WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
                        written == bytes.size();
     if (!whole)
         *problem = SystemMessageText(GetLastError());
-    CloseHandle(file);
     return whole;
 }
 
@@ -88,11 +85,10 @@ std::wstring FailureListText(const std::vector<WriteFailure>& failures, const st
     return text;
 }
 
-void CFileOperate::ReportFailures() const
+void ShowWriteFailures(HWND owner, const std::vector<WriteFailure>& failures, const std::wstring& journalPath)
 {
-    if (m_failures.empty())
+    if (failures.empty())
         return;
-    const std::wstring text = FailureListText(m_failures, m_journalPath) + kClosingSentence;
-    // Owned by the main dialog, so that it takes no input while the list is shown.
-    MessageBoxW(AfxGetMainWndHandle(), text.c_str(), kFailureCaption, MB_OK | MB_ICONERROR);
+    const std::wstring text = FailureListText(failures, journalPath) + kClosingSentence;
+    MessageBoxW(owner, text.c_str(), kFailureCaption, MB_OK | MB_ICONERROR);
 }

@@ -1,0 +1,294 @@
+#include "JournalFormat.h"
+
+#include <cstdio>
+#include <cwchar>
+
+const char kJournalLineBreak[] = "\r\n";
+
+namespace {
+
+const wchar_t* const kHeader = L"Kalendrix undo journal 2";
+// What the program wrote before files had identities and groups their closing lines; still
+// read, so that an apply made before an update can be undone after it.
+const wchar_t* const kFirstVersionHeader = L"Kalendrix undo journal 1";
+const wchar_t* const kHeaderStem = L"Kalendrix undo journal ";
+const wchar_t* const kColumns =
+    L"# パス\t新しいパス\tボリューム\tファイルID（上位）\tファイルID（下位）\t作成（前）\t作成（後）"
+    L"\t更新（前）\t更新（後）\tアクセス（前）\tアクセス（後）\t属性（前）\t属性（後）"
+    L"　日時はUTC、「-」はその適用で変わらなかったもの、「以上」の行は組の件数とそのCRC-32";
+const wchar_t* const kBegan = L"適用の開始";
+const wchar_t* const kGroupEnd = L"以上";
+const wchar_t* const kUnchanged = L"-";
+const char kByteOrderMark[] = "\xEF\xBB\xBF";
+const size_t kFieldCount = 13;
+const size_t kFirstVersionFieldCount = 10;
+
+std::wstring FormatStamp(LONGLONG stamp)
+{
+    const ULONGLONG value = static_cast<ULONGLONG>(stamp);
+    FILETIME time = {static_cast<DWORD>(value), static_cast<DWORD>(value >> 32)};
+    SYSTEMTIME parts;
+    wchar_t text[48];
+    if (stamp >= 0 && FileTimeToSystemTime(&time, &parts)) {
+        swprintf(text, 48, L"%04u-%02u-%02uT%02u:%02u:%02u.%07lluZ", parts.wYear, parts.wMonth, parts.wDay,
+                 parts.wHour, parts.wMinute, parts.wSecond, value % 10000000ULL);
+    } else {
+        // No calendar time: the number as the file system gave it.
+        swprintf(text, 48, L"%lld", stamp);
+    }
+    return text;
+}
+
+bool ParseStamp(const std::wstring& field, LONGLONG* stamp)
+{
+    SYSTEMTIME parts = {};
+    unsigned long long fraction = 0;
+    LONGLONG value = 0;
+    if (swscanf(field.c_str(), L"%hu-%hu-%huT%hu:%hu:%hu.%lluZ", &parts.wYear, &parts.wMonth, &parts.wDay,
+                &parts.wHour, &parts.wMinute, &parts.wSecond, &fraction) == 7) {
+        FILETIME time;
+        if (fraction >= 10000000ULL || !SystemTimeToFileTime(&parts, &time))
+            return false;
+        value = static_cast<LONGLONG>(((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime) +
+                                      fraction);
+    } else if (swscanf(field.c_str(), L"%lld", &value) != 1) {
+        return false;
+    }
+    // Only the exact form the writer gives is taken, so that nothing is read loosely.
+    *stamp = value;
+    return FormatStamp(value) == field;
+}
+
+std::wstring FormatWord(DWORD word)
+{
+    wchar_t text[16];
+    swprintf(text, 16, L"%08lX", static_cast<unsigned long>(word));
+    return text;
+}
+
+bool ParseWord(const std::wstring& field, DWORD* word)
+{
+    unsigned long value = 0;
+    if (swscanf(field.c_str(), L"%lx", &value) != 1 || value > 0xFFFFFFFFUL)
+        return false;
+    *word = static_cast<DWORD>(value);
+    return FormatWord(*word) == field;
+}
+
+std::vector<std::wstring> SplitFields(const std::wstring& line)
+{
+    std::vector<std::wstring> fields;
+    size_t start = 0;
+    for (;;) {
+        size_t tab = line.find(L'\t', start);
+        fields.push_back(line.substr(start, tab == std::wstring::npos ? std::wstring::npos : tab - start));
+        if (tab == std::wstring::npos)
+            return fields;
+        start = tab + 1;
+    }
+}
+
+std::string Utf8Of(const std::wstring& text)
+{
+    if (text.empty())
+        return std::string();
+    int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &bytes[0], length, nullptr, nullptr);
+    return bytes;
+}
+
+std::wstring FormatId(ULONGLONG id)
+{
+    wchar_t text[24];
+    swprintf(text, 24, L"%016llX", id);
+    return text;
+}
+
+bool ParseId(const std::wstring& field, ULONGLONG* id)
+{
+    if (field.size() != 16 || swscanf(field.c_str(), L"%llx", id) != 1)
+        return false;
+    return FormatId(*id) == field;
+}
+
+struct CrcTable {
+    DWORD entries[256];
+    CrcTable()
+    {
+        for (DWORD n = 0; n < 256; ++n) {
+            DWORD c = n;
+            for (int bit = 0; bit < 8; ++bit)
+                c = (c & 1) ? 0xEDB88320UL ^ (c >> 1) : c >> 1;
+            entries[n] = c;
+        }
+    }
+};
+
+// The fields both versions share, from the path on; the identity, where the line has one,
+// stands between the paths and the stamps.
+bool ParseEntryFields(const std::vector<std::wstring>& fields, bool withIdentity, JournalEntry* entry)
+{
+    if (fields.size() != (withIdentity ? kFieldCount : kFirstVersionFieldCount) || fields[0].empty())
+        return false;
+    *entry = JournalEntry();
+    entry->path = fields[0];
+    entry->newPath = fields[1];
+    size_t field = 2;
+    if (withIdentity) {
+        if (!ParseId(fields[2], &entry->identity.volume) || !ParseId(fields[3], &entry->identity.high) ||
+            !ParseId(fields[4], &entry->identity.low))
+            return false;
+        field = 5;
+    }
+    const struct {
+        LONGLONG& before;
+        LONGLONG& after;
+        unsigned part;
+    } stamps[] = {
+        {entry->before.creation, entry->after.creation, kCreationPart},
+        {entry->before.write, entry->after.write, kWritePart},
+        {entry->before.access, entry->after.access, kAccessPart},
+    };
+    for (const auto& stamp : stamps) {
+        if (!ParseStamp(fields[field++], &stamp.before))
+            return false;
+        const std::wstring& after = fields[field++];
+        if (after != kUnchanged) {
+            if (!ParseStamp(after, &stamp.after))
+                return false;
+            entry->changes |= stamp.part;
+        }
+    }
+    if (!ParseWord(fields[field++], &entry->before.attributes))
+        return false;
+    if (fields[field] != kUnchanged) {
+        if (!ParseWord(fields[field], &entry->after.attributes))
+            return false;
+        entry->changes |= kAttributePart;
+    }
+    return true;
+}
+
+std::wstring BeganLine(const FILETIME& began)
+{
+    return std::wstring(kBegan) + L"\t" +
+           FormatStamp(static_cast<LONGLONG>((static_cast<ULONGLONG>(began.dwHighDateTime) << 32) | began.dwLowDateTime));
+}
+
+} // namespace
+
+bool TextOfUtf8(const std::string& bytes, std::wstring* text)
+{
+    text->clear();
+    if (bytes.empty())
+        return true;
+    int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    if (length <= 0)
+        return false;
+    text->resize(static_cast<size_t>(length));
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), &(*text)[0], length);
+    return true;
+}
+
+DWORD Crc32(DWORD crc, const char* bytes, size_t size)
+{
+    static const CrcTable crcTable;
+    const DWORD* const table = crcTable.entries;
+    crc = ~crc;
+    for (size_t i = 0; i < size; ++i)
+        crc = table[(crc ^ static_cast<unsigned char>(bytes[i])) & 0xFF] ^ (crc >> 8);
+    return ~crc;
+}
+
+std::wstring FormatJournalLine(const JournalEntry& entry)
+{
+    const struct {
+        LONGLONG before;
+        LONGLONG after;
+        unsigned part;
+    } stamps[] = {
+        {entry.before.creation, entry.after.creation, kCreationPart},
+        {entry.before.write, entry.after.write, kWritePart},
+        {entry.before.access, entry.after.access, kAccessPart},
+    };
+    std::wstring line = entry.path + L"\t" + entry.newPath;
+    line += L"\t" + FormatId(entry.identity.volume);
+    line += L"\t" + FormatId(entry.identity.high);
+    line += L"\t" + FormatId(entry.identity.low);
+    for (const auto& stamp : stamps) {
+        line += L"\t" + FormatStamp(stamp.before);
+        line += L"\t" + ((entry.changes & stamp.part) ? FormatStamp(stamp.after) : kUnchanged);
+    }
+    line += L"\t" + FormatWord(entry.before.attributes);
+    line += L"\t" + ((entry.changes & kAttributePart) ? FormatWord(entry.after.attributes) : kUnchanged);
+    return line;
+}
+
+bool ParseJournalLine(const std::wstring& line, JournalEntry* entry)
+{
+    return ParseEntryFields(SplitFields(line), true, entry);
+}
+
+bool ParseFirstVersionLine(const std::wstring& line, JournalEntry* entry)
+{
+    return ParseEntryFields(SplitFields(line), false, entry);
+}
+
+bool IsJournalComment(const std::wstring& line)
+{
+    return !line.empty() && line[0] == L'#';
+}
+
+std::string JournalHeadBytes(const FILETIME& began)
+{
+    return kByteOrderMark + Utf8Of(std::wstring(kHeader) + L"\r\n" + kColumns + L"\r\n" + BeganLine(began) + L"\r\n");
+}
+
+JournalVersion VersionOfHeader(const std::string& firstLine)
+{
+    std::wstring line;
+    if (firstLine.compare(0, 3, kByteOrderMark) != 0 || !TextOfUtf8(firstLine.substr(3), &line))
+        return JournalVersion::damaged;
+    if (line == kHeader)
+        return JournalVersion::second;
+    if (line == kFirstVersionHeader)
+        return JournalVersion::first;
+    if (line.compare(0, wcslen(kHeaderStem), kHeaderStem) == 0)
+        return JournalVersion::another;
+    return JournalVersion::damaged;
+}
+
+bool ParseBeganLine(const std::wstring& line, FILETIME* began)
+{
+    const std::vector<std::wstring> fields = SplitFields(line);
+    LONGLONG stamp = 0;
+    if (fields.size() != 2 || fields[0] != kBegan || !ParseStamp(fields[1], &stamp) || stamp < 0)
+        return false;
+    began->dwLowDateTime = static_cast<DWORD>(stamp);
+    began->dwHighDateTime = static_cast<DWORD>(static_cast<ULONGLONG>(stamp) >> 32);
+    return true;
+}
+
+std::string GroupBytes(const std::vector<JournalEntry>& entries)
+{
+    std::wstring text;
+    for (const JournalEntry& entry : entries)
+        text += FormatJournalLine(entry) + L"\r\n";
+    std::string bytes = Utf8Of(text);
+    const std::wstring end = std::wstring(kGroupEnd) + L"\t" + std::to_wstring(entries.size()) + L"\t" +
+                             FormatWord(Crc32(0, bytes.data(), bytes.size())) + L"\r\n";
+    return bytes + Utf8Of(end);
+}
+
+bool ParseGroupEnd(const std::wstring& line, size_t* count, DWORD* crc)
+{
+    const std::vector<std::wstring> fields = SplitFields(line);
+    unsigned long long number = 0;
+    if (fields.size() != 3 || fields[0] != kGroupEnd || swscanf(fields[1].c_str(), L"%llu", &number) != 1 ||
+        std::to_wstring(number) != fields[1] || !ParseWord(fields[2], crc))
+        return false;
+    *count = static_cast<size_t>(number);
+    return true;
+}
+

@@ -1,0 +1,217 @@
+// The journal's reader on bytes from memory: every whole group, a tolerant end, damage
+// before it refused with the line it is on, and no over-long line read whole.
+#include "model/JournalFormat.h"
+#include "model/JournalReader.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const LONGLONG kWriteBefore = 127531776001234567LL;  // 2005-02-18 05:20:00.1234567 UTC
+const LONGLONG kAccessBefore = 127633815307654321LL; // 2005-06-16 07:45:30.7654321 UTC
+const FILETIME kBegan = {0x89ABCDEF, 0x01D7A5B3};
+
+JournalEntry ChangedEntry(const std::wstring& path)
+{
+    JournalEntry entry;
+    entry.path = path;
+    entry.identity = {0x5EULL, 0, 0x2A0000000003F1ULL};
+    entry.before = {kWriteBefore, kWriteBefore + 1, kAccessBefore, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE};
+    entry.after = {0, 129539880000000000LL, 0, FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED};
+    entry.changes = kWritePart | kAttributePart;
+    return entry;
+}
+
+// `bytes` handed over `piece` bytes at a time (0: as much as is asked for).
+JournalReading ReadBytes(const std::string& bytes, JournalContents* contents, std::wstring* problem, size_t piece = 0)
+{
+    size_t at = 0;
+    return ReadJournal(
+        [&](char* buffer, size_t size, size_t* got) {
+            *got = std::min(std::min(size, piece == 0 ? size : piece), bytes.size() - at);
+            std::memcpy(buffer, bytes.data() + at, *got);
+            at += *got;
+            return true;
+        },
+        contents, problem);
+}
+
+std::vector<std::wstring> PathsOf(const JournalContents& contents)
+{
+    std::vector<std::wstring> paths;
+    for (const JournalEntry& entry : contents.entries)
+        paths.push_back(entry.path);
+    return paths;
+}
+
+// Lines: 1 header, 2 columns, 3 start, 4-5 entries, 6 closing, 7 entry, 8 closing.
+std::string TwoGroups()
+{
+    return JournalHeadBytes(kBegan) + GroupBytes({ChangedEntry(L"C:\\a.txt"), ChangedEntry(L"C:\\b.txt")}) +
+           GroupBytes({ChangedEntry(L"C:\\c.txt")});
+}
+
+} // namespace
+
+TEST(JournalReader, EveryGroupComesBackInOrderHoweverTheBytesArrive)
+{
+    const std::string bytes = TwoGroups();
+    for (size_t piece : {0, 1, 2, 3, 7, 4096}) {
+        SCOPED_TRACE(piece);
+        JournalContents contents;
+        std::wstring problem;
+        ASSERT_EQ(ReadBytes(bytes, &contents, &problem, piece), JournalReading::read) << problem;
+        EXPECT_EQ(PathsOf(contents), (std::vector<std::wstring>{L"C:\\a.txt", L"C:\\b.txt", L"C:\\c.txt"}));
+        EXPECT_EQ(contents.made.dwLowDateTime, kBegan.dwLowDateTime);
+        EXPECT_EQ(contents.entries[1].after.write, 129539880000000000LL);
+    }
+}
+
+// A program ended while it wrote a group leaves that group without its closing line; its
+// files were not changed yet, and every whole group before it is undone.
+TEST(JournalReader, ACutOffEndStillGivesEveryWholeGroup)
+{
+    const std::string head = JournalHeadBytes(kBegan);
+    const std::string whole = head + GroupBytes({ChangedEntry(L"C:\\a.txt"), ChangedEntry(L"C:\\b.txt")}) +
+                              GroupBytes({ChangedEntry(L"C:\\c.txt")}) +
+                              GroupBytes({ChangedEntry(L"C:\\d.txt"), ChangedEntry(L"C:\\e.txt")});
+    const size_t thirdGroup = whole.find("C:\\d.txt");
+    const size_t thirdEnd = whole.rfind("以上");
+    const struct {
+        const char* what;
+        std::string bytes;
+        size_t entries;
+    } cases[] = {
+        {"cut inside the third group's first line", whole.substr(0, thirdGroup + 5), 3},
+        {"cut after the first line's break", whole.substr(0, whole.find("C:\\e.txt")), 3},
+        {"whole lines, no closing line", whole.substr(0, thirdEnd), 3},
+        {"cut inside the closing line", whole.substr(0, thirdEnd + 5), 3},
+        {"closing line without its line break", whole.substr(0, whole.size() - 2), 3},
+        {"zeros where the disk kept no data", whole.substr(0, thirdGroup) + std::string(300, '\0'), 3},
+        {"a damaged whole line in the last group", whole.substr(0, thirdGroup) + "C:\\d.txt\tgarbage\r\n", 3},
+        {"only the head and an unclosed group", head + "C:\\a.txt\t\t", 0},
+        {"only the head", head, 0},
+        {"nothing cut", whole, 5},
+    };
+    for (const auto& cut : cases) {
+        JournalContents contents;
+        std::wstring problem;
+        ASSERT_EQ(ReadBytes(cut.bytes, &contents, &problem), JournalReading::read) << cut.what << ": " << problem;
+        ASSERT_EQ(contents.entries.size(), cut.entries) << cut.what;
+        if (cut.entries >= 3) {
+            EXPECT_EQ(contents.entries[2].path, L"C:\\c.txt") << cut.what;
+        }
+    }
+}
+
+TEST(JournalReader, DamageBeforeTheEndIsRefusedWithItsLine)
+{
+    const std::string good = TwoGroups();
+    const auto replaced = [&good](const std::string& from, const std::string& to) {
+        std::string bytes = good;
+        const size_t at = bytes.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        return at == std::string::npos ? bytes : bytes.replace(at, from.size(), to);
+    };
+    const size_t firstEnd = good.find("\r\n以上") + 2; // the column comment names it too
+    const std::string firstClosing = good.substr(firstEnd, good.find("\r\n", firstEnd) + 2 - firstEnd);
+    const std::string firstVersion =
+        "\xEF\xBB\xBF" "Kalendrix undo journal 1\r\n# columns\r\n"
+        "C:\\a.txt\t\t2005-13-18T05:20:00.1234567Z\t-\t2005-02-18T05:20:00.1234567Z\t-\t2005-06-16T07:45:30.7654321Z\t-"
+        "\t00000020\t-\r\n";
+
+    const struct {
+        const char* what;
+        std::string bytes;
+        const wchar_t* problem;
+    } cases[] = {
+        {"empty", "", L"記録が壊れています（1 行目）"},
+        {"no byte order mark", good.substr(3), L"記録が壊れています（1 行目）"},
+        {"another version", replaced("journal 2", "journal 3"), L"ほかの版のKalendrixが書いた記録です"},
+        {"no column comment", replaced("# ", "* "), L"記録が壊れています（2 行目）"},
+        {"no start line", replaced("適用の開始", "適用の終了"), L"記録が壊れています（3 行目）"},
+        {"a head cut off", good.substr(0, good.find("適用の開始")), L"記録が壊れています（3 行目）"},
+        {"a month 13 in a closed group", replaced("2005-02-18T05:20:00.1234567Z", "2005-13-18T05:20:00.1234567Z"),
+         L"記録が壊れています（4 行目）"},
+        {"a field missing", replaced("\t-\t00000021", " -\t00000021"), L"記録が壊れています（4 行目）"},
+        {"not UTF-8", replaced("C:\\b.txt", "C:\\\xFF.txt"), L"記録が壊れています（5 行目）"},
+        {"another path, same length", replaced("C:\\b.txt", "C:\\x.txt"), L"記録が壊れています（6 行目）"},
+        {"a line lost", std::string(good).erase(good.find("C:\\b.txt"), firstEnd - good.find("C:\\b.txt")),
+         L"記録が壊れています（5 行目）"},
+        {"a count that does not match", replaced(firstClosing, std::string(firstClosing).replace(7, 1, "3")),
+         L"記録が壊れています（6 行目）"},
+        {"a closing line with no group", replaced(firstClosing, firstClosing + firstClosing), L"記録が壊れています（7 行目）"},
+        {"first version, a month 13", firstVersion, L"記録が壊れています（3 行目）"},
+    };
+    for (const auto& bad : cases) {
+        JournalContents contents;
+        std::wstring problem;
+        EXPECT_EQ(ReadBytes(bad.bytes, &contents, &problem), JournalReading::unreadable) << bad.what;
+        EXPECT_EQ(problem, bad.problem) << bad.what;
+        EXPECT_TRUE(contents.entries.empty()) << bad.what;
+    }
+
+    JournalContents contents;
+    std::wstring problem;
+    const JournalSource failing = [](char*, size_t, size_t* got) {
+        *got = 0;
+        return false;
+    };
+    EXPECT_EQ(ReadJournal(failing, &contents, &problem), JournalReading::unreadable);
+    EXPECT_EQ(problem, L"記録を読めません") << "a source that fails";
+}
+
+// An endless line after a good group: refused once it passes the longest entry, having
+// taken little more than that from the source.
+TEST(JournalReader, AnOverLongLineIsRefusedBeforeItIsReadWhole)
+{
+    const std::string good = JournalHeadBytes(kBegan) + GroupBytes({ChangedEntry(L"C:\\a.txt")}) + "C:\\";
+    size_t given = 0;
+    JournalContents contents;
+    std::wstring problem;
+    const JournalReading reading = ReadJournal(
+        [&](char* buffer, size_t size, size_t* got) {
+            for (size_t index = 0; index < size; ++index)
+                buffer[index] = given + index < good.size() ? good[given + index] : 'x';
+            given += size;
+            *got = size;
+            return true;
+        },
+        &contents, &problem);
+    EXPECT_EQ(reading, JournalReading::unreadable);
+    EXPECT_EQ(problem, L"記録が壊れています（6 行目）");
+    EXPECT_LT(given, 2 * kLongestJournalLine);
+}
+
+// The journal the program wrote before this version: read, so that an apply made before an
+// update can still be undone after it.
+TEST(JournalReader, AFirstVersionJournalIsRead)
+{
+    const std::string line =
+        "C:\\データ\\a.txt\t\t2005-02-18T05:20:00.1234567Z\t-\t2005-02-18T05:20:00.1234567Z"
+        "\t2011-07-01T10:00:00.0000000Z\t2005-06-16T07:45:30.7654321Z\t-\t00000020\t-\r\n";
+    const std::string moved = "C:\\b.txt\tC:\\c.txt\t2005-02-18T05:20:00.1234567Z\t-\t2005-02-18T05:20:00.1234567Z\t-"
+                              "\t2005-06-16T07:45:30.7654321Z\t-\t00000021\t00000020\r\n";
+    JournalContents contents;
+    std::wstring problem;
+    ASSERT_EQ(ReadBytes("\xEF\xBB\xBF" "Kalendrix undo journal 1\r\n# パス\t新しいパス\r\n" + line + moved +
+                            line.substr(0, 40),
+                        &contents, &problem),
+              JournalReading::read)
+        << problem;
+    ASSERT_EQ(contents.entries.size(), 2u) << "the cut-off last line passed over";
+    const JournalEntry& first = contents.entries[0];
+    EXPECT_EQ(first.path, L"C:\\データ\\a.txt");
+    EXPECT_EQ(first.changes, static_cast<unsigned>(kWritePart));
+    EXPECT_EQ(first.before.write, kWriteBefore);
+    EXPECT_EQ(first.after.write, 129539880000000000LL);
+    EXPECT_FALSE(first.identity.Known());
+    EXPECT_EQ(contents.entries[1].newPath, L"C:\\c.txt");
+    EXPECT_EQ(contents.entries[1].changes, static_cast<unsigned>(kAttributePart));
+    EXPECT_EQ(contents.made.dwLowDateTime | contents.made.dwHighDateTime, 0u);
+}
