@@ -6,16 +6,16 @@
 
 CKalendrixApp theApp;
 
-BOOL CKalendrixApp::InitInstance()
+BOOL CKalendrixApp::Run()
 {
-    SetRegistryKey(L"tavolin");
+    UseRegistryKey(L"tavolin");
     // The shell's folder interface, which the file list's lookups use, needs COM on this thread.
     const bool comStarted = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
 
     CKalendrixDlg dialog;
-    m_pMainWnd = &dialog;
-    dialog.DoModal();
-    m_pMainWnd = nullptr;
+    m_mainDialog = &dialog;
+    dialog.RunModal();
+    m_mainDialog = nullptr;
     if (comStarted)
         CoUninitialize();
 

@@ -1,14 +1,14 @@
 // The application object: runs the main dialog once, then ends the process.
 #pragma once
 
-#include "../framework/WinApp.h"
+#include "../framework/Application.h"
 
-class CKalendrixApp : public CWinApp {
+class CKalendrixApp : public Application {
 public:
     CKalendrixApp() = default;
     ~CKalendrixApp() override = default;
 
-    BOOL InitInstance() override;
+    BOOL Run() override;
 };
 
 extern CKalendrixApp theApp;

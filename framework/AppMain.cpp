@@ -1,14 +1,14 @@
-// Process entry: hands control to the application object, as the platform framework does.
+// Process entry: hands control to the application object.
 #include "StartupPhases.h"
-#include "WinApp.h"
+#include "Application.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
 {
     MarkStartupPhase(L"wWinMain");
-    CWinApp* app = AfxGetApp();
+    Application* app = TheApplication();
     if (app == nullptr)
         return 1;
-    app->m_hInstance = instance;
-    app->InitInstance();
+    app->m_instance = instance;
+    app->Run();
     return 0;
 }

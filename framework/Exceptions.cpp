@@ -1,12 +1,12 @@
 #include "Exceptions.h"
 
-#include "WinApp.h"
+#include "Application.h"
 
 #include <new>
 
 const wchar_t* const kInternalErrorText = L"アプリケーションの内部エラーです。";
 
-std::wstring CInvalidArgException::GetErrorMessage() const
+std::wstring InvalidArgumentError::GetErrorMessage() const
 {
     return L"引数が正しくありません。";
 }
@@ -26,20 +26,20 @@ std::wstring SystemMessageText(DWORD code)
     return text;
 }
 
-std::wstring CHResultException::GetErrorMessage() const
+std::wstring HResultError::GetErrorMessage() const
 {
     std::wstring text = SystemMessageText(static_cast<DWORD>(m_code));
     return text.empty() ? kInternalErrorText : text;
 }
 
-void AfxThrowInvalidArgException()
+void ThrowInvalidArgument()
 {
-    throw CInvalidArgException();
+    throw InvalidArgumentError();
 }
 
-void AfxThrowHResultException(HRESULT code)
+void ThrowHResult(HRESULT code)
 {
-    throw CHResultException(code);
+    throw HResultError(code);
 }
 
 void ReportCurrentException(HWND owner)
@@ -47,10 +47,10 @@ void ReportCurrentException(HWND owner)
     std::wstring text;
     try {
         throw;
-    } catch (const CException& error) {
+    } catch (const ShownError& error) {
         text = error.GetErrorMessage();
     } catch (...) {
         text = kInternalErrorText;
     }
-    MessageBoxW(owner, text.c_str(), AfxGetAppName(), MB_OK | MB_ICONSTOP);
+    MessageBoxW(owner, text.c_str(), ApplicationName(), MB_OK | MB_ICONSTOP);
 }

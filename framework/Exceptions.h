@@ -5,23 +5,23 @@
 #include <string>
 #include <utility>
 
-class CException {
+class ShownError {
 public:
-    virtual ~CException() = default;
+    virtual ~ShownError() = default;
     // The text shown to the user when nobody catches the error.
     virtual std::wstring GetErrorMessage() const = 0;
 };
 
 // An argument outside what the operation accepts (an index past the list, say).
-class CInvalidArgException : public CException {
+class InvalidArgumentError : public ShownError {
 public:
     std::wstring GetErrorMessage() const override;
 };
 
 // An error carrying a platform code such as E_FAIL or E_INVALIDARG.
-class CHResultException : public CException {
+class HResultError : public ShownError {
 public:
-    explicit CHResultException(HRESULT code) : m_code(code) {}
+    explicit HResultError(HRESULT code) : m_code(code) {}
     HRESULT GetCode() const { return m_code; }
     std::wstring GetErrorMessage() const override;
 
@@ -34,17 +34,17 @@ private:
 std::wstring SystemMessageText(DWORD code);
 
 // An error whose text the program words for the user itself (which field is wrong, say).
-class CMessageException : public CException {
+class MessageError : public ShownError {
 public:
-    explicit CMessageException(std::wstring text) : m_text(std::move(text)) {}
+    explicit MessageError(std::wstring text) : m_text(std::move(text)) {}
     std::wstring GetErrorMessage() const override { return m_text; }
 
 private:
     std::wstring m_text;
 };
 
-[[noreturn]] void AfxThrowInvalidArgException();
-[[noreturn]] void AfxThrowHResultException(HRESULT code);
+[[noreturn]] void ThrowInvalidArgument();
+[[noreturn]] void ThrowHResult(HRESULT code);
 
 // Text for an error that carries nothing of its own.
 extern const wchar_t* const kInternalErrorText;

@@ -7,21 +7,6 @@
 
 #include <cwchar>
 
-void CFileOperate::SetFiles(const CStringArray& paths)
-{
-    m_count = paths.GetSize();
-    // Absolute once, now: the working folder may change while the files are shown.
-    std::vector<std::wstring> absolute;
-    absolute.reserve(static_cast<size_t>(paths.GetSize()));
-    for (int index = 0; index < paths.GetSize(); ++index)
-        absolute.push_back(AbsolutePath(paths[index]));
-    m_chosen = absolute;
-    m_files.Assign(std::move(absolute));
-    m_walked = false;
-    if (m_count > 0)
-        m_firstPath = m_files.Path(0);
-}
-
 ChoiceReading CFileOperate::ReadingOfChoice(bool walkFolders) const
 {
     ChoiceReading reading;
@@ -81,18 +66,10 @@ bool CFileOperate::HasFolder(const std::vector<std::wstring>& paths)
     return false;
 }
 
-void CFileOperate::ReadStates(const FileSet::Progress& progress, bool walkFolders)
-{
-    const bool walk = walkFolders && !m_walked;
-    m_files.ReadStates(progress, walk);
-    m_walked = m_walked || walk;
-    m_count = static_cast<int>(m_files.Count());
-}
-
 void CFileOperate::CheckIndex(int index) const
 {
     if (index < 0 || static_cast<size_t>(index) >= m_files.Count())
-        AfxThrowInvalidArgException();
+        ThrowInvalidArgument();
 }
 
 FileRecord CFileOperate::GetRecord(int index) const
@@ -139,11 +116,6 @@ std::wstring CFileOperate::GetExtension(int index) const
 {
     CheckIndex(index);
     return IsFolder(index) ? std::wstring() : ExtensionOfPath(m_files.Path(static_cast<size_t>(index)));
-}
-
-int CFileOperate::GetDaysInMonth(int year, int month) const
-{
-    return DaysInMonth(year, month);
 }
 
 namespace {

@@ -2,7 +2,6 @@
 // the choice read again, and the shell's type name of them. Writing is PlanWriter's.
 #pragma once
 
-#include "../framework/StringArray.h"
 #include "ChoiceReading.h"
 #include "FileRecord.h"
 #include "FileSet.h"
@@ -16,14 +15,7 @@ public:
     CFileOperate() = default;
     virtual ~CFileOperate() = default;
 
-    // The file list.
-    void SetFiles(const CStringArray& paths);
     int GetCount() const { return m_count; }
-    // Reads every chosen file's state into the file set, as the list shows it; the
-    // progress may stop it (the files not reached show as not read). With `walkFolders`,
-    // a choice not walked yet takes in everything below its folders (FileSet::ReadStates);
-    // a choice walked already is read again as it is.
-    void ReadStates(const FileSet::Progress& progress = FileSet::Progress(), bool walkFolders = false);
     // The paths as chosen (absolute), without what a walk took in.
     const std::vector<std::wstring>& ChosenPaths() const { return m_chosen; }
     // A reading of the choice as it stands, to be read elsewhere (on the worker) and taken
@@ -52,7 +44,6 @@ public:
     bool IsFolder(int index) const;
     std::wstring GetBaseName(int index) const;
     std::wstring GetExtension(int index) const;
-    int GetDaysInMonth(int year, int month) const;
 
     // The journal the choice's writes record their changes in (handed to each PlanWriter)
     // and its undo reads; empty: not recorded.

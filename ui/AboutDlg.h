@@ -1,12 +1,12 @@
 // The About box, opened from the system menu.
 #pragma once
 
-#include "../framework/Dialog.h"
+#include "../framework/DialogWindow.h"
 #include "../res/resource.h"
 
-class CAboutDlg : public CDialog {
+class CAboutDlg : public DialogWindow {
 public:
     enum { IDD = IDD_ABOUTBOX };
 
-    explicit CAboutDlg(CDialog* parent = nullptr) : CDialog(IDD, parent) {}
+    explicit CAboutDlg(DialogWindow* parent = nullptr) : DialogWindow(IDD, parent) {}
 };

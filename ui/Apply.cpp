@@ -91,7 +91,7 @@ void CKalendrixDlg::OnOK()
     // A refusal keeps the dialog open; so does a failure or a cancel, told at the job's end.
     if (IsWindowEnabled(GetDlgItem(IDC_APPLY)) && ApplyChanges(m_fileOperate.GetRecord(0), true))
         return;
-    CDialog::OnOK();
+    DialogWindow::OnOK();
 }
 
 bool CKalendrixDlg::ApplyChanges(const FileRecord& base, bool closeAfter)
@@ -112,7 +112,7 @@ bool CKalendrixDlg::ApplyChanges(const FileRecord& base, bool closeAfter)
             if (problem.empty() && ApiPath(AbsolutePath(newPath)).size() >= kLongestPath)
                 problem = L"新しいパスが長すぎます（32767文字まで）。";
             if (!problem.empty())
-                throw CMessageException(L"新しい名前「" + FileNameOfPath(newPath) + L"」は使えません。" + problem +
+                throw MessageError(L"新しい名前「" + FileNameOfPath(newPath) + L"」は使えません。" + problem +
                                         L"\r\nファイルは何も変更されていません。");
         }
     }
@@ -122,7 +122,7 @@ bool CKalendrixDlg::ApplyChanges(const FileRecord& base, bool closeAfter)
     std::unique_ptr<ApplyJob> job(new ApplyJob(*this, m_fileOperate.GetJournalPath()));
     job->plan = BuildChangePlan(files, request);
     if (!job->plan.refusedItems.empty())
-        throw CMessageException(RefusalText(files, job->plan));
+        throw MessageError(RefusalText(files, job->plan));
     job->paths.reserve(files.Count());
     for (size_t index = 0; index < files.Count(); ++index)
         job->paths.push_back(files.Path(index));
@@ -164,7 +164,7 @@ bool CKalendrixDlg::TakeApplyResult(ApplyJob& job)
 void CKalendrixDlg::ApplyEnded(ApplyJob&, bool close)
 {
     if (close) {
-        CDialog::OnOK();
+        DialogWindow::OnOK();
         return;
     }
     // The list shows the files as they now are.

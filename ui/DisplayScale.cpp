@@ -3,7 +3,7 @@
 #include "KalendrixDlg.h"
 
 #include "../framework/DisplayScale.h"
-#include "../framework/WinApp.h"
+#include "../framework/Application.h"
 
 #include <algorithm>
 #include <vector>
@@ -35,7 +35,7 @@ RECT CKalendrixDlg::FileIconArea() const
 
 void CKalendrixDlg::LoadScaledIcons()
 {
-    HINSTANCE instance = AfxGetApp()->m_hInstance;
+    HINSTANCE instance = TheApplication()->m_instance;
     HICON big = LoadIconOfSize(instance, IDR_MAINFRAME, SystemMetricForDpi(SM_CXICON, m_dpi));
     HICON small = LoadIconOfSize(instance, IDR_MAINFRAME, SystemMetricForDpi(SM_CXSMICON, m_dpi));
     SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));

@@ -1,7 +1,7 @@
 // Choosing files: dropped from the shell, or picked in the open dialog.
 #include "KalendrixDlg.h"
 
-#include "../framework/FileDialog.h"
+#include "../framework/OpenFileDialog.h"
 
 #include <commdlg.h>
 #include <vector>
@@ -22,7 +22,7 @@ void CKalendrixDlg::OnBrowse()
         return;
     // The system's current dialog, which hands back any number of files.
     const DWORD kFlags = OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST;
-    CFileDialog dialog(TRUE, nullptr, nullptr, kFlags, L"ALL(*.*)|*.*|", m_hWnd);
+    OpenFileDialog dialog(TRUE, nullptr, nullptr, kFlags, L"ALL(*.*)|*.*|", m_hWnd);
     HandOverChosen(dialog);
 }
 
@@ -32,18 +32,15 @@ void CKalendrixDlg::OnBrowseFolders()
 {
     if (RefuseDuringJob())
         return;
-    CFileDialog dialog(TRUE, nullptr, nullptr, OFN_ALLOWMULTISELECT | OFN_PATHMUSTEXIST, nullptr, m_hWnd);
+    OpenFileDialog dialog(TRUE, nullptr, nullptr, OFN_ALLOWMULTISELECT | OFN_PATHMUSTEXIST, nullptr, m_hWnd);
     dialog.PickFolders();
     HandOverChosen(dialog);
 }
 
 // Shows the open dialog and hands over what was chosen in it.
-void CKalendrixDlg::HandOverChosen(CFileDialog& dialog)
+void CKalendrixDlg::HandOverChosen(OpenFileDialog& dialog)
 {
-    if (dialog.DoModal() != IDOK)
+    if (dialog.RunModal() != IDOK)
         return;
-    std::vector<std::wstring> paths;
-    for (size_t position = dialog.GetStartPosition(); position != 0;)
-        paths.push_back(dialog.GetNextPathName(position));
-    HandOverFiles(std::move(paths));
+    HandOverFiles(dialog.ChosenPaths());
 }

@@ -2,7 +2,7 @@
 #include "KalendrixDlg.h"
 
 #include "../framework/DisplayScale.h"
-#include "../framework/WinApp.h"
+#include "../framework/Application.h"
 #include "../model/ShellIcon.h"
 #include "../model/SizeText.h"
 
@@ -32,7 +32,7 @@ std::wstring ShortPathOf(const std::wstring& fullPath)
 
 // With no file chosen the dialog looks as it did when it opened (the parts say so of
 // their own controls).
-void ShowNoFile(CDialog& dialog, const RECT& iconArea, FileListView& list)
+void ShowNoFile(DialogWindow& dialog, const RECT& iconArea, FileListView& list)
 {
     list.ShowNothing();
     dialog.EnableDlgItem(IDC_APPLY, false);
@@ -202,7 +202,7 @@ void CKalendrixDlg::ReportUnreadableStamps(int index, const FileRecord& record)
     }
     text += L"この日時は表示できない範囲（1970年より前か3000年より後）にあるため、その行は空のままにしています。"
             L"その行は、新しい日時をすべて入れたときだけ書き込みます。";
-    MessageBoxW(m_hWnd, text.c_str(), AfxGetAppName(), MB_OK | MB_ICONWARNING);
+    MessageBoxW(m_hWnd, text.c_str(), ApplicationName(), MB_OK | MB_ICONWARNING);
 }
 
 void CKalendrixDlg::OnReportStamps(WPARAM index, LPARAM)
@@ -234,7 +234,7 @@ void CKalendrixDlg::DrawFileIcon(HDC dc)
         if (m_fileIcon != nullptr)
             DestroyIcon(m_fileIcon);
         m_fileIcon = m_fileOperate.GetCount() > 1
-                         ? LoadIconOfSize(AfxGetApp()->m_hInstance, IDI_SEVERAL_FILES, size)
+                         ? LoadIconOfSize(TheApplication()->m_instance, IDI_SEVERAL_FILES, size)
                          : ShellIconOfSize(m_fileOperate.GetFirstPath(), size);
         m_fileIconStale = false;
     }

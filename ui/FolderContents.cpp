@@ -2,7 +2,7 @@
 // walks every chosen folder; the folders a walk could not list are told in one box.
 #include "KalendrixDlg.h"
 
-#include "../framework/WinApp.h"
+#include "../framework/Application.h"
 #include "../model/FileStateAccess.h"
 
 namespace {
@@ -20,14 +20,14 @@ std::wstring ListingFailureText(DWORD error)
 
 void CKalendrixDlg::RestoreFolderContents()
 {
-    const bool on = AfxGetApp()->GetProfileInt(kProfileSection, kFolderContentsKey, 0) == 1;
+    const bool on = TheApplication()->ReadSetting(kProfileSection, kFolderContentsKey, 0) == 1;
     CheckDlgButton(IDC_FOLDER_CONTENTS, on ? BST_CHECKED : BST_UNCHECKED);
 }
 
 void CKalendrixDlg::OnFolderContents()
 {
     const bool on = IsDlgButtonChecked(IDC_FOLDER_CONTENTS) == BST_CHECKED;
-    AfxGetApp()->WriteProfileInt(kProfileSection, kFolderContentsKey, on ? 1 : 0);
+    TheApplication()->WriteSetting(kProfileSection, kFolderContentsKey, on ? 1 : 0);
     // Files alone read the same either way.
     if (JobRunning() || !m_fileOperate.ChoiceHasFolder())
         return;
@@ -54,5 +54,5 @@ void CKalendrixDlg::OnReportFolders(WPARAM, LPARAM)
         text += L"\r\n" + folders[index].path + L"：" + ListingFailureText(folders[index].error);
     if (folders.size() > kListedFolders)
         text += L"\r\n…ほか" + std::to_wstring(folders.size() - kListedFolders) + L"件";
-    MessageBoxW(m_hWnd, text.c_str(), AfxGetAppName(), MB_OK | MB_ICONWARNING);
+    MessageBoxW(m_hWnd, text.c_str(), ApplicationName(), MB_OK | MB_ICONWARNING);
 }

@@ -1,6 +1,6 @@
 #include "GroupSwitches.h"
 
-#include "../framework/WinApp.h"
+#include "../framework/Application.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ void EnableGroup(HWND dialog, const SwitchGroup& group)
 
 UINT StoredSwitch(SwitchGroupIndex group)
 {
-    return AfxGetApp()->GetProfileInt(kProfileSection, kSwitchGroups[group].profileKey, 0);
+    return TheApplication()->ReadSetting(kProfileSection, kSwitchGroups[group].profileKey, 0);
 }
 
 void RestoreSwitch(HWND dialog, SwitchGroupIndex index, UINT storedValue)
@@ -33,6 +33,6 @@ void SwitchClicked(HWND dialog, SwitchGroupIndex index)
 {
     const SwitchGroup& group = kSwitchGroups[index];
     const bool on = IsDlgButtonChecked(dialog, group.switchId) == BST_CHECKED;
-    AfxGetApp()->WriteProfileInt(kProfileSection, group.profileKey, on ? 1 : 0);
+    TheApplication()->WriteSetting(kProfileSection, group.profileKey, on ? 1 : 0);
     EnableGroup(dialog, group);
 }

@@ -3,7 +3,7 @@
 // a third of a second, cancels it, and at the end hands over to the job's own End.
 #pragma once
 
-#include "../framework/WorkerJob.h"
+#include "../framework/WorkerThread.h"
 #include "DialogJob.h"
 
 #include <windows.h>
@@ -40,7 +40,7 @@ public:
     void CancelAndWait();
 
     // For tests: called on the worker after each item.
-    CWorkerJob& Worker() { return m_worker; }
+    WorkerThread& Worker() { return m_worker; }
 
 private:
     void ShowProgress();
@@ -58,5 +58,5 @@ private:
     std::unique_ptr<DialogJob> m_job;
     // Last, so that it is destroyed first: a job still running is cancelled and waited for
     // while the job it works for is still there.
-    CWorkerJob m_worker;
+    WorkerThread m_worker;
 };

@@ -21,7 +21,7 @@ void CKalendrixDlg::StartJob(std::unique_ptr<DialogJob> job)
 void CKalendrixDlg::OnTimer(WPARAM id, LPARAM)
 {
     if (!m_jobs.OnTimer(id))
-        Default();
+        PassToSystem();
 }
 
 void CKalendrixDlg::OnJobProgress(WPARAM, LPARAM)
@@ -32,7 +32,7 @@ void CKalendrixDlg::OnJobProgress(WPARAM, LPARAM)
 void CKalendrixDlg::OnCancel()
 {
     if (!JobRunning()) {
-        CDialog::OnCancel();
+        DialogWindow::OnCancel();
         return;
     }
     m_jobs.Cancel();
@@ -53,5 +53,5 @@ void CKalendrixDlg::OnJobEnded(WPARAM, LPARAM)
 void CKalendrixDlg::OnDestroy(WPARAM, LPARAM)
 {
     m_jobs.CancelAndWait();
-    Default();
+    PassToSystem();
 }

@@ -2,7 +2,7 @@
 
 #include "../framework/DisplayScale.h"
 #include "../framework/StartupPhases.h"
-#include "../framework/WinApp.h"
+#include "../framework/Application.h"
 #include "../model/ChangeJournal.h"
 #include "AboutDlg.h"
 
@@ -51,7 +51,7 @@ BEGIN_MESSAGE_MAP(CKalendrixDlg)
     ON_MESSAGE(WM_DESTROY, OnDestroy)
 END_MESSAGE_MAP()
 
-CKalendrixDlg::CKalendrixDlg() : CDialog(IDD)
+CKalendrixDlg::CKalendrixDlg() : DialogWindow(IDD)
 {
     m_fileOperate.SetJournalPath(DefaultJournalPath());
 }
@@ -68,13 +68,13 @@ CKalendrixDlg::~CKalendrixDlg()
 
 BOOL CKalendrixDlg::OnInitDialog()
 {
-    CDialog::OnInitDialog();
+    DialogWindow::OnInitDialog();
 
     static_assert((IDM_ABOUTBOX & 0xFFF0) == IDM_ABOUTBOX, "system command ids keep their low four bits clear");
     static_assert((IDM_UNDO_LAST_CHANGE & 0xFFF0) == IDM_UNDO_LAST_CHANGE, "system command ids keep their low four bits clear");
     if (HMENU systemMenu = GetSystemMenu(m_hWnd, FALSE)) {
         wchar_t aboutText[256] = L"";
-        LoadStringW(AfxGetApp()->m_hInstance, IDS_ABOUTBOX, aboutText, 256);
+        LoadStringW(TheApplication()->m_instance, IDS_ABOUTBOX, aboutText, 256);
         AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
         if (aboutText[0] != L'\0')
             AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, aboutText);
@@ -111,11 +111,11 @@ void CKalendrixDlg::OnSysCommand(UINT id, LPARAM)
 {
     if ((id & 0xFFF0) == IDM_ABOUTBOX) {
         CAboutDlg about(this);
-        about.DoModal();
+        about.RunModal();
     } else if ((id & 0xFFF0) == IDM_UNDO_LAST_CHANGE) {
         OnUndoLastChange();
     } else {
-        Default();
+        PassToSystem();
     }
 }
 

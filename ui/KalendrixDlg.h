@@ -1,7 +1,7 @@
 // The main dialog: the chosen files, their times, attributes and name.
 #pragma once
 
-#include "../framework/Dialog.h"
+#include "../framework/DialogWindow.h"
 #include "../model/ChangePlan.h"
 #include "../model/FileOperate.h"
 #include "../res/resource.h"
@@ -34,9 +34,9 @@ constexpr UINT WM_JOB_ENDED = WM_APP + 0x21;
 class ApplyJob;
 class UndoJob;
 
-class CFileDialog;
+class OpenFileDialog;
 
-class CKalendrixDlg : public CDialog, private PartOwner {
+class CKalendrixDlg : public DialogWindow, private PartOwner {
 public:
     enum { IDD = IDD_MAIN };
 
@@ -86,7 +86,7 @@ public:
 
     // Long work (reading, apply, undo) runs as one job at a time on a worker; see DialogJob.h.
     bool JobRunning() const { return m_jobs.Running(); }
-    CWorkerJob& GetJob() { return m_jobs.Worker(); }
+    WorkerThread& GetJob() { return m_jobs.Worker(); }
     // True while a job runs, when nothing else may start (a drop is let go); the caller
     // returns.
     bool RefuseDuringJob(HDROP drop = nullptr);
@@ -163,7 +163,7 @@ private:
     void ShowChosenFiles();
     // Reads at once, or starts a ReadingJob; `drop` gives the names where `reading` has none.
     void StartReading(ChoiceReading reading, ReadingPurpose purpose, DropData drop = DropData());
-    void HandOverChosen(CFileDialog& dialog);
+    void HandOverChosen(OpenFileDialog& dialog);
     // Folders: the box as stored, and the folders a walk could not list.
     void RestoreFolderContents();
     void ReportUnreadableFolders();

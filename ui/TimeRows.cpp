@@ -1,7 +1,7 @@
 // The three date-time rows and the checks made at every change of a field.
 #include "TimeRows.h"
 
-#include "../framework/WinApp.h"
+#include "../framework/Application.h"
 #include "GroupSwitches.h"
 
 #include "../datetime/FieldRules.h"
@@ -47,7 +47,7 @@ std::wstring StoredText(const FileRecord& record, TimeRow row, int field)
 
 [[noreturn]] void RefuseField(TimeRow row, int field, const std::wstring& what)
 {
-    throw CMessageException(std::wstring(kRowNames[row]) + L"の「" + kFieldNames[field] + L"」" + what + L"\r\n" +
+    throw MessageError(std::wstring(kRowNames[row]) + L"の「" + kFieldNames[field] + L"」" + what + L"\r\n" +
                             kNothingChanged);
 }
 
@@ -190,9 +190,9 @@ TimeValue TimeRows::ReadTimeRow(TimeRow row) const
         swprintf(shown, 64, L"%d年%d月%d日 %d:%02d:%02d", fields.year, fields.month, fields.day, fields.hour,
                  fields.minute, fields.second);
         if (IsSkippedLocalTime(fields))
-            throw CMessageException(std::wstring(kRowNames[row]) + L"の " + shown +
+            throw MessageError(std::wstring(kRowNames[row]) + L"の " + shown +
                                     L" は、夏時間の始まりで時計が進められるため、存在しない時刻です。\r\n" + kNothingChanged);
-        throw CMessageException(std::wstring(kRowNames[row]) + L"の " + shown +
+        throw MessageError(std::wstring(kRowNames[row]) + L"の " + shown +
                                 L" は、ファイルに記録できる範囲（1970年1月1日 0時 UTC から 3000年12月31日まで）の外です。\r\n" +
                                 kNothingChanged);
     }
@@ -245,7 +245,7 @@ void TimeRows::AddToRequest(ChangeRequest& request, const FileRecord& first, boo
                 request.values[row] = StampOfRow(first, row);
             else
                 request.values[row] = ReadTimeRow(row);
-        } catch (const CMessageException&) {
+        } catch (const MessageError&) {
             if (!leaveOutRefusedRows)
                 throw;
             continue;

@@ -2,7 +2,7 @@
 #include "KalendrixDlg.h"
 
 #include "../framework/Exceptions.h"
-#include "../framework/WinApp.h"
+#include "../framework/Application.h"
 #include "../model/ChangeUndo.h"
 #include "../model/JournalReader.h"
 #include "FailureReport.h"
@@ -96,7 +96,7 @@ void CKalendrixDlg::OnUndoLastChange()
     }
     if (reading == JournalReading::unreadable) {
         const std::wstring text = L"直前の変更の記録を読めません（" + problem + L"）。\r\nファイルは何も変更されていません。\r\n" + path;
-        MessageBoxW(m_hWnd, text.c_str(), AfxGetAppName(), MB_OK | MB_ICONERROR);
+        MessageBoxW(m_hWnd, text.c_str(), ApplicationName(), MB_OK | MB_ICONERROR);
         return;
     }
 
@@ -135,6 +135,6 @@ void CKalendrixDlg::UndoEnded(UndoJob& job)
         const std::wstring reason = SystemMessageText(removeError);
         text += L"\r\n記録 " + path + L" を消せませんでした" + (reason.empty() ? L"" : L"（" + reason + L"）") + L"。";
     }
-    MessageBoxW(m_hWnd, text.c_str(), AfxGetAppName(),
+    MessageBoxW(m_hWnd, text.c_str(), ApplicationName(),
                 MB_OK | (outcome.left.empty() && !outcome.cancelled && removed ? MB_ICONINFORMATION : MB_ICONWARNING));
 }

@@ -1,7 +1,7 @@
 // Measures the program's refresh, apply and start-up against a bare loop of the system
 // calls that the same work cannot avoid, in the same run, and prints the figures.
 // Usage: KalendrixBench.exe KALENDRIX_EXE BARE_DIALOG_EXE
-#include "framework/WinApp.h"
+#include "framework/Application.h"
 #include "support/TempFolder.h"
 #include "ui/KalendrixDlg.h"
 
@@ -67,27 +67,18 @@ std::vector<std::wstring> MakeFiles(const TempFolder& folder, int n)
     return paths;
 }
 
-CStringArray ToList(const std::vector<std::wstring>& paths)
-{
-    CStringArray list;
-    for (const std::wstring& path : paths)
-        list.Add(path);
-    return list;
-}
-
 // N real files in a temporary folder and the real dialog, the application's main window
 // while it lives.
 struct Scene {
-    explicit Scene(int n) : paths(MakeFiles(folder, n)), list(ToList(paths))
+    explicit Scene(int n) : paths(MakeFiles(folder, n))
     {
         dialog.Create();
-        AfxGetApp()->m_pMainWnd = &dialog;
+        TheApplication()->m_mainDialog = &dialog;
     }
-    ~Scene() { AfxGetApp()->m_pMainWnd = nullptr; }
+    ~Scene() { TheApplication()->m_mainDialog = nullptr; }
 
     TempFolder folder;
     std::vector<std::wstring> paths;
-    CStringArray list;
     CKalendrixDlg dialog;
 };
 
@@ -561,7 +552,7 @@ int wmain(int argc, wchar_t** argv)
     };
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     __argc = 1;
-    AfxGetApp()->SetRegistryKey(L"tavolin");
+    TheApplication()->UseRegistryKey(L"tavolin");
     std::vector<Result> results;
     double answerMs = -1; // the longest answer of the window during the 10 000-file apply
     double listAnswerMs = -1; // and during the 10 000-file list
@@ -572,8 +563,7 @@ int wmain(int argc, wchar_t** argv)
         // The one-file working set is what the memory figures are measured above.
         CKalendrixDlg& dialog = scene.dialog;
         double program = MedianMs([&] {
-            dialog.GetFileOperate().SetFiles(scene.list);
-            dialog.UpdateFileView();
+            dialog.HandOverFiles(scene.paths);
         });
         oneFileWorkingSet = WorkingSet();
         if (wanted(L"refresh")) {
@@ -599,8 +589,7 @@ int wmain(int argc, wchar_t** argv)
         const double before = WorkingSet();
         // More files than are read at once are read as a job: the time runs to its end.
         auto show = [&] {
-            dialog.GetFileOperate().SetFiles(scene.list);
-            dialog.UpdateFileView();
+            dialog.HandOverFiles(scene.paths);
             WaitForJob(dialog);
             UpdateWindow(list);
         };
@@ -634,12 +623,9 @@ int wmain(int argc, wchar_t** argv)
         const std::wstring root = MakeTree(scene.folder, kFolders, kFilesEach);
         CKalendrixDlg& dialog = scene.dialog;
         HWND list = dialog.GetDlgItem(IDC_FILE_LIST);
-        CStringArray chosen;
-        chosen.Add(root);
         dialog.CheckDlgButton(IDC_FOLDER_CONTENTS, BST_CHECKED);
         double program = MedianMs([&] {
-            dialog.GetFileOperate().SetFiles(chosen);
-            dialog.UpdateFileView();
+            dialog.HandOverFiles({root});
             WaitForJob(dialog);
             UpdateWindow(list);
         });
@@ -657,14 +643,10 @@ int wmain(int argc, wchar_t** argv)
         Scene scene(n);
         CKalendrixDlg& dialog = scene.dialog;
         const std::vector<std::wstring>& paths = scene.paths;
-        // The first file's state in the rows and boxes. One file is shown in full, so that
-        // its name and extension fill the name edits and no rename happens; with several
-        // files only the first file's record is shown, which is all an apply reads.
-        dialog.GetFileOperate().SetFiles(scene.list);
-        if (n == 1)
-            dialog.UpdateFileView();
-        else
-            dialog.ShowRecord(0);
+        // The files shown as a choice is shown: one file in full, so that its name and
+        // extension fill the name edits and no rename happens.
+        dialog.HandOverFiles(scene.paths);
+        WaitForJob(dialog);
         // Only the last-write row ticked, as the user ticks it, so that it is written; the
         // attribute boxes show the first file's flags.
         for (const TimeRowControls& row : kTimeRows)

@@ -1,7 +1,7 @@
 #include "framework/Exceptions.h"
-#include "framework/WinApp.h"
+#include "framework/Application.h"
 #include "model/FileOperate.h"
-#include "support/PathList.h"
+#include "support/ChoiceInPlace.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +10,7 @@ namespace {
 
 class FileRead : public ::testing::Test {
 protected:
-    void Choose(std::initializer_list<std::wstring> paths) { files.SetFiles(PathList(paths)); }
+    void Choose(std::initializer_list<std::wstring> paths) { ChooseInPlace(files, std::vector<std::wstring>(paths)); }
 
     TempFolder folder;
     CFileOperate files;
@@ -134,10 +134,10 @@ TEST_F(FileRead, IndexesOutsideTheListAreInvalidArguments)
     EXPECT_EQ(files.GetRecord(3).writeTime, 0);
 
     Choose({folder / L"a.txt", folder / L"b.txt"});
-    EXPECT_THROW(files.GetRecord(2), CInvalidArgException);
-    EXPECT_THROW(files.GetRecord(-1), CInvalidArgException);
-    EXPECT_THROW(files.GetExtension(2), CInvalidArgException);
-    EXPECT_THROW(files.GetBaseName(2), CInvalidArgException) << "an index equal to the count fails";
+    EXPECT_THROW(files.GetRecord(2), InvalidArgumentError);
+    EXPECT_THROW(files.GetRecord(-1), InvalidArgumentError);
+    EXPECT_THROW(files.GetExtension(2), InvalidArgumentError);
+    EXPECT_THROW(files.GetBaseName(2), InvalidArgumentError) << "an index equal to the count fails";
     EXPECT_EQ(files.GetBaseName(3), L"") << "an index above the count gives the empty name";
 }
 
@@ -173,13 +173,13 @@ TEST_F(FileRead, FirstFileAttributesAreTheLiveWord)
 
 TEST(Profile, IntegersRoundTripThroughTheUsersRegistry)
 {
-    CWinApp* app = AfxGetApp();
+    Application* app = TheApplication();
     std::wstring key = L"Software\\tavolin\\" + app->GetAppName() + L"\\ProfileTest";
     RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
 
-    EXPECT_EQ(app->GetProfileInt(L"ProfileTest", L"missing", 7), 7u);
-    EXPECT_TRUE(app->WriteProfileInt(L"ProfileTest", L"value", 1));
-    EXPECT_EQ(app->GetProfileInt(L"ProfileTest", L"value", 0), 1u);
+    EXPECT_EQ(app->ReadSetting(L"ProfileTest", L"missing", 7), 7u);
+    EXPECT_TRUE(app->WriteSetting(L"ProfileTest", L"value", 1));
+    EXPECT_EQ(app->ReadSetting(L"ProfileTest", L"value", 0), 1u);
 
     DWORD stored = 0;
     DWORD size = sizeof(stored);

@@ -3,6 +3,7 @@
 #include "model/FileOperate.h"
 #include "model/NameParts.h"
 #include "model/PlanWriter.h"
+#include "support/ChoiceInPlace.h"
 #include "support/MessageBoxWatcher.h"
 #include "support/TempFolder.h"
 
@@ -59,11 +60,7 @@ protected:
     WriteReport Write(const std::vector<std::wstring>& paths, const ChangeRequest& request,
                       const std::wstring& newPath = std::wstring(), WorkProgress* progress = nullptr)
     {
-        CStringArray chosen;
-        for (const std::wstring& path : paths)
-            chosen.Add(path);
-        files.SetFiles(chosen);
-        files.ReadStates();
+        ChooseInPlace(files, paths);
         const FileSet& set = files.GetFileSet();
         std::vector<std::wstring> targets;
         for (size_t index = 0; index < set.Count(); ++index)

@@ -4,7 +4,7 @@
 #include "model/FileOperate.h"
 #include "model/ShellIcon.h"
 #include "model/ShellNameLookup.h"
-#include "support/PathList.h"
+#include "support/ChoiceInPlace.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +16,7 @@ namespace {
 
 class ShellInfo : public ::testing::Test {
 protected:
-    void Choose(std::initializer_list<std::wstring> paths) { files.SetFiles(PathList(paths)); }
+    void Choose(std::initializer_list<std::wstring> paths) { ChooseInPlace(files, std::vector<std::wstring>(paths)); }
 
     TempFolder folder;
     CFileOperate files;
@@ -114,14 +114,14 @@ TEST_F(ShellInfo, IndexOneAboveTheCountIsEmptyWhileTheCountItselfFails)
     Choose({folder.MakeFile(L"a.txt"), folder.MakeFile(L"b.txt")});
 
     EXPECT_EQ(files.GetTypeName(3), L"");
-    EXPECT_THROW(files.GetTypeName(2), CInvalidArgException);
-    EXPECT_THROW(files.GetTypeName(-1), CInvalidArgException);
+    EXPECT_THROW(files.GetTypeName(2), InvalidArgumentError);
+    EXPECT_THROW(files.GetTypeName(-1), InvalidArgumentError);
 }
 
 TEST_F(ShellInfo, AnEmptyListHasNoNames)
 {
     Choose({folder.MakeFile(L"kept.txt")});
     Choose({});
-    EXPECT_THROW(files.GetTypeName(0), CInvalidArgException);
+    EXPECT_THROW(files.GetTypeName(0), InvalidArgumentError);
     EXPECT_EQ(files.GetTypeName(1), L"");
 }

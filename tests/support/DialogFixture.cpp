@@ -1,14 +1,13 @@
 #include "DialogFixture.h"
 
-#include "PathList.h"
 
-#include "framework/WinApp.h"
+#include "framework/Application.h"
 
 namespace {
 
 std::wstring ProfileKeyPath()
 {
-    return L"Software\\tavolin\\" + AfxGetApp()->GetAppName() + L"\\Prop";
+    return L"Software\\tavolin\\" + TheApplication()->GetAppName() + L"\\Prop";
 }
 
 } // namespace
@@ -17,19 +16,18 @@ void DialogFixture::SetUp()
 {
     ClearProfile();
     ASSERT_TRUE(dialog.Create()) << "the main dialog could not be created from its template";
-    AfxGetApp()->m_pMainWnd = &dialog;
+    TheApplication()->m_mainDialog = &dialog;
 }
 
 void DialogFixture::TearDown()
 {
-    AfxGetApp()->m_pMainWnd = nullptr;
+    TheApplication()->m_mainDialog = nullptr;
     dialog.DestroyWindow();
 }
 
 void DialogFixture::Choose(std::initializer_list<std::wstring> paths)
 {
-    dialog.GetFileOperate().SetFiles(PathList(paths));
-    dialog.UpdateFileView();
+    dialog.HandOverFiles(std::vector<std::wstring>(paths));
 }
 
 void DialogFixture::Type(int id, const std::wstring& text)

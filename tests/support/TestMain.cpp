@@ -3,7 +3,7 @@
 #include "TempFolder.h"
 #include "TestEnvironment.h"
 
-#include "../../framework/WinApp.h"
+#include "../../framework/Application.h"
 
 #include <gtest/gtest.h>
 #include <objbase.h>
@@ -48,6 +48,6 @@ int wmain(int argc, wchar_t** argv)
     SetEnvironmentVariableW(L"KALENDRIX_JOURNAL_FOLDER", journalFolder.Path().c_str());
     // The main dialog hands the runtime's arguments over as files; tests choose their own.
     __argc = 1;
-    AfxGetApp()->SetRegistryKey(L"tavolin");
+    TheApplication()->UseRegistryKey(L"tavolin");
     return RUN_ALL_TESTS();
 }

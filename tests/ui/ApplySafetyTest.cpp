@@ -1,6 +1,6 @@
 // What an apply must never do: write what the user did not ask for, act on a value or
 // name it then refuses, lose a file's own stamp, or stop at one failing file.
-#include "framework/WinApp.h"
+#include "framework/Application.h"
 #include "support/ApplyFixture.h"
 #include "support/TestEnvironment.h"
 
@@ -42,7 +42,7 @@ protected:
         ASSERT_TRUE(PlatformKeeps(seconds)) << "the file system does not keep this stamp";
         std::wstring path = MakeFineStampedFile(L"future" + std::to_wstring(year) + L".txt", seconds);
         const FileStamps before = StampsOf(path);
-        if (dialog.GetSafeHwnd() == nullptr)
+        if (dialog.Handle() == nullptr)
             dialog.Create();
         ChooseOne(path);
         EXPECT_EQ(Text(IDC_WRITE_YEAR), std::to_wstring(year));
@@ -155,7 +155,7 @@ TEST_F(ApplySafety, RefusedFieldIsNamedBeforeAnythingChanges)
         EXPECT_FALSE(AttributesOf(path) & FILE_ATTRIBUTE_HIDDEN);
         EXPECT_TRUE(Enabled(IDC_APPLY));
         Click(IDOK);
-        EXPECT_NE(dialog.GetSafeHwnd(), nullptr) << "OK does not close after a refusal";
+        EXPECT_NE(dialog.Handle(), nullptr) << "OK does not close after a refusal";
         EXPECT_EQ(boxes.Take().size(), 1u);
     }
 }

@@ -196,7 +196,7 @@ TEST_F(ApplyDialog, UnwritableFilesAreListedInOneBoxOwnedByTheDialog)
     EXPECT_EQ(shown[0].caption, L"エラーのパス");
     EXPECT_EQ(shown[0].text, readOnly + L"：読み取り専用です（属性の「読み取り専用」を外すと変更できます）\r\n" + held +
                                  L"：ほかのプログラムが使用中です\r\n以上のファイルは変更できませんでした。");
-    EXPECT_EQ(shown[0].owner, dialog.GetSafeHwnd()) << "the dialog takes no input while the list is shown";
+    EXPECT_EQ(shown[0].owner, dialog.Handle()) << "the dialog takes no input while the list is shown";
     EXPECT_TRUE(AttributesOf(good) & FILE_ATTRIBUTE_READONLY);
     EXPECT_FALSE(AttributesOf(held) & FILE_ATTRIBUTE_HIDDEN);
     EXPECT_TRUE(Enabled(IDC_APPLY)) << "Apply again retries";
@@ -233,13 +233,13 @@ TEST_F(ApplyDialog, OkWritesTheChangesAndCloses)
     Click(IDOK);
     EXPECT_TRUE(AttributesOf(path) & FILE_ATTRIBUTE_HIDDEN);
     EXPECT_EQ(dialog.GetResult(), IDOK);
-    EXPECT_EQ(dialog.GetSafeHwnd(), nullptr);
+    EXPECT_EQ(dialog.Handle(), nullptr);
 }
 
 TEST_F(ApplyDialog, OkWithoutFilesKeepsTheDialogOpen)
 {
     Click(IDOK);
-    EXPECT_NE(dialog.GetSafeHwnd(), nullptr);
+    EXPECT_NE(dialog.Handle(), nullptr);
     EXPECT_EQ(dialog.GetResult(), 0);
     EXPECT_TRUE(boxes.Take().empty());
 }

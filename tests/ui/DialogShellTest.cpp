@@ -177,10 +177,10 @@ TEST_F(DialogShell, AboutCommandsOpenTheAboutBoxOverTheDialog)
 TEST(ErrorReport, AnErrorInAHandlerIsShownAndTheDialogStays)
 {
     // The dialog procedure reports what a handler raises, in a stop-icon box it owns.
-    struct Throwing : CDialog {
-        Throwing() : CDialog(IDD_ABOUTBOX) {}
+    struct Throwing : DialogWindow {
+        Throwing() : DialogWindow(IDD_ABOUTBOX) {}
         BOOL OnInitDialog() override { return TRUE; }
-        void OnOK() override { AfxThrowInvalidArgException(); }
+        void OnOK() override { ThrowInvalidArgument(); }
     } throwing;
     ASSERT_TRUE(throwing.Create());
     MessageBoxWatcher boxes;

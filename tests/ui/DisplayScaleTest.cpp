@@ -188,10 +188,10 @@ TEST_F(DisplayScale, EveryYearAndCaptionShowsWholeAtTheScaleOfThePrefix)
     if (const wchar_t* asked = _wgetenv(L"KALENDRIX_TEST_DPI")) {
         ASSERT_EQ(dialog.GetDpi(), static_cast<UINT>(_wtoi(asked))) << "the prefix's LogPixels did not take";
     }
-    EXPECT_EQ(LayoutCheck(dialog.GetSafeHwnd(), dialog.GetDpi()).Faults(), "");
-    EXPECT_EQ(IconWidth(reinterpret_cast<HICON>(SendMessageW(dialog.GetSafeHwnd(), WM_GETICON, ICON_BIG, 0))),
+    EXPECT_EQ(LayoutCheck(dialog.Handle(), dialog.GetDpi()).Faults(), "");
+    EXPECT_EQ(IconWidth(reinterpret_cast<HICON>(SendMessageW(dialog.Handle(), WM_GETICON, ICON_BIG, 0))),
               SystemMetricForDpi(SM_CXICON, dialog.GetDpi()));
-    EXPECT_EQ(IconWidth(reinterpret_cast<HICON>(SendMessageW(dialog.GetSafeHwnd(), WM_GETICON, ICON_SMALL, 0))),
+    EXPECT_EQ(IconWidth(reinterpret_cast<HICON>(SendMessageW(dialog.Handle(), WM_GETICON, ICON_SMALL, 0))),
               SystemMetricForDpi(SM_CXSMICON, dialog.GetDpi()));
 }
 
@@ -199,7 +199,7 @@ TEST_F(DisplayScale, EveryYearAndCaptionShowsWholeAtTheScaleOfThePrefix)
 // running): the test sends it as Windows does, with the rectangle the system proposes.
 TEST_F(DisplayScale, AChangeOfScaleTakesTheProposedRectangleAndScalesFontsAndIcons)
 {
-    HWND window = dialog.GetSafeHwnd();
+    HWND window = dialog.Handle();
     const UINT from = dialog.GetDpi();
     const UINT to = from * 3 / 2;
     RECT before;

@@ -1,7 +1,6 @@
 // After a failed apply: the box that names the files, and trying again.
 #include "support/ApplyFixture.h"
 
-#include "framework/StringArray.h"
 
 #include <gtest/gtest.h>
 
@@ -60,7 +59,7 @@ TEST_F(Failure, ApplyingAgainWritesTheFileThatWasHeld)
     EXPECT_EQ(Text(IDC_WRITE_YEAR), L"2011") << "the edits stay";
 
     Click(IDOK);
-    EXPECT_NE(dialog.GetSafeHwnd(), nullptr) << "OK after a failure keeps the dialog open";
+    EXPECT_NE(dialog.Handle(), nullptr) << "OK after a failure keeps the dialog open";
     EXPECT_EQ(boxes.Take().size(), 1u);
 
     CloseHandle(holder);
@@ -75,11 +74,10 @@ TEST_F(Failure, ApplyingAgainWritesTheFileThatWasHeld)
 TEST_F(Failure, TheBoxListsThirtyFilesAndNamesTheFileThatListsThemAll)
 {
     const int kMissing = 35;
-    CStringArray paths;
+    std::vector<std::wstring> paths;
     for (int i = 0; i < kMissing; ++i)
-        paths.Add(folder / (L"missing " + std::to_wstring(i) + L".txt"));
-    dialog.GetFileOperate().SetFiles(paths);
-    dialog.UpdateFileView();
+        paths.push_back(folder / (L"missing " + std::to_wstring(i) + L".txt"));
+    dialog.HandOverFiles(paths);
     boxes.Take();
     SetRow(kWriteRow, {2011, 1, 2, 3, 4, 5});
     Click(IDC_APPLY);

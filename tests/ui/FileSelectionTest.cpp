@@ -1,6 +1,6 @@
 #include "support/DialogFixture.h"
 
-#include "framework/FileDialog.h"
+#include "framework/OpenFileDialog.h"
 
 #include <commdlg.h>
 #include <shlobj.h>
@@ -277,17 +277,15 @@ TEST_F(FileSelection, ClassicOpenDialogHandsOverEachChosenPath)
 {
     std::wstring first = folder.MakeFile(L"first.txt");
     std::wstring second = folder.MakeFile(L"second one.txt");
-    CFileDialog classic(TRUE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST,
+    OpenFileDialog classic(TRUE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST,
                         L"ALL(*.*)|*.*|", dialog.m_hWnd, FALSE);
     INT_PTR result = IDCANCEL;
     ASSERT_TRUE(DriveOpenDialog({folder.Path(), L"\"second one.txt\" \"first.txt\""},
-                                [&] { result = classic.DoModal(); }))
+                                [&] { result = classic.RunModal(); }))
         << "no open dialog was shown";
 
     ASSERT_EQ(result, IDOK);
-    std::vector<std::wstring> chosen;
-    for (size_t position = classic.GetStartPosition(); position != 0;)
-        chosen.push_back(classic.GetNextPathName(position));
+    std::vector<std::wstring> chosen = classic.ChosenPaths();
     std::sort(chosen.begin(), chosen.end());
     EXPECT_EQ(chosen, (std::vector<std::wstring>{first, second}));
 }

@@ -1,6 +1,6 @@
 #include "support/DialogFixture.h"
 
-#include "framework/WinApp.h"
+#include "framework/Application.h"
 
 #include <shellapi.h>
 

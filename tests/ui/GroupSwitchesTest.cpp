@@ -109,10 +109,7 @@ TEST_F(GroupSwitches, ClickedSwitchSurvivesANewDialog)
 
     CKalendrixDlg next;
     ASSERT_TRUE(next.Create());
-    CStringArray paths;
-    paths.Add(path);
-    next.GetFileOperate().SetFiles(paths);
-    next.UpdateFileView();
+    next.HandOverFiles({path});
     EXPECT_EQ(next.IsDlgButtonChecked(IDC_SWITCH_CREATE), static_cast<UINT>(BST_CHECKED));
     EXPECT_TRUE(IsWindowEnabled(next.GetDlgItem(IDC_CREATE_YEAR)));
     EXPECT_EQ(next.IsDlgButtonChecked(IDC_SWITCH_ATTRIBUTE), static_cast<UINT>(BST_CHECKED));

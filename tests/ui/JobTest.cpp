@@ -1,6 +1,5 @@
 // Apply and undo as jobs off the window's thread: progress, cancel, and a window that
 // answers meanwhile.
-#include "framework/StringArray.h"
 #include "model/ChangeJournal.h"
 #include "support/ApplyFixture.h"
 
@@ -79,16 +78,13 @@ protected:
     // reads (the list of many files is not what these tests look at).
     void ChooseMany(int count)
     {
-        CStringArray list;
         for (int i = 0; i < count; ++i) {
             const std::wstring path = folder.MakeFile(L"file" + std::to_wstring(i) + L".txt");
             const FILETIME write = AsFileTime(kWriteBefore + 10000019LL * i);
             EXPECT_TRUE(WriteStamps(path, nullptr, nullptr, &write));
             paths.push_back(path);
-            list.Add(path);
         }
-        dialog.GetFileOperate().SetFiles(list);
-        dialog.ShowRecord(0);
+        dialog.HandOverFiles(paths);
         SetRow(kWriteRow, {2011, 1, 20, 12, 0, 0});
         for (const std::wstring& path : paths)
             before.push_back(StateOf(path));
@@ -121,11 +117,10 @@ protected:
     int ShowManyFiles(const std::wstring& stem)
     {
         const int count = CKalendrixDlg::kFilesReadInPlace + 200;
-        CStringArray list;
+        std::vector<std::wstring> list;
         for (int i = 0; i < count; ++i)
-            list.Add(folder.MakeFile(stem + std::to_wstring(i) + L".txt", 10));
-        dialog.GetFileOperate().SetFiles(list);
-        dialog.UpdateFileView();
+            list.push_back(folder.MakeFile(stem + std::to_wstring(i) + L".txt", 10));
+        dialog.HandOverFiles(list);
         EXPECT_TRUE(dialog.JobRunning()) << "read on the worker";
         EXPECT_TRUE(WaitForJob());
         return count;
@@ -264,7 +259,7 @@ TEST_F(Jobs, DuringAnApplyOnlyCancelIsOffered)
     // Esc, as the dialog's message loop hands it over.
     MSG escape = {dialog.GetDlgItem(IDCANCEL), WM_KEYDOWN, VK_ESCAPE, 0, 0, {0, 0}};
     IsDialogMessageW(dialog.m_hWnd, &escape);
-    EXPECT_NE(dialog.GetSafeHwnd(), nullptr) << "Esc during the apply closed the dialog";
+    EXPECT_NE(dialog.Handle(), nullptr) << "Esc during the apply closed the dialog";
     EXPECT_EQ(Text(IDC_JOB_STATUS), L"中止しています… 50 / 200");
     SetEvent(resume);
     ASSERT_TRUE(WaitForJob());

@@ -103,7 +103,7 @@ protected:
     {
         try {
             dialog.GetTimeRows().ReadTimeRow(row);
-        } catch (const CException& error) {
+        } catch (const ShownError& error) {
             return error.GetErrorMessage();
         }
         return std::wstring();

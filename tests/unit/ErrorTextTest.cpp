@@ -4,9 +4,9 @@
 
 TEST(UncaughtErrors, InvalidArgumentsAndPlatformCodesHaveTexts)
 {
-    EXPECT_EQ(CInvalidArgException().GetErrorMessage(), L"引数が正しくありません。");
+    EXPECT_EQ(InvalidArgumentError().GetErrorMessage(), L"引数が正しくありません。");
     // The platform's own wording differs between systems; it is present and not ours.
-    std::wstring text = CHResultException(E_INVALIDARG).GetErrorMessage();
+    std::wstring text = HResultError(E_INVALIDARG).GetErrorMessage();
     EXPECT_FALSE(text.empty());
     EXPECT_NE(text, kInternalErrorText);
     EXPECT_NE(text.back(), L'\n');

@@ -10,16 +10,16 @@
 #include <functional>
 #include <memory>
 
-class CWorkerJob {
+class WorkerThread {
 public:
     using Work = std::function<void(WorkProgress& progress)>;
 
     // `progressMessage` and `endMessage` are posted to the window with no parameters.
-    CWorkerJob(UINT progressMessage, UINT endMessage);
+    WorkerThread(UINT progressMessage, UINT endMessage);
     // Cancels a job still running and waits for it, so that no item is left half done.
-    ~CWorkerJob();
-    CWorkerJob(const CWorkerJob&) = delete;
-    CWorkerJob& operator=(const CWorkerJob&) = delete;
+    ~WorkerThread();
+    WorkerThread(const WorkerThread&) = delete;
+    WorkerThread& operator=(const WorkerThread&) = delete;
 
     // Starts `work` on the worker; raises when a job runs already or no thread can start.
     void Start(HWND window, Work work);

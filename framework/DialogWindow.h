@@ -6,7 +6,7 @@
 #include <commctrl.h>
 #include <string>
 
-class CDialog;
+class DialogWindow;
 
 struct MessageArgs {
     UINT message;
@@ -15,7 +15,7 @@ struct MessageArgs {
 };
 
 // A handler entry cracks the message's parameters and calls a typed member function.
-using MessageThunk = LRESULT (*)(CDialog& dialog, const MessageArgs& args);
+using MessageThunk = LRESULT (*)(DialogWindow& dialog, const MessageArgs& args);
 
 struct MessageMapEntry {
     UINT message;
@@ -25,15 +25,15 @@ struct MessageMapEntry {
     MessageThunk handler; // null ends the map
 };
 
-class CDialog {
+class DialogWindow {
 public:
-    CDialog(UINT templateId, CDialog* parent = nullptr);
-    virtual ~CDialog();
-    CDialog(const CDialog&) = delete;
-    CDialog& operator=(const CDialog&) = delete;
+    DialogWindow(UINT templateId, DialogWindow* parent = nullptr);
+    virtual ~DialogWindow();
+    DialogWindow(const DialogWindow&) = delete;
+    DialogWindow& operator=(const DialogWindow&) = delete;
 
     // Runs the dialog modally; returns IDOK, IDCANCEL or -1 when it could not be created.
-    INT_PTR DoModal();
+    INT_PTR RunModal();
     // Creates the dialog modeless, as a test drives it; returns false when it could not be created.
     bool Create(HWND parent = nullptr);
     void DestroyWindow();
@@ -41,7 +41,7 @@ public:
     void EndDialog(int result);
     int GetResult() const { return m_result; }
 
-    HWND GetSafeHwnd() const { return m_hWnd; }
+    HWND Handle() const { return m_hWnd; }
 
     // Thin control access by identifier.
     HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
@@ -65,7 +65,7 @@ protected:
     // The derived class's entries, ended by an entry with a null handler.
     virtual const MessageMapEntry* GetMessageEntries() const;
     // Inside a handler: let the system's dialog procedure handle the message as well.
-    void Default();
+    void PassToSystem();
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -74,13 +74,13 @@ private:
     void CenterOnOwner();
 
     UINT m_templateId;
-    CDialog* m_parent;
+    DialogWindow* m_parent;
     bool m_modal = false;
     int m_result = 0;
     bool* m_defaultRequested = nullptr; // of the message being dispatched
 };
 
-// Message map declaration and entries, in the manner of the platform framework.
+// The message map: a static table of entries, each cracking its message for a typed handler.
 #define DECLARE_MESSAGE_MAP() \
 protected:                    \
     const MessageMapEntry* GetMessageEntries() const override;
@@ -96,7 +96,7 @@ protected:                    \
     }
 
 #define MESSAGE_THUNK(body) \
-    [](CDialog& dialog, const MessageArgs& args) -> LRESULT { \
+    [](DialogWindow& dialog, const MessageArgs& args) -> LRESULT { \
         ThisClass& self = static_cast<ThisClass&>(dialog);    \
         (void)self; (void)args;                               \
         body                                                  \

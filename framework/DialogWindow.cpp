@@ -1,8 +1,8 @@
-#include "Dialog.h"
+#include "DialogWindow.h"
 
 #include "Exceptions.h"
 #include "StartupPhases.h"
-#include "WinApp.h"
+#include "Application.h"
 
 namespace {
 
@@ -33,44 +33,44 @@ bool ReturnsResultDirectly(UINT message)
 
 } // namespace
 
-CDialog::CDialog(UINT templateId, CDialog* parent) : m_templateId(templateId), m_parent(parent)
+DialogWindow::DialogWindow(UINT templateId, DialogWindow* parent) : m_templateId(templateId), m_parent(parent)
 {
 }
 
-CDialog::~CDialog()
+DialogWindow::~DialogWindow()
 {
     DestroyWindow();
 }
 
-INT_PTR CDialog::DoModal()
+INT_PTR DialogWindow::RunModal()
 {
     RegisterCommonControls();
     m_modal = true;
-    HWND owner = m_parent != nullptr ? m_parent->m_hWnd : AfxGetMainWndHandle();
+    HWND owner = m_parent != nullptr ? m_parent->m_hWnd : MainWindowHandle();
     if (owner == m_hWnd)
         owner = nullptr;
-    INT_PTR result = DialogBoxParamW(AfxGetApp()->m_hInstance, MAKEINTRESOURCEW(m_templateId), owner, DialogProc,
+    INT_PTR result = DialogBoxParamW(TheApplication()->m_instance, MAKEINTRESOURCEW(m_templateId), owner, DialogProc,
                                      reinterpret_cast<LPARAM>(this));
     m_modal = false;
     return result;
 }
 
-bool CDialog::Create(HWND parent)
+bool DialogWindow::Create(HWND parent)
 {
     RegisterCommonControls();
     m_modal = false;
-    HWND hwnd = CreateDialogParamW(AfxGetApp()->m_hInstance, MAKEINTRESOURCEW(m_templateId), parent, DialogProc,
+    HWND hwnd = CreateDialogParamW(TheApplication()->m_instance, MAKEINTRESOURCEW(m_templateId), parent, DialogProc,
                                    reinterpret_cast<LPARAM>(this));
     return hwnd != nullptr;
 }
 
-void CDialog::DestroyWindow()
+void DialogWindow::DestroyWindow()
 {
     if (m_hWnd != nullptr && !m_modal)
         ::DestroyWindow(m_hWnd);
 }
 
-void CDialog::EndDialog(int result)
+void DialogWindow::EndDialog(int result)
 {
     m_result = result;
     if (m_modal)
@@ -79,7 +79,7 @@ void CDialog::EndDialog(int result)
         DestroyWindow();
 }
 
-std::wstring CDialog::GetDlgItemText(int id) const
+std::wstring DialogWindow::GetDlgItemText(int id) const
 {
     HWND item = GetDlgItem(id);
     int length = GetWindowTextLengthW(item);
@@ -89,34 +89,34 @@ std::wstring CDialog::GetDlgItemText(int id) const
     return text;
 }
 
-BOOL CDialog::OnInitDialog()
+BOOL DialogWindow::OnInitDialog()
 {
     return TRUE;
 }
 
-void CDialog::OnOK()
+void DialogWindow::OnOK()
 {
     EndDialog(IDOK);
 }
 
-void CDialog::OnCancel()
+void DialogWindow::OnCancel()
 {
     EndDialog(IDCANCEL);
 }
 
-const MessageMapEntry* CDialog::GetMessageEntries() const
+const MessageMapEntry* DialogWindow::GetMessageEntries() const
 {
     static const MessageMapEntry none[] = {{0, 0, 0, 0, nullptr}};
     return none;
 }
 
-void CDialog::Default()
+void DialogWindow::PassToSystem()
 {
     if (m_defaultRequested != nullptr)
         *m_defaultRequested = true;
 }
 
-const MessageMapEntry* CDialog::FindEntry(UINT message, WPARAM wParam, LPARAM lParam) const
+const MessageMapEntry* DialogWindow::FindEntry(UINT message, WPARAM wParam, LPARAM lParam) const
 {
     UINT code = 0;
     UINT id = 0;
@@ -141,7 +141,7 @@ const MessageMapEntry* CDialog::FindEntry(UINT message, WPARAM wParam, LPARAM lP
 }
 
 // Returns what the dialog procedure returns: TRUE when handled, FALSE for the system's handling.
-INT_PTR CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_INITDIALOG) {
         MarkStartupPhase(L"template created");
@@ -184,15 +184,15 @@ INT_PTR CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
     return FALSE;
 }
 
-INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR CALLBACK DialogWindow::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    CDialog* self;
+    DialogWindow* self;
     if (message == WM_INITDIALOG) {
-        self = reinterpret_cast<CDialog*>(lParam);
+        self = reinterpret_cast<DialogWindow*>(lParam);
         SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
         self->m_hWnd = hwnd;
     } else {
-        self = reinterpret_cast<CDialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+        self = reinterpret_cast<DialogWindow*>(GetWindowLongPtrW(hwnd, DWLP_USER));
     }
     if (self == nullptr)
         return FALSE;
@@ -215,7 +215,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
     }
 }
 
-void CDialog::CenterOnOwner()
+void DialogWindow::CenterOnOwner()
 {
     RECT window;
     GetWindowRect(m_hWnd, &window);

@@ -1,10 +1,10 @@
-#include "WinApp.h"
+#include "Application.h"
 
-#include "Dialog.h"
+#include "DialogWindow.h"
 
 namespace {
 
-CWinApp* g_app = nullptr;
+Application* g_app = nullptr;
 
 std::wstring ExecutableBaseName()
 {
@@ -22,31 +22,31 @@ std::wstring ExecutableBaseName()
 
 } // namespace
 
-CWinApp::CWinApp()
+Application::Application()
 {
     g_app = this;
-    m_hInstance = GetModuleHandleW(nullptr);
+    m_instance = GetModuleHandleW(nullptr);
     m_appName = ExecutableBaseName();
 }
 
-CWinApp::~CWinApp()
+Application::~Application()
 {
     if (g_app == this)
         g_app = nullptr;
 }
 
-BOOL CWinApp::InitInstance()
+BOOL Application::Run()
 {
     return FALSE;
 }
 
-void CWinApp::SetRegistryKey(const wchar_t* registryKey)
+void Application::UseRegistryKey(const wchar_t* registryKey)
 {
     m_registryKey = registryKey;
 }
 
 // Opens (creating where missing) the section's key; the caller closes it.
-HKEY CWinApp::OpenSectionKey(const wchar_t* section)
+HKEY Application::OpenSectionKey(const wchar_t* section)
 {
     if (m_registryKey.empty())
         return nullptr;
@@ -58,7 +58,7 @@ HKEY CWinApp::OpenSectionKey(const wchar_t* section)
     return key;
 }
 
-UINT CWinApp::GetProfileInt(const wchar_t* section, const wchar_t* entry, int defaultValue)
+UINT Application::ReadSetting(const wchar_t* section, const wchar_t* entry, int defaultValue)
 {
     HKEY key = OpenSectionKey(section);
     if (key == nullptr)
@@ -73,7 +73,7 @@ UINT CWinApp::GetProfileInt(const wchar_t* section, const wchar_t* entry, int de
     return value;
 }
 
-BOOL CWinApp::WriteProfileInt(const wchar_t* section, const wchar_t* entry, int value)
+BOOL Application::WriteSetting(const wchar_t* section, const wchar_t* entry, int value)
 {
     HKEY key = OpenSectionKey(section);
     if (key == nullptr)
@@ -84,17 +84,17 @@ BOOL CWinApp::WriteProfileInt(const wchar_t* section, const wchar_t* entry, int 
     return status == ERROR_SUCCESS;
 }
 
-CWinApp* AfxGetApp()
+Application* TheApplication()
 {
     return g_app;
 }
 
-const wchar_t* AfxGetAppName()
+const wchar_t* ApplicationName()
 {
     return g_app != nullptr ? g_app->GetAppName().c_str() : L"";
 }
 
-HWND AfxGetMainWndHandle()
+HWND MainWindowHandle()
 {
-    return (g_app != nullptr && g_app->m_pMainWnd != nullptr) ? g_app->m_pMainWnd->GetSafeHwnd() : nullptr;
+    return (g_app != nullptr && g_app->m_mainDialog != nullptr) ? g_app->m_mainDialog->Handle() : nullptr;
 }

@@ -1,4 +1,4 @@
-#include "WorkerJob.h"
+#include "WorkerThread.h"
 
 #include "Exceptions.h"
 
@@ -9,20 +9,20 @@ const ULONGLONG kProgressInterval = 50;
 
 } // namespace
 
-CWorkerJob::CWorkerJob(UINT progressMessage, UINT endMessage)
+WorkerThread::WorkerThread(UINT progressMessage, UINT endMessage)
     : m_progressMessage(progressMessage), m_endMessage(endMessage), m_progress(new WorkProgress)
 {
 }
 
-CWorkerJob::~CWorkerJob()
+WorkerThread::~WorkerThread()
 {
     CancelAndWait();
 }
 
-void CWorkerJob::Start(HWND window, Work work)
+void WorkerThread::Start(HWND window, Work work)
 {
     if (Running())
-        throw CMessageException(L"別の処理が終わっていません。");
+        throw MessageError(L"別の処理が終わっていません。");
     m_window = window;
     m_work = std::move(work);
     m_failure = nullptr;
@@ -33,13 +33,13 @@ void CWorkerJob::Start(HWND window, Work work)
     if (m_thread == nullptr) {
         const DWORD error = GetLastError();
         m_work = nullptr;
-        AfxThrowHResultException(HRESULT_FROM_WIN32(error));
+        ThrowHResult(HRESULT_FROM_WIN32(error));
     }
 }
 
-DWORD WINAPI CWorkerJob::Run(void* self)
+DWORD WINAPI WorkerThread::Run(void* self)
 {
-    CWorkerJob& job = *static_cast<CWorkerJob*>(self);
+    WorkerThread& job = *static_cast<WorkerThread*>(self);
     try {
         job.m_work(*job.m_progress);
     } catch (...) {
@@ -49,7 +49,7 @@ DWORD WINAPI CWorkerJob::Run(void* self)
     return 0;
 }
 
-void CWorkerJob::ItemDone()
+void WorkerThread::ItemDone()
 {
     if (m_observer)
         m_observer(*m_progress);
@@ -60,13 +60,13 @@ void CWorkerJob::ItemDone()
     }
 }
 
-void CWorkerJob::Cancel()
+void WorkerThread::Cancel()
 {
     if (Running())
         m_progress->RequestCancel();
 }
 
-void CWorkerJob::Finish()
+void WorkerThread::Finish()
 {
     if (!Running())
         return;
@@ -81,7 +81,7 @@ void CWorkerJob::Finish()
     }
 }
 
-void CWorkerJob::CancelAndWait()
+void WorkerThread::CancelAndWait()
 {
     if (!Running())
         return;

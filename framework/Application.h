@@ -4,28 +4,28 @@
 #include <windows.h>
 #include <string>
 
-class CDialog;
+class DialogWindow;
 
-class CWinApp {
+class Application {
 public:
-    CWinApp();
-    virtual ~CWinApp();
-    CWinApp(const CWinApp&) = delete;
-    CWinApp& operator=(const CWinApp&) = delete;
+    Application();
+    virtual ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
 
     // Runs the program; returning false ends the process.
-    virtual BOOL InitInstance();
+    virtual BOOL Run();
 
     // Profile values go to HKEY_CURRENT_USER\Software\<registryKey>\<application name>\<section>.
-    void SetRegistryKey(const wchar_t* registryKey);
-    UINT GetProfileInt(const wchar_t* section, const wchar_t* entry, int defaultValue);
-    BOOL WriteProfileInt(const wchar_t* section, const wchar_t* entry, int value);
+    void UseRegistryKey(const wchar_t* registryKey);
+    UINT ReadSetting(const wchar_t* section, const wchar_t* entry, int defaultValue);
+    BOOL WriteSetting(const wchar_t* section, const wchar_t* entry, int value);
 
     // The executable's file name without its extension.
     const std::wstring& GetAppName() const { return m_appName; }
 
-    HINSTANCE m_hInstance = nullptr;
-    CDialog* m_pMainWnd = nullptr;
+    HINSTANCE m_instance = nullptr;
+    DialogWindow* m_mainDialog = nullptr;
 
 private:
     HKEY OpenSectionKey(const wchar_t* section);
@@ -34,7 +34,7 @@ private:
     std::wstring m_registryKey;
 };
 
-CWinApp* AfxGetApp();
-const wchar_t* AfxGetAppName();
+Application* TheApplication();
+const wchar_t* ApplicationName();
 // The main window's handle, or null: the owner of the program's message boxes.
-HWND AfxGetMainWndHandle();
+HWND MainWindowHandle();

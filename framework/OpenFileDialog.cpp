@@ -1,7 +1,7 @@
-#include "FileDialog.h"
+#include "OpenFileDialog.h"
 
 #include "Exceptions.h"
-#include "WinApp.h"
+#include "Application.h"
 
 #include <algorithm>
 #include <cderr.h>
@@ -45,7 +45,7 @@ FILEOPENDIALOGOPTIONS ItemDialogOptions(DWORD flags)
 
 } // namespace
 
-CFileDialog::CFileDialog(BOOL openFileDialog, const wchar_t* defaultExtension, const wchar_t* fileName, DWORD flags,
+OpenFileDialog::OpenFileDialog(BOOL openFileDialog, const wchar_t* defaultExtension, const wchar_t* fileName, DWORD flags,
                          const wchar_t* filter, HWND owner, BOOL vistaStyle)
     : m_open(openFileDialog != FALSE), m_vistaStyle(vistaStyle != FALSE), m_flags(flags), m_owner(owner)
 {
@@ -66,16 +66,16 @@ CFileDialog::CFileDialog(BOOL openFileDialog, const wchar_t* defaultExtension, c
     }
 }
 
-INT_PTR CFileDialog::DoModal()
+INT_PTR OpenFileDialog::RunModal()
 {
     m_paths.clear();
-    HWND owner = m_owner != nullptr ? m_owner : AfxGetMainWndHandle();
+    HWND owner = m_owner != nullptr ? m_owner : MainWindowHandle();
     INT_PTR result = IDCANCEL;
     if ((m_vistaStyle || m_pickFolders) && ShowItemDialog(owner, result))
         return result;
     // The classic dialog chooses files only.
     if (m_pickFolders)
-        throw CMessageException(L"フォルダを選ぶダイアログをこのシステムでは開けません。"
+        throw MessageError(L"フォルダを選ぶダイアログをこのシステムでは開けません。"
                                 L"フォルダはウィンドウへのドラッグ＆ドロップかコマンドラインで選べます。");
     return ShowClassicDialog(owner);
 }
@@ -83,7 +83,7 @@ INT_PTR CFileDialog::DoModal()
 // The current dialog hands back an item per chosen file, so no buffer bounds a selection.
 // It needs COM on this thread, which the application starts; COM loads comdlg32 only now,
 // as the classic dialog's late load below does.
-bool CFileDialog::ShowItemDialog(HWND owner, INT_PTR& result)
+bool OpenFileDialog::ShowItemDialog(HWND owner, INT_PTR& result)
 {
     ComRelease<IFileDialog> dialog;
     if (FAILED(CoCreateInstance(m_open ? CLSID_FileOpenDialog : CLSID_FileSaveDialog, nullptr,
@@ -111,7 +111,7 @@ bool CFileDialog::ShowItemDialog(HWND owner, INT_PTR& result)
         return true;
     }
     if (FAILED(shown))
-        throw CMessageException(L"IFileDialog::Show: " + SystemMessageText(static_cast<DWORD>(shown)));
+        throw MessageError(L"IFileDialog::Show: " + SystemMessageText(static_cast<DWORD>(shown)));
 
     ComRelease<IShellItemArray> items;
     if (m_open) {
@@ -145,7 +145,7 @@ bool CFileDialog::ShowItemDialog(HWND owner, INT_PTR& result)
 // (about 13 ms under Wine) for a dialog that most runs never open. It is one of the known
 // DLLs, so the name alone always gives the system's copy, never one beside the program;
 // once loaded, the call only returns the module again.
-INT_PTR CFileDialog::ShowClassicDialog(HWND owner)
+INT_PTR OpenFileDialog::ShowClassicDialog(HWND owner)
 {
     HMODULE library = LoadLibraryW(L"comdlg32.dll");
     FARPROC entry = library != nullptr
@@ -153,7 +153,7 @@ INT_PTR CFileDialog::ShowClassicDialog(HWND owner)
                         : nullptr;
     FARPROC lastError = library != nullptr ? GetProcAddress(library, "CommDlgExtendedError") : nullptr;
     if (entry == nullptr || lastError == nullptr)
-        throw CMessageException(L"comdlg32.dll: " + SystemMessageText(GetLastError()));
+        throw MessageError(L"comdlg32.dll: " + SystemMessageText(GetLastError()));
     using ShowFileDialog = BOOL(WINAPI*)(OPENFILENAMEW*);
     using ExtendedError = DWORD(WINAPI*)();
     auto show = reinterpret_cast<ShowFileDialog>(reinterpret_cast<void (*)()>(entry));
@@ -168,7 +168,7 @@ INT_PTR CFileDialog::ShowClassicDialog(HWND owner)
         OPENFILENAMEW ofn = {};
         ofn.lStructSize = sizeof(ofn);
         ofn.hwndOwner = owner;
-        ofn.hInstance = AfxGetApp()->m_hInstance;
+        ofn.hInstance = TheApplication()->m_instance;
         ofn.lpstrFilter = filter.empty() ? nullptr : filter.c_str();
         ofn.nFilterIndex = 1;
         ofn.lpstrFile = result.data();
@@ -202,17 +202,4 @@ INT_PTR CFileDialog::ShowClassicDialog(HWND owner)
     for (const wchar_t* name = buffer + first.size() + 1; *name != L'\0'; name += wcslen(name) + 1)
         m_paths.push_back(folder + name);
     return IDOK;
-}
-
-size_t CFileDialog::GetStartPosition() const
-{
-    return m_paths.empty() ? 0 : 1;
-}
-
-// Position n is the n-th path, counted from 1.
-std::wstring CFileDialog::GetNextPathName(size_t& position) const
-{
-    std::wstring path = m_paths[position - 1];
-    position = position < m_paths.size() ? position + 1 : 0;
-    return path;
 }

@@ -6,23 +6,22 @@
 #include <string>
 #include <vector>
 
-class CFileDialog {
+class OpenFileDialog {
 public:
     // filter: pairs of name and pattern separated by '|', as "ALL(*.*)|*.*|".
     // vistaStyle shows the system's current dialog (IFileOpenDialog / IFileSaveDialog), and the
     // classic one only where that cannot be created; without it, always the classic one.
-    CFileDialog(BOOL openFileDialog, const wchar_t* defaultExtension, const wchar_t* fileName, DWORD flags,
+    OpenFileDialog(BOOL openFileDialog, const wchar_t* defaultExtension, const wchar_t* fileName, DWORD flags,
                 const wchar_t* filter, HWND owner = nullptr, BOOL vistaStyle = TRUE);
 
     // Folders are chosen instead of files. Only the system's current dialog chooses them:
-    // where it cannot be created, DoModal raises a message saying so.
+    // where it cannot be created, RunModal raises a message saying so.
     void PickFolders() { m_pickFolders = true; }
 
-    INT_PTR DoModal();
+    INT_PTR RunModal();
 
-    // Walks the chosen paths: a position of 0 means no more paths.
-    size_t GetStartPosition() const;
-    std::wstring GetNextPathName(size_t& position) const;
+    // The paths chosen, in the order the dialog gave them.
+    const std::vector<std::wstring>& ChosenPaths() const { return m_paths; }
 
 private:
     struct FilterPair {
