@@ -54,31 +54,42 @@ void DialogFixture::UndoLastChange()
 
 bool DialogFixture::WaitForJob(DWORD milliseconds)
 {
+    return RunMessagesUntil([this] { return !dialog.JobRunning(); }, milliseconds);
+}
+
+bool DialogFixture::RunMessagesUntil(const std::function<bool()>& done, DWORD milliseconds)
+{
     const ULONGLONG start = GetTickCount64();
-    while (dialog.JobRunning()) {
-        if (GetTickCount64() - start >= milliseconds)
+    for (;;) {
+        if (done())
+            return true;
+        const ULONGLONG spent = GetTickCount64() - start;
+        if (spent >= milliseconds)
             return false;
-        RunMessages(50);
+        const DWORD left = static_cast<DWORD>(milliseconds - spent);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, left < 20 ? left : 20, QS_ALLINPUT);
+        RunPostedMessages();
     }
-    return true;
+}
+
+void DialogFixture::RunPostedMessages()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
 }
 
 void DialogFixture::RunMessages(DWORD milliseconds, HANDLE event)
 {
     const ULONGLONG start = GetTickCount64();
-    for (;;) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        const ULONGLONG spent = GetTickCount64() - start;
-        if (spent >= milliseconds || (event != nullptr && WaitForSingleObject(event, 0) == WAIT_OBJECT_0))
-            return;
-        const DWORD left = static_cast<DWORD>(milliseconds - spent);
-        MsgWaitForMultipleObjects(event != nullptr ? 1 : 0, event != nullptr ? &event : nullptr, FALSE,
-                                  left < 20 ? left : 20, QS_ALLINPUT);
-    }
+    RunMessagesUntil(
+        [&] {
+            return GetTickCount64() - start >= milliseconds ||
+                   (event != nullptr && WaitForSingleObject(event, 0) == WAIT_OBJECT_0);
+        },
+        milliseconds);
 }
 
 int DialogFixture::ListRowCount() const

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <initializer_list>
 #include <string>
 
@@ -32,6 +33,11 @@ protected:
     // Runs the dialog's messages until no job runs; false when one still runs after
     // `milliseconds`.
     bool WaitForJob(DWORD milliseconds = 60000);
+    // Runs the dialog's messages until `done` holds; false when it still does not after
+    // `milliseconds`.
+    bool RunMessagesUntil(const std::function<bool()>& done, DWORD milliseconds = 10000);
+    // Runs the messages already posted, and what they post in turn.
+    void RunPostedMessages();
     // Runs the dialog's messages for `milliseconds`, or until `event` is set.
     void RunMessages(DWORD milliseconds, HANDLE event = nullptr);
     bool Enabled(int id) const { return IsWindowEnabled(dialog.GetDlgItem(id)) != FALSE; }

@@ -75,19 +75,42 @@ struct OpenDialogDriver {
         return search.box;
     }
 
+    static BOOL CALLBACK FindFolderViewIn(HWND window, LPARAM parameter)
+    {
+        wchar_t className[32] = L"";
+        GetClassNameW(window, className, 32);
+        if (wcscmp(className, L"SHELLDLL_DefView") != 0 || !IsWindowVisible(window))
+            return TRUE;
+        *reinterpret_cast<HWND*>(parameter) = window;
+        return FALSE;
+    }
+
+    // The shell's view of the folder the dialog shows; each folder gone to gets a view of its own.
+    static HWND FindFolderView(HWND dialog)
+    {
+        HWND view = nullptr;
+        EnumChildWindows(dialog, FindFolderViewIn, reinterpret_cast<LPARAM>(&view));
+        return view;
+    }
+
     static DWORD WINAPI Run(void* self)
     {
         auto& driver = *static_cast<OpenDialogDriver*>(self);
+        HWND viewBefore = nullptr;
         for (const std::wstring& input : driver.inputs) {
+            // Typed once the dialog shows a folder, after a typed folder that folder's own view:
+            // names typed sooner would be looked for in the folder shown before.
             HWND box = nullptr;
-            for (int wait = 0; wait < 200 && box == nullptr; ++wait) {
+            HWND view = nullptr;
+            for (int wait = 0; wait < 300 && (view == nullptr || view == viewBefore); ++wait) {
                 Sleep(50);
                 box = FindNameBox(driver.owner);
+                view = box != nullptr ? FindFolderView(GetParent(box)) : nullptr;
             }
             if (box == nullptr)
                 return 1;
             driver.found = true;
-            Sleep(300); // let the new folder's listing settle before typing over it
+            viewBefore = view;
             SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(input.c_str()));
             PostMessageW(GetParent(box), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         }

@@ -276,7 +276,7 @@ protected:
     void ClickAndShowTheEnd(int id)
     {
         Click(id);
-        RunMessages(300); // the box that names unlistable folders is posted after the list
+        RunPostedMessages(); // the box that names unlistable folders is posted after the list
     }
 };
 
@@ -394,7 +394,7 @@ TEST_F(FolderContents, ACancelledWalkShowsWhatItFound)
     Choose({root});
     EXPECT_TRUE(dialog.JobRunning()) << "walked on the worker";
     ASSERT_TRUE(WaitForJob());
-    RunMessages(300);
+    RunPostedMessages();
     ASSERT_EQ(ListRowCount(), 256) << "the folder and what was found before the cancel";
     for (int row = 1; row < ListRowCount(); ++row) {
         const std::wstring size = ListCell(row, 6);

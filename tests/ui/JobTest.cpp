@@ -243,7 +243,8 @@ TEST_F(Jobs, DuringAnApplyOnlyCancelIsOffered)
     ClickWithoutWaiting(IDC_APPLY);
     RunMessages(10000, reached);
     ASSERT_EQ(WaitForSingleObject(reached, 0), WAIT_OBJECT_0) << "the apply did not reach file 50";
-    RunMessages(500); // longer than the third of a second before the progress shows
+    ASSERT_TRUE(RunMessagesUntil([this] { return IsWindowVisible(dialog.GetDlgItem(IDC_JOB_STATUS)) != FALSE; }))
+        << "the progress did not show while the apply waited";
 
     EXPECT_TRUE(IsWindowVisible(dialog.GetDlgItem(IDC_JOB_STATUS)));
     EXPECT_TRUE(IsWindowVisible(dialog.GetDlgItem(IDC_JOB_PROGRESS)));
