@@ -136,6 +136,16 @@ private:
     bool m_changed = false;
 };
 
+// Why the plan leaves an item whole, as the apply names it.
+std::wstring WhyLeft(const ItemChange& change)
+{
+    if (change.left == ItemLeft::linkInWalk)
+        return L"フォルダの中のリンクです（リンク先はフォルダの外にあることがあるため変更しません）";
+    if (change.readError == ERROR_CANCELLED)
+        return L"読み込みを中止したため、読み込んでいません";
+    return ReasonText(change.readError);
+}
+
 enum class PlanResult { write, nothingToChange, failed, outOfHandles };
 
 // Opens the file once, reads its state and identity, and works out what the write changes
@@ -144,13 +154,13 @@ PlanResult PlanWrite(const std::wstring& path, const ItemChange& change, const C
                      VolumeSerials& volumes, PlannedWrite* plan, std::wstring* detail)
 {
     plan->path = path;
-    if (change.leftAsLink) {
-        if (request.attributes || std::any_of(std::begin(request.stamps), std::end(request.stamps),
-                                              [](bool stamp) { return stamp; })) {
-            *detail = L"フォルダの中のリンクです（リンク先はフォルダの外にあることがあるため変更しません）";
-            return PlanResult::failed;
-        }
-        return PlanResult::nothingToChange;
+    if (change.left != ItemLeft::no) {
+        // Named where anything at all is asked of the items.
+        if (!request.attributes &&
+            std::none_of(std::begin(request.stamps), std::end(request.stamps), [](bool stamp) { return stamp; }))
+            return PlanResult::nothingToChange;
+        *detail = WhyLeft(change);
+        return PlanResult::failed;
     }
     DWORD error = ERROR_SUCCESS;
     if (!OpenForChange(ApiPath(path), &plan->file, &error, &volumes)) {
