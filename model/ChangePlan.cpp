@@ -78,6 +78,7 @@ ItemChange PlanItemChange(const FileItem& item, const ChangeRequest& request)
                 change.wouldBe[stamp] = target;
                 continue;
             }
+            change.shiftedFrom[stamp] = held;
         }
         StampOfState(change.target, stamp) = target;
         if (known && Differs(held, target))

@@ -59,6 +59,10 @@ struct ItemChange {
     // the would-be stamps (negative where not even a FILETIME holds them).
     unsigned refused = 0;
     LONGLONG wouldBe[kPlanStampCount] = {};
+    // In shift mode, the stamps the targets were worked out from, as the file set read them
+    // (0 where a stamp is not shifted): a file that holds another stamp when the writer
+    // opens it is left and named, never shifted from a value it no longer holds.
+    LONGLONG shiftedFrom[kPlanStampCount] = {};
     ItemLeft left = ItemLeft::no;
     // For an item left as not read: why the reading did not read it (ERROR_CANCELLED: the
     // reading was stopped before it).

@@ -302,6 +302,37 @@ TEST_F(PlanWrite, ItemsNotReadAreNamedWithWhyByAShiftAndWrittenByASet)
     }
 }
 
+// The preview showed a shift from the stamps the list read: a file whose shifted stamp has
+// changed since is left as it is and named, never shifted from a value it no longer holds.
+// A change to a stamp the shift leaves alone does not matter.
+TEST_F(PlanWrite, AShiftLeavesAFileWhoseStampChangedSinceItWasReadAndNamesIt)
+{
+    const std::wstring kept = MakeStampedFile(L"kept.txt");
+    const std::wstring written = MakeStampedFile(L"written since.txt");
+    const std::wstring read = MakeStampedFile(L"read since.txt");
+    CStringArray chosen;
+    for (const std::wstring& path : {kept, written, read})
+        chosen.Add(path);
+    files.SetFiles(chosen);
+    files.ReadStates();
+    ChangeRequest shift;
+    shift.mode = ChangeMode::shift;
+    shift.stamps[kPlanWrite] = true;
+    shift.offsets[kPlanWrite].hours = 1;
+    const ChangePlan plan = BuildChangePlan(files.GetFileSet(), shift);
+
+    const FILETIME later = StampOf(kNewWrite);
+    ASSERT_TRUE(WriteStamps(written, nullptr, nullptr, &later));
+    const FILETIME readLater = StampOf(kNewAccess);
+    ASSERT_TRUE(WriteStamps(read, nullptr, &readLater, nullptr));
+    const WriteReport report = PlanWriter(std::wstring()).Write(plan, {kept, written, read});
+
+    EXPECT_EQ(Named(report.failures), std::vector<std::wstring>{written + L"：読み込んだ後に変更されています"});
+    EXPECT_EQ(UnixSecondsOf(StampsOf(written).write), static_cast<ULONGLONG>(kNewWrite)) << "left as it is";
+    for (const std::wstring& path : {kept, read})
+        EXPECT_EQ(UnixSecondsOf(StampsOf(path).write), static_cast<ULONGLONG>(kOldWrite + 3600));
+}
+
 // A cancel stops the write after the file at hand; asked after the last file, the write
 // was whole.
 TEST_F(PlanWrite, ACancelStopsAfterTheFileAtHandAndIsReportedOnlyWhereFilesWereLeft)

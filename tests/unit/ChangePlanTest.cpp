@@ -80,6 +80,11 @@ TEST(ChangePlan, EachItemGetsItsTargetAndTheChangesItsOwnStateShows)
         EXPECT_EQ(change.target.access, c.target.access);
         EXPECT_EQ(change.changes, c.changes);
         EXPECT_EQ(change.refused, 0u);
+        // A shifted stamp keeps what it was shifted from, for the writer to compare.
+        for (int stamp = 0; stamp < kPlanStampCount; ++stamp) {
+            const bool shifted = c.request.mode == ChangeMode::shift && StampOfState(c.target, stamp) != 0;
+            EXPECT_EQ(change.shiftedFrom[stamp], shifted ? StampOfState(c.item.state, stamp) : 0) << stamp;
+        }
     }
 }
 
