@@ -32,14 +32,30 @@ unsigned PartOfStamp(int stamp)
     return stamp == kPlanCreation ? kCreationPart : stamp == kPlanWrite ? kWritePart : kAccessPart;
 }
 
+unsigned AskedParts(const ChangeRequest& request)
+{
+    unsigned parts = request.attributes ? static_cast<unsigned>(kAttributePart) : 0u;
+    for (int stamp = 0; stamp < kPlanStampCount; ++stamp) {
+        if (request.stamps[stamp] && (request.mode == ChangeMode::set || !request.offsets[stamp].IsZero()))
+            parts |= PartOfStamp(stamp);
+    }
+    return parts;
+}
+
 ItemChange PlanItemChange(const FileItem& item, const ChangeRequest& request)
 {
     ItemChange change;
     if (item.linkInWalk) {
-        change.leftAsLink = true;
+        change.left = ItemLeft::linkInWalk;
         return change;
     }
     const bool known = item.Readable();
+    const unsigned stampParts = kCreationPart | kWritePart | kAccessPart;
+    if (!known && request.mode == ChangeMode::shift && (AskedParts(request) & stampParts) != 0) {
+        change.left = ItemLeft::notRead;
+        change.readError = item.error;
+        return change;
+    }
     for (int stamp = 0; stamp < kPlanStampCount; ++stamp) {
         if (!request.stamps[stamp])
             continue;
@@ -54,14 +70,15 @@ ItemChange PlanItemChange(const FileItem& item, const ChangeRequest& request)
             }
             target = AsStamp(time).QuadPart;
         } else {
-            // A stamp the item does not have, or an item not read, is left alone.
-            if (!known || held == 0 || request.offsets[stamp].IsZero())
+            // A stamp the item does not have is left alone.
+            if (held == 0 || request.offsets[stamp].IsZero())
                 continue;
             if (!ShiftStamp(held, request.offsets[stamp], &target)) {
                 change.refused |= PartOfStamp(stamp);
                 change.wouldBe[stamp] = target;
                 continue;
             }
+            change.shiftedFrom[stamp] = held;
         }
         StampOfState(change.target, stamp) = target;
         if (known && Differs(held, target))

@@ -28,6 +28,24 @@ struct ChangeRequest {
     DWORD boxes = 0;                         // to these (read-only, hidden, system, archive)
 };
 
+// The parts (JournalPart bits) a request would change of an item that holds other values:
+// in set mode the ticked stamps, in shift mode those with an offset; the flags when asked.
+unsigned AskedParts(const ChangeRequest& request);
+
+// Why an item is left whole, whatever it holds: nothing of it is written, and the apply
+// names it with the reason.
+enum class ItemLeft {
+    no,
+    // A link found inside a chosen folder: its target may lie outside the tree. Named only
+    // where the request asks for a change.
+    linkInWalk,
+    // A shift of an item whose stamps were not read (the reading was cancelled before it, or
+    // could not read it): there is nothing to shift from. An item not read in set mode is
+    // written: its target does not depend on what it held, and the writer reads that on the
+    // file's own handle.
+    notRead,
+};
+
 // One item's part of a plan.
 struct ItemChange {
     // The stamps to write (100-ns units, UTC); 0: left as it is. In set mode every item
@@ -41,9 +59,14 @@ struct ItemChange {
     // the would-be stamps (negative where not even a FILETIME holds them).
     unsigned refused = 0;
     LONGLONG wouldBe[kPlanStampCount] = {};
-    // A link found inside a chosen folder: nothing of it is written, whatever is asked (its
-    // target may lie outside the tree), and the apply says so.
-    bool leftAsLink = false;
+    // In shift mode, the stamps the targets were worked out from, as the file set read them
+    // (0 where a stamp is not shifted): a file that holds another stamp when the writer
+    // opens it is left and named, never shifted from a value it no longer holds.
+    LONGLONG shiftedFrom[kPlanStampCount] = {};
+    ItemLeft left = ItemLeft::no;
+    // For an item left as not read: why the reading did not read it (ERROR_CANCELLED: the
+    // reading was stopped before it).
+    DWORD readError = ERROR_SUCCESS;
 };
 
 ItemChange PlanItemChange(const FileItem& item, const ChangeRequest& request);

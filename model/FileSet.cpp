@@ -14,14 +14,6 @@ constexpr size_t kListedFolderMinimum = 4;
 // How often the progress is told, in items.
 constexpr size_t kProgressStep = 256;
 
-std::wstring Folded(const std::wstring& text)
-{
-    std::wstring folded = text;
-    if (!folded.empty())
-        CharUpperBuffW(&folded[0], static_cast<DWORD>(folded.size()));
-    return folded;
-}
-
 // A folder's listing and a query by path give a file's state in fields of the same names.
 template <class StateData>
 void TakeFound(const StateData& found, FileItem* item)
@@ -35,15 +27,17 @@ void TakeFound(const StateData& found, FileItem* item)
 }
 
 // Lists `folder` once and reads its items from the listing; what the listing does not
-// name (a short name, a link) is asked about by path. `tell` is given the count of the
-// folder's items read so far; false from it stops the reading.
+// name exactly (a short name, another case, a link) is asked about by path. Names are
+// matched exactly: a folder may hold two names that differ only in case, two files with
+// states of their own. `tell` is given the count of the folder's items read so far; false
+// from it stops the reading.
 bool ReadFolder(const std::wstring& folder, std::vector<FileItem>& items, const std::vector<size_t>& members,
                 const std::function<bool(size_t)>& tell)
 {
     std::unordered_map<std::wstring, size_t> wanted;
     wanted.reserve(members.size());
     for (size_t index : members)
-        wanted.emplace(Folded(FileNameOfPath(items[index].path)), index);
+        wanted.emplace(FileNameOfPath(items[index].path), index);
 
     size_t matched = 0;
     WIN32_FIND_DATAW found;
@@ -54,7 +48,7 @@ bool ReadFolder(const std::wstring& folder, std::vector<FileItem>& items, const 
         do {
             if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
                 continue;
-            const auto match = wanted.find(Folded(found.cFileName));
+            const auto match = wanted.find(found.cFileName);
             if (match == wanted.end())
                 continue;
             TakeFound(found, &items[match->second]);
@@ -192,14 +186,15 @@ void FileSet::ReadStates(const Progress& progress, bool walkFolders)
         m_unreadable.clear();
     for (FileItem& item : m_items)
         item.error = ERROR_CANCELLED;
-    // The items of each folder, in the order their folders first come.
+    // The items of each folder, in the order their folders first come; folders spelled
+    // alike, as two spellings may be two folders.
     std::unordered_map<std::wstring, size_t> folderIndex;
     std::vector<std::pair<std::wstring, std::vector<size_t>>> folders;
     for (size_t index = 0; index < m_items.size(); ++index) {
         const std::wstring& path = m_items[index].path;
         const bool endsWithSeparator = !path.empty() && (path.back() == L'\\' || path.back() == L'/');
         const std::wstring folder = endsWithSeparator ? std::wstring() : FolderOfPath(path);
-        const auto known = folderIndex.emplace(Folded(folder), folders.size());
+        const auto known = folderIndex.emplace(folder, folders.size());
         if (known.second)
             folders.push_back({folder, {}});
         folders[known.first->second].second.push_back(index);

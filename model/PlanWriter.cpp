@@ -35,10 +35,23 @@ struct OrderedFailure {
 constexpr long long kMoveOrder = -2;
 constexpr long long kJournalOrder = -1;
 
+// True when a file holds every stamp a shift of it was worked out from.
+bool HoldsShiftedStamps(const FileState& held, const ItemChange& change)
+{
+    for (int stamp = 0; stamp < kPlanStampCount; ++stamp) {
+        if (change.shiftedFrom[stamp] != 0 && StampOfState(held, stamp) != change.shiftedFrom[stamp])
+            return false;
+    }
+    return true;
+}
+
+const wchar_t* const kChangedSinceRead = L"読み込んだ後に変更されています";
+
 // One file of a write, between the reading of its state and its change.
 struct PlannedWrite {
     std::wstring path; // as chosen
     size_t index = 0;  // among the chosen files, for the order of the failures
+    const ItemChange* change = nullptr;
     FileForChange file;
     FileState stamps; // the stamps to set; zero: left as it is
     DWORD wanted = 0; // the attribute word it gets
@@ -136,6 +149,16 @@ private:
     bool m_changed = false;
 };
 
+// Why the plan leaves an item whole, as the apply names it.
+std::wstring WhyLeft(const ItemChange& change)
+{
+    if (change.left == ItemLeft::linkInWalk)
+        return L"フォルダの中のリンクです（リンク先はフォルダの外にあることがあるため変更しません）";
+    if (change.readError == ERROR_CANCELLED)
+        return L"読み込みを中止したため、読み込んでいません";
+    return ReasonText(change.readError);
+}
+
 enum class PlanResult { write, nothingToChange, failed, outOfHandles };
 
 // Opens the file once, reads its state and identity, and works out what the write changes
@@ -144,13 +167,14 @@ PlanResult PlanWrite(const std::wstring& path, const ItemChange& change, const C
                      VolumeSerials& volumes, PlannedWrite* plan, std::wstring* detail)
 {
     plan->path = path;
-    if (change.leftAsLink) {
-        if (request.attributes || std::any_of(std::begin(request.stamps), std::end(request.stamps),
-                                              [](bool stamp) { return stamp; })) {
-            *detail = L"フォルダの中のリンクです（リンク先はフォルダの外にあることがあるため変更しません）";
-            return PlanResult::failed;
-        }
-        return PlanResult::nothingToChange;
+    plan->change = &change;
+    if (change.left != ItemLeft::no) {
+        // Named where anything at all is asked of the items.
+        if (!request.attributes &&
+            std::none_of(std::begin(request.stamps), std::end(request.stamps), [](bool stamp) { return stamp; }))
+            return PlanResult::nothingToChange;
+        *detail = WhyLeft(change);
+        return PlanResult::failed;
     }
     DWORD error = ERROR_SUCCESS;
     if (!OpenForChange(ApiPath(path), &plan->file, &error, &volumes)) {
@@ -161,6 +185,12 @@ PlanResult PlanWrite(const std::wstring& path, const ItemChange& change, const C
     const DWORD current = plan->file.held.attributes;
     if (change.refused != 0) {
         *detail = L"日時がファイルに記録できる範囲の外です";
+        return PlanResult::failed;
+    }
+    // The preview showed the shift from what the list read; a file that holds another
+    // stamp now is left as it is.
+    if (!HoldsShiftedStamps(plan->file.held, change)) {
+        *detail = kChangedSinceRead;
         return PlanResult::failed;
     }
     plan->wanted = MergedAttributes(current, request.boxes);
@@ -228,6 +258,13 @@ bool CarryOut(PlannedWrite& plan, VolumeSerials& volumes, std::wstring* detail)
     const bool reopened = plan.file.shutByReadOnly;
     if (reopened && !ReopenClearingReadOnly(ApiPath(plan.path), &plan.file, &error, &volumes))
         return Fail(detail, L"属性を変更できませんでした", error);
+    // Held by no handle between its reading and this reopening (Wine): read again.
+    if (reopened && !HoldsShiftedStamps(plan.file.held, *plan.change)) {
+        plan.file.handle.Close();
+        SetAttributesByPath(ApiPath(plan.path), heldAttributes);
+        *detail = kChangedSinceRead;
+        return false;
+    }
     FailedStep failedStep = FailedStep::none;
     if (!SetFileState(plan.file, plan.stamps, plan.attributesDiffer, plan.wanted, &error, &failedStep)) {
         plan.file.handle.Close();

@@ -8,6 +8,7 @@
 #include "WriteFailure.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 // What one write did not do, and where it moved the first file.

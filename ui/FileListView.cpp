@@ -12,6 +12,8 @@ namespace {
 
 const wchar_t* const kUnreadableText = L"（読み取れません）";
 const wchar_t* const kNotReadText = L"（読み込みを中止したため読んでいません）";
+// A preview's cell of a part an apply would leave, since the item was not read.
+const wchar_t* const kLeftUnreadText = L"（読み込んでいないため変更しません）";
 const wchar_t* const kPropertyLabels[4] = {L"種類", L"パス名", L"MS-DOS名", L"サイズ"};
 
 // The two first columns keep the widths they always had; the others fit their texts.
@@ -202,6 +204,20 @@ std::wstring ChangeText(const FileItem& item, const ItemChange& change, int colu
     return LocalStampText(StampOfState(item.state, stamp)) + L" → " + LocalStampText(StampOfState(change.target, stamp));
 }
 
+// What the preview shows in a stamp or the flags column: the change, or that an item not
+// read is left where the request would change that column; empty where it shows the item.
+std::wstring PreviewText(const FileItem& item, const ChangeRequest& request, int column)
+{
+    const ItemChange change = PlanItemChange(item, request);
+    if (change.left == ItemLeft::notRead) {
+        const unsigned part = column == FileListView::kAttributeColumn
+                                  ? static_cast<unsigned>(kAttributePart)
+                                  : PartOfStamp(column - FileListView::kCreationColumn);
+        return (AskedParts(request) & part) ? kLeftUnreadText : std::wstring();
+    }
+    return item.Readable() ? ChangeText(item, change, column) : std::wstring();
+}
+
 } // namespace
 
 void FileListView::ShowPreview(const FileSet& files, const ChangeRequest& request)
@@ -209,15 +225,15 @@ void FileListView::ShowPreview(const FileSet& files, const ChangeRequest& reques
     m_previewing = true;
     m_preview = request;
     if (m_files == nullptr) {
-        // One file: a property row for each of its stamps and flags that would change.
+        // One file: a property row for each of its stamps and flags that would change, or
+        // that the apply would leave.
         const wchar_t* const labels[] = {L"作成日時", L"更新日時", L"アクセス日時", L"属性"};
         const int columns[] = {kCreationColumn, kWriteColumn, kAccessColumn, kAttributeColumn};
         m_previewLabels.clear();
         m_previewTexts.clear();
-        if (files.Count() == 1 && files.Item(0).Readable()) {
-            const ItemChange change = PlanItemChange(files.Item(0), request);
+        if (files.Count() == 1) {
             for (int index = 0; index < 4; ++index) {
-                std::wstring text = ChangeText(files.Item(0), change, columns[index]);
+                std::wstring text = PreviewText(files.Item(0), request, columns[index]);
                 if (!text.empty()) {
                     m_previewLabels.push_back(labels[index]);
                     m_previewTexts.push_back(std::move(text));
@@ -270,8 +286,8 @@ void FileListView::EndPreview()
 std::wstring FileListView::CellText(size_t file, int column)
 {
     const FileItem& item = m_files->Item(file);
-    if (m_previewing && item.Readable() && column >= kCreationColumn && column <= kAttributeColumn) {
-        std::wstring text = ChangeText(item, PlanItemChange(item, m_preview), column);
+    if (m_previewing && column >= kCreationColumn && column <= kAttributeColumn) {
+        std::wstring text = PreviewText(item, m_preview, column);
         if (!text.empty())
             return text;
     }

@@ -44,7 +44,8 @@ public:
     std::wstring CellText(size_t file, int column);
 
     // The preview of an apply of `request`: each stamp or flag it would change of a file
-    // shows "old → new"; with one file (the four property rows), a row is added for each.
+    // shows "old → new", and of a file it would leave as not read, that it leaves it; with
+    // one file (the four property rows), a row is added for each.
     // Only the cells drawn are worked out. `files` must outlive the showing.
     void ShowPreview(const FileSet& files, const ChangeRequest& request);
     // The files as they are, without the preview.

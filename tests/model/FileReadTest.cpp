@@ -1,12 +1,39 @@
 #include "framework/Exceptions.h"
 #include "framework/Application.h"
 #include "model/FileOperate.h"
+#include "model/FileStateAccess.h"
 #include "support/ChoiceInPlace.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
+#include <winternl.h>
 
 namespace {
+
+// Creates `path` as a name of its own, matched with regard to case (NtCreateFile without
+// OBJ_CASE_INSENSITIVE): where the folder holds a name that differs only in case, a folder
+// that tells case apart gets a second file, any other refuses. False when not created.
+bool CreateCaseExact(const std::wstring& path)
+{
+    using CreateFile = LONG(WINAPI*)(HANDLE*, ACCESS_MASK, OBJECT_ATTRIBUTES*, IO_STATUS_BLOCK*, LARGE_INTEGER*, ULONG,
+                                     ULONG, ULONG, ULONG, void*, ULONG);
+    const CreateFile create = reinterpret_cast<CreateFile>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtCreateFile")));
+    std::wstring ntPath = L"\\??\\" + path;
+    UNICODE_STRING name;
+    name.Buffer = &ntPath[0];
+    name.Length = name.MaximumLength = static_cast<USHORT>(ntPath.size() * sizeof(wchar_t));
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &name, 0, nullptr, nullptr);
+    IO_STATUS_BLOCK status;
+    HANDLE file = nullptr;
+    if (create == nullptr || create(&file, GENERIC_WRITE | SYNCHRONIZE, &attributes, &status, nullptr,
+                                    FILE_ATTRIBUTE_NORMAL, 0, FILE_CREATE,
+                                    FILE_NON_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0) < 0)
+        return false;
+    CloseHandle(file);
+    return true;
+}
 
 class FileRead : public ::testing::Test {
 protected:
@@ -126,6 +153,52 @@ TEST_F(FileRead, StampsATimeValueCannotHoldAreMarkedAndTakeNoFallback)
     EXPECT_EQ(record.writeTime, 0);
     EXPECT_TRUE(record.unrepresentable & kWriteStamp);
     EXPECT_EQ(record.accessTime, 1295089200);
+}
+
+// A listing matches names exactly; a name chosen in another case than the folder holds is
+// still read, by its path, where the folder does not tell case apart.
+TEST_F(FileRead, ANameInAnotherCaseThanTheFoldersIsReadByItsPath)
+{
+    const std::wstring stored = folder.MakeFile(L"photo.jpg");
+    const FILETIME write = StampOfUtc(2011, 7, 1, 10, 0, 0);
+    ASSERT_TRUE(WriteStamps(stored, nullptr, nullptr, &write));
+    const std::wstring otherCase = folder / L"PHOTO.JPG";
+    if (GetFileAttributesW(otherCase.c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "this folder tells case apart: the name in another case names no file";
+    Choose({otherCase, folder.MakeFile(L"b.txt"), folder.MakeFile(L"c.txt"), folder.MakeFile(L"d.txt")});
+    ASSERT_TRUE(files.GetFileSet().Item(0).Readable());
+    EXPECT_EQ(files.GetFileSet().Item(0).state.write, AsStamp(write).QuadPart);
+    EXPECT_EQ(files.GetFileSet().Path(0), otherCase) << "the item keeps the name it was chosen by";
+}
+
+// Regression: a folder's listing was matched without regard to case, so that one of two
+// such files took the other's state.
+TEST_F(FileRead, TwoNamesThatDifferOnlyInCaseAreTwoItemsWithStatesOfTheirOwn)
+{
+    const std::wstring lower = folder.MakeFile(L"a.txt", 1);
+    const std::wstring upper = folder / L"A.txt";
+    if (!CreateCaseExact(upper))
+        GTEST_SKIP() << "this folder holds no two names that differ only in case (Wine and Windows' usual folders "
+                        "match names without regard to case): the second name is the first file";
+    const FILETIME lowerWrite = StampOfUtc(2011, 7, 1, 10, 0, 0);
+    const FILETIME upperWrite = StampOfUtc(2015, 3, 2, 8, 0, 0);
+    ASSERT_TRUE(WriteStamps(lower, nullptr, nullptr, &lowerWrite));
+    ASSERT_TRUE(WriteStamps(upper, nullptr, nullptr, &upperWrite));
+    // Alone, each is read by its path; with enough neighbours, from the folder's listing.
+    for (bool listed : {false, true}) {
+        SCOPED_TRACE(listed ? "from the listing" : "by path");
+        if (listed)
+            Choose({lower, upper, folder.MakeFile(L"b.txt"), folder.MakeFile(L"c.txt")});
+        else
+            Choose({upper, lower});
+        const FileSet& set = files.GetFileSet();
+        for (size_t index = 0; index < 2; ++index) {
+            const FILETIME& expected = set.Path(index) == lower ? lowerWrite : upperWrite;
+            ASSERT_TRUE(set.Item(index).Readable());
+            EXPECT_EQ(set.Item(index).state.write, AsStamp(expected).QuadPart) << index;
+            EXPECT_EQ(set.Item(index).size, set.Path(index) == lower ? 1u : 0u) << index;
+        }
+    }
 }
 
 TEST_F(FileRead, IndexesOutsideTheListAreInvalidArguments)

@@ -252,6 +252,80 @@ TEST_F(PlanWrite, UnwritableFilesAreNamedInTheirOrderWhileTheOthersAreWritten)
                                                                      missing + L"：見つかりません"}));
 }
 
+// A shift has nothing to start from where the reading did not read an item: the item is
+// named with why, and the apply is no success. A set writes it as any other.
+TEST_F(PlanWrite, ItemsNotReadAreNamedWithWhyByAShiftAndWrittenByASet)
+{
+    ChangeRequest shift;
+    shift.mode = ChangeMode::shift;
+    shift.stamps[kPlanWrite] = true;
+    shift.offsets[kPlanWrite].hours = 1;
+    const struct {
+        const char* what;
+        ChangeRequest request;
+        TimeValue notReachedGets;
+        std::vector<std::wstring> named; // after the path of the item not reached, of the gone one
+    } cases[] = {
+        {"shift", shift, kOldWrite, {L"読み込みを中止したため、読み込んでいません", L"見つかりません"}},
+        {"set", SetTimes(0, kNewWrite, 0), kNewWrite, {L"見つかりません"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::wstring read = MakeStampedFile(L"read.txt");
+        const std::wstring notReached = MakeStampedFile(L"not reached.txt");
+        const std::wstring gone = folder / L"gone.txt";
+        std::vector<FileItem> items(3);
+        items[0].path = read;
+        items[1].path = notReached;
+        items[1].error = ERROR_CANCELLED; // as a reading stopped before it leaves it
+        items[2].path = gone;
+        ASSERT_EQ(ReadItemState(&items[0]), static_cast<DWORD>(ERROR_SUCCESS));
+        ASSERT_EQ(ReadItemState(&items[2]), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+        ChangePlan plan;
+        plan.request = c.request;
+        for (const FileItem& item : items)
+            plan.items.push_back(PlanItemChange(item, c.request));
+
+        const WriteReport report = PlanWriter(std::wstring()).Write(plan, {read, notReached, gone});
+        std::vector<std::wstring> expected;
+        if (c.named.size() == 2)
+            expected.push_back(notReached + L"：" + c.named[0]);
+        expected.push_back(gone + L"：" + c.named.back());
+        EXPECT_EQ(Named(report.failures), expected);
+        EXPECT_FALSE(report.Complete());
+        const TimeValue readGets = c.request.mode == ChangeMode::shift ? kOldWrite + 3600 : kNewWrite;
+        EXPECT_EQ(UnixSecondsOf(StampsOf(read).write), static_cast<ULONGLONG>(readGets));
+        EXPECT_EQ(UnixSecondsOf(StampsOf(notReached).write), static_cast<ULONGLONG>(c.notReachedGets));
+    }
+}
+
+// The preview showed a shift from the stamps the list read: a file whose shifted stamp has
+// changed since is left as it is and named, never shifted from a value it no longer holds.
+// A change to a stamp the shift leaves alone does not matter.
+TEST_F(PlanWrite, AShiftLeavesAFileWhoseStampChangedSinceItWasReadAndNamesIt)
+{
+    const std::wstring kept = MakeStampedFile(L"kept.txt");
+    const std::wstring written = MakeStampedFile(L"written since.txt");
+    const std::wstring read = MakeStampedFile(L"read since.txt");
+    ChooseInPlace(files, {kept, written, read});
+    ChangeRequest shift;
+    shift.mode = ChangeMode::shift;
+    shift.stamps[kPlanWrite] = true;
+    shift.offsets[kPlanWrite].hours = 1;
+    const ChangePlan plan = BuildChangePlan(files.GetFileSet(), shift);
+
+    const FILETIME later = StampOf(kNewWrite);
+    ASSERT_TRUE(WriteStamps(written, nullptr, nullptr, &later));
+    const FILETIME readLater = StampOf(kNewAccess);
+    ASSERT_TRUE(WriteStamps(read, nullptr, &readLater, nullptr));
+    const WriteReport report = PlanWriter(std::wstring()).Write(plan, {kept, written, read});
+
+    EXPECT_EQ(Named(report.failures), std::vector<std::wstring>{written + L"：読み込んだ後に変更されています"});
+    EXPECT_EQ(UnixSecondsOf(StampsOf(written).write), static_cast<ULONGLONG>(kNewWrite)) << "left as it is";
+    for (const std::wstring& path : {kept, read})
+        EXPECT_EQ(UnixSecondsOf(StampsOf(path).write), static_cast<ULONGLONG>(kOldWrite + 3600));
+}
+
 // A cancel stops the write after the file at hand; asked after the last file, the write
 // was whole.
 TEST_F(PlanWrite, ACancelStopsAfterTheFileAtHandAndIsReportedOnlyWhereFilesWereLeft)

@@ -191,3 +191,31 @@ TEST_F(Shift, UndoPutsEveryShiftedFileBack)
     for (int index = 0; index < 3; ++index)
         EXPECT_EQ(WriteStampOf(paths[index]), before[index]) << index;
 }
+
+// A file not read has nothing to shift from: its row says the apply leaves it, the apply
+// names it with why, and OK keeps the dialog open.
+TEST_F(Shift, AFileNotReadIsShownAsLeftAndNamedAndOkKeepsTheDialogOpen)
+{
+    const LONGLONG write = AsStamp(StampOfUtc(2010, 1, 1, 10, 0, 0));
+    const std::wstring fine = MakeFileWritten(L"fine.txt", write);
+    const std::wstring gone = folder / L"gone.txt";
+    const std::wstring left = L"（読み込んでいないため変更しません）";
+    Choose({gone});
+    ShiftWriteRow({{kHour, L"1"}});
+    ASSERT_EQ(ListRowCount(), 5);
+    EXPECT_EQ(ListCell(4, 0), L"更新日時");
+    EXPECT_EQ(ListCell(4, 1), left);
+
+    Choose({fine, gone});
+    ShiftWriteRow({{kHour, L"1"}});
+    EXPECT_EQ(ListCell(1, FileListView::kWriteColumn), left);
+    EXPECT_EQ(ListCell(1, FileListView::kAccessColumn), L"") << "a stamp the shift leaves alone shows nothing";
+    EXPECT_EQ(ListCell(0, FileListView::kWriteColumn), Change(write, write + 3600 * kTicksPerSecond));
+
+    Click(IDOK);
+    const std::vector<ShownMessageBox> shown = boxes.Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, gone + L"：見つかりません\r\n以上のファイルは変更できませんでした。");
+    EXPECT_NE(dialog.GetSafeHwnd(), nullptr) << "OK with a file left keeps the dialog open";
+    EXPECT_EQ(WriteStampOf(fine), write + 3600 * kTicksPerSecond);
+}

@@ -41,10 +41,10 @@ ChangeRequest ShiftWriteAndCreation(const TimeOffset& offset)
     return request;
 }
 
-FileItem Unread()
+FileItem Unread(DWORD error = ERROR_ACCESS_DENIED)
 {
     FileItem item = ReadItem(StampOfValue(kWrite), StampOfValue(kWrite), StampOfValue(kAccess));
-    item.error = ERROR_ACCESS_DENIED;
+    item.error = error;
     return item;
 }
 
@@ -71,7 +71,6 @@ TEST(ChangePlan, EachItemGetsItsTargetAndTheChangesItsOwnStateShows)
         {"shift: both stamps", ReadItem(write, write, access), ShiftWriteAndCreation(back),
          {shiftedWrite, shiftedWrite, 0}, kCreationPart | kWritePart},
         {"shift by nothing", ReadItem(write, write, access), ShiftWriteAndCreation(TimeOffset{}), {}, 0},
-        {"shift: an item not read is left", Unread(), ShiftWriteAndCreation(back), {}, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -81,7 +80,50 @@ TEST(ChangePlan, EachItemGetsItsTargetAndTheChangesItsOwnStateShows)
         EXPECT_EQ(change.target.access, c.target.access);
         EXPECT_EQ(change.changes, c.changes);
         EXPECT_EQ(change.refused, 0u);
+        // A shifted stamp keeps what it was shifted from, for the writer to compare.
+        for (int stamp = 0; stamp < kPlanStampCount; ++stamp) {
+            const bool shifted = c.request.mode == ChangeMode::shift && StampOfState(c.target, stamp) != 0;
+            EXPECT_EQ(change.shiftedFrom[stamp], shifted ? StampOfState(c.item.state, stamp) : 0) << stamp;
+        }
     }
+}
+
+// An item not read has no stamps to shift from: a shift leaves it whole and says why; a set
+// writes it, since its target does not depend on what it holds.
+TEST(ChangePlan, AShiftLeavesAnItemNotReadWithTheReasonItWasNotRead)
+{
+    ChangeRequest flagsOnly = ShiftWriteAndCreation(TimeOffset{});
+    flagsOnly.attributes = true;
+    const struct {
+        const char* what;
+        FileItem item;
+        ChangeRequest request;
+        ItemLeft left;
+    } cases[] = {
+        {"shift, reading cancelled", Unread(ERROR_CANCELLED), ShiftWriteAndCreation(TimeOffset{0, 0, 1}),
+         ItemLeft::notRead},
+        {"shift, unreadable", Unread(ERROR_ACCESS_DENIED), ShiftWriteAndCreation(TimeOffset{0, 0, 1}),
+         ItemLeft::notRead},
+        {"shift by nothing, flags only", Unread(ERROR_CANCELLED), flagsOnly, ItemLeft::no},
+        {"set", Unread(ERROR_CANCELLED), SetWrite(kNew), ItemLeft::no},
+        {"shift, read", ReadItem(0, StampOfValue(kWrite), 0), ShiftWriteAndCreation(TimeOffset{0, 0, 1}),
+         ItemLeft::no},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ItemChange change = PlanItemChange(c.item, c.request);
+        EXPECT_EQ(change.left, c.left);
+        if (c.left == ItemLeft::notRead) {
+            EXPECT_EQ(change.readError, c.item.error);
+            EXPECT_EQ(change.target.write, 0) << "nothing of it is written";
+            EXPECT_EQ(change.changes, 0u);
+        }
+    }
+    EXPECT_EQ(PlanItemChange(Unread(ERROR_CANCELLED), SetWrite(kNew)).target.write, StampOfValue(kNew));
+
+    FileItem link = ReadItem(0, StampOfValue(kWrite), 0);
+    link.linkInWalk = true;
+    EXPECT_EQ(PlanItemChange(link, SetWrite(kNew)).left, ItemLeft::linkInWalk);
 }
 
 TEST(ChangePlan, FlagsKeepTheItemsOtherBitsAndChangeWhereTheFourDiffer)
