@@ -216,6 +216,6 @@ TEST_F(Shift, AFileNotReadIsShownAsLeftAndNamedAndOkKeepsTheDialogOpen)
     const std::vector<ShownMessageBox> shown = boxes.Take();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, gone + L"：見つかりません\r\n以上のファイルは変更できませんでした。");
-    EXPECT_NE(dialog.GetSafeHwnd(), nullptr) << "OK with a file left keeps the dialog open";
+    EXPECT_NE(dialog.Handle(), nullptr) << "OK with a file left keeps the dialog open";
     EXPECT_EQ(WriteStampOf(fine), write + 3600 * kTicksPerSecond);
 }
