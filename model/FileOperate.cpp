@@ -34,7 +34,9 @@ void CFileOperate::TakeReading(ChoiceReading&& reading)
     m_files = std::move(reading.files);
     m_walked = reading.walked;
     m_count = static_cast<int>(m_files.Count());
-    m_firstPath = m_count > 0 ? m_files.Path(0) : std::wstring();
+    // An empty choice keeps the first path, as the folder a new name is made in.
+    if (m_count > 0)
+        m_firstPath = m_files.Path(0);
 }
 
 void CFileOperate::FileMoved(const std::wstring& from, const std::wstring& to)

@@ -85,6 +85,7 @@ protected:
             paths.push_back(path);
         }
         dialog.HandOverFiles(paths);
+        EXPECT_TRUE(WaitForJob()) << "the choice was not read"; // more than are read at once
         SetRow(kWriteRow, {2011, 1, 20, 12, 0, 0});
         for (const std::wstring& path : paths)
             before.push_back(StateOf(path));
