@@ -186,8 +186,8 @@ void FileSet::ReadStates(const Progress& progress, bool walkFolders)
         m_unreadable.clear();
     for (FileItem& item : m_items)
         item.error = ERROR_CANCELLED;
-    // The items of each folder, in the order their folders first come; folders spelled
-    // alike, as two spellings may be two folders.
+    // The items of each folder, in the order their folders first come; a folder by its
+    // exact spelling, since two spellings may name two folders.
     std::unordered_map<std::wstring, size_t> folderIndex;
     std::vector<std::pair<std::wstring, std::vector<size_t>>> folders;
     for (size_t index = 0; index < m_items.size(); ++index) {
