@@ -79,14 +79,19 @@ void DialogWindow::EndDialog(int result)
         DestroyWindow();
 }
 
-std::wstring DialogWindow::GetDlgItemText(int id) const
+std::wstring DialogItemText(HWND dialog, int id)
 {
-    HWND item = GetDlgItem(id);
+    HWND item = ::GetDlgItem(dialog, id);
     int length = GetWindowTextLengthW(item);
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
     int copied = GetWindowTextW(item, &text[0], length + 1);
     text.resize(static_cast<size_t>(copied));
     return text;
+}
+
+std::wstring DialogWindow::GetDlgItemText(int id) const
+{
+    return DialogItemText(m_hWnd, id);
 }
 
 BOOL DialogWindow::OnInitDialog()

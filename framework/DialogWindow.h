@@ -8,6 +8,9 @@
 
 class DialogWindow;
 
+// The text of a dialog's control.
+std::wstring DialogItemText(HWND dialog, int id);
+
 struct MessageArgs {
     UINT message;
     WPARAM wParam;

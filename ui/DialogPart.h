@@ -2,6 +2,7 @@
 // asks and tells (the dialog itself), as a panel asks its frame.
 #pragma once
 
+#include "../framework/DialogWindow.h"
 #include "../model/FileRecord.h"
 
 #include <windows.h>
@@ -33,13 +34,7 @@ public:
 
 protected:
     HWND Control(int id) const { return GetDlgItem(m_dialog, id); }
-    std::wstring Text(int id) const
-    {
-        HWND control = Control(id);
-        std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-        text.resize(static_cast<size_t>(GetWindowTextW(control, &text[0], static_cast<int>(text.size()))));
-        return text;
-    }
+    std::wstring Text(int id) const { return DialogItemText(m_dialog, id); }
     void SetText(int id, const std::wstring& text) const { SetDlgItemTextW(m_dialog, id, text.c_str()); }
     void Enable(int id, bool enable) const { EnableWindow(Control(id), enable ? TRUE : FALSE); }
     bool Checked(int id) const { return IsDlgButtonChecked(m_dialog, id) == BST_CHECKED; }

@@ -70,15 +70,20 @@ void CKalendrixDlg::StartReading(ChoiceReading reading, ReadingPurpose purpose, 
 {
     const bool again = !reading.items.empty();
     const size_t count = again ? reading.items.size() : (drop.Count() > 0 ? drop.Count() : reading.chosen.size());
-    const bool walk = reading.walk && !again;
     const bool large = count > static_cast<size_t>(kFilesReadInPlace);
-    if (!JobRunning() && (large || (walk && CFileOperate::HasFolder(reading.chosen.empty() ? drop.Names() : reading.chosen)))) {
+    // A small drop's names are taken here, once: they decide whether a walk needs the worker.
+    if (!large && !again && reading.chosen.empty()) {
+        reading.chosen = drop.Names();
+        drop.Release();
+    }
+    const bool walk = reading.walk && !again;
+    if (!JobRunning() && (large || (walk && CFileOperate::HasFolder(reading.chosen)))) {
         m_readingRuns = true;
         StartJob(std::unique_ptr<DialogJob>(new ReadingJob(*this, std::move(reading), purpose, std::move(drop))));
         return;
     }
     if (reading.chosen.empty() && !again)
-        reading.chosen = drop.Names();
+        reading.chosen = drop.Names(); // a large drop while another job runs
     drop.Release();
     ReadChoice(reading);
     ReadingEnded(std::move(reading), purpose);

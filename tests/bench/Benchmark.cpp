@@ -2,6 +2,7 @@
 // calls that the same work cannot avoid, in the same run, and prints the figures.
 // Usage: KalendrixBench.exe KALENDRIX_EXE BARE_DIALOG_EXE
 #include "framework/Application.h"
+#include "support/DropList.h"
 #include "support/TempFolder.h"
 #include "ui/KalendrixDlg.h"
 
@@ -130,22 +131,6 @@ double LongestAnswerMs(HWND window, const std::function<void()>& work)
     CloseHandle(thread);
     CloseHandle(asker.stop);
     return asker.longest;
-}
-
-// A drop of `paths`, as the shell hands a selection from Explorer over.
-HDROP MakeDrop(const std::vector<std::wstring>& paths)
-{
-    std::wstring names;
-    for (const std::wstring& path : paths)
-        names += path + L'\0';
-    names += L'\0';
-    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
-    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
-    header->pFiles = sizeof(DROPFILES);
-    header->fWide = TRUE;
-    memcpy(header + 1, names.data(), names.size() * sizeof(wchar_t));
-    GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
 }
 
 // Template 102 created bare: a dialog procedure that handles nothing, so that the writes of

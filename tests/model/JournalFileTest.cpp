@@ -4,6 +4,8 @@
 #include "model/JournalWriter.h"
 #include "support/TempFolder.h"
 
+#include "support/JournalSamples.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -14,8 +16,8 @@
 namespace {
 
 // 100-ns stamps with a fraction of a second, as a file system keeps them.
-const LONGLONG kWriteBefore = 127531776001234567LL;  // 2005-02-18 05:20:00.1234567 UTC
-const LONGLONG kAccessBefore = 127633815307654321LL; // 2005-06-16 07:45:30.7654321 UTC
+const LONGLONG kWriteBefore = kSampleWriteBefore;
+const LONGLONG kAccessBefore = kSampleAccessBefore;
 
 LONGLONG AsStamp(const FILETIME& time)
 {
@@ -83,17 +85,6 @@ JournalEntry RenamedEntry()
     entry.identity = {0x00000000A1B2C3D4ULL, 0x0123456789ABCDEFULL, 0xFEDCBA9876543210ULL};
     entry.before = {kWriteBefore, kWriteBefore, kAccessBefore, FILE_ATTRIBUTE_ARCHIVE};
     entry.after = entry.before;
-    return entry;
-}
-
-JournalEntry ChangedEntry(const std::wstring& path)
-{
-    JournalEntry entry;
-    entry.path = path;
-    entry.identity = {0x5EULL, 0, 0x2A0000000003F1ULL};
-    entry.before = {kWriteBefore, kWriteBefore + 1, kAccessBefore, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE};
-    entry.after = {0, 129539880000000000LL, 0, FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED};
-    entry.changes = kWritePart | kAttributePart;
     return entry;
 }
 

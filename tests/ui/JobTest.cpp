@@ -2,6 +2,7 @@
 // answers meanwhile.
 #include "model/ChangeJournal.h"
 #include "support/ApplyFixture.h"
+#include "support/DropList.h"
 
 #include <shlobj.h>
 
@@ -43,19 +44,6 @@ HeldState StateOf(const std::wstring& path)
     FileStamps stamps = {};
     EXPECT_TRUE(ReadStamps(path, &stamps));
     return {AsStamp(stamps.write), AsStamp(stamps.access), GetFileAttributesW(path.c_str())};
-}
-
-// A drop of one file, as the shell hands it over.
-HDROP MakeDrop(const std::wstring& path)
-{
-    const std::wstring names = path + L'\0' + L'\0';
-    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
-    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
-    header->pFiles = sizeof(DROPFILES);
-    header->fWide = TRUE;
-    memcpy(header + 1, names.data(), names.size() * sizeof(wchar_t));
-    GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
 }
 
 class Jobs : public ApplyFixture {
@@ -255,7 +243,7 @@ TEST_F(Jobs, DuringAnApplyOnlyCancelIsOffered)
         EXPECT_FALSE(Enabled(id)) << "control " << id;
     EXPECT_TRUE(Enabled(IDCANCEL));
     EXPECT_TRUE(GetMenuState(GetSystemMenu(dialog.m_hWnd, FALSE), IDM_UNDO_LAST_CHANGE, MF_BYCOMMAND) & MF_GRAYED);
-    SendMessageW(dialog.m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths[0])), 0);
+    SendMessageW(dialog.m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({paths[0]})), 0);
     EXPECT_EQ(dialog.GetFileOperate().GetCount(), 200) << "a drop during the apply is refused";
 
     // Esc, as the dialog's message loop hands it over.
@@ -363,7 +351,7 @@ TEST_F(Jobs, TheWindowStaysLiveAndShowsTheOldChoiceWhileANewOneIsRead)
     dialog.CheckDlgButton(IDC_FOLDER_CONTENTS, BST_CHECKED);
     // The worker holds halfway through the walk while the window is worked on.
     PauseAt(count / 2);
-    SendMessageW(dialog.m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(walked)), 0);
+    SendMessageW(dialog.m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({walked})), 0);
     ASSERT_TRUE(dialog.JobRunning()) << "a walk is read on the worker";
     RunMessages(20000, reached);
     ASSERT_EQ(WaitForSingleObject(reached, 0), WAIT_OBJECT_0) << "the walk did not get halfway";

@@ -3,6 +3,8 @@
 #include "model/JournalFormat.h"
 #include "model/JournalReader.h"
 
+#include "support/JournalSamples.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,20 +14,9 @@
 
 namespace {
 
-const LONGLONG kWriteBefore = 127531776001234567LL;  // 2005-02-18 05:20:00.1234567 UTC
-const LONGLONG kAccessBefore = 127633815307654321LL; // 2005-06-16 07:45:30.7654321 UTC
+const LONGLONG kWriteBefore = kSampleWriteBefore;
+const LONGLONG kAccessBefore = kSampleAccessBefore;
 const FILETIME kBegan = {0x89ABCDEF, 0x01D7A5B3};
-
-JournalEntry ChangedEntry(const std::wstring& path)
-{
-    JournalEntry entry;
-    entry.path = path;
-    entry.identity = {0x5EULL, 0, 0x2A0000000003F1ULL};
-    entry.before = {kWriteBefore, kWriteBefore + 1, kAccessBefore, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE};
-    entry.after = {0, 129539880000000000LL, 0, FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED};
-    entry.changes = kWritePart | kAttributePart;
-    return entry;
-}
 
 // `bytes` handed over `piece` bytes at a time (0: as much as is asked for).
 JournalReading ReadBytes(const std::string& bytes, JournalContents* contents, std::wstring* problem, size_t piece = 0)
