@@ -5,7 +5,7 @@
 
 namespace {
 
-// Where an item's bytes lie, as the item location box says.
+// How a look-up in the item boxes ended.
 enum class ItemFind { found, absent, damaged };
 
 bool IsFieldSize(std::uint8_t size)

@@ -100,10 +100,10 @@ SourceDate MovieHeaderDate(const ByteRange& mvhd)
 
 SourceDate ReadVideoDate(const ByteRange& file)
 {
+    // A movie without its movie box was cut short.
     Box moov;
-    const BoxFind movie = FindBox(file, FourCc("moov"), &moov);
-    if (movie != BoxFind::found)
-        return movie == BoxFind::absent ? SourceDate::None(NoDateReason::damaged) : NoneOf(movie);
+    if (FindBox(file, FourCc("moov"), &moov) != BoxFind::found)
+        return SourceDate::None(NoDateReason::damaged);
     // QuickTime keeps the metadata box in the movie box, MP4 writers in its user data.
     Box meta;
     Box udta;
