@@ -22,25 +22,6 @@ const DYNAMIC_TIME_ZONE_INFORMATION& UserZone()
     return zone;
 }
 
-// Days from 1970-01-01 to a date of the proleptic Gregorian calendar; months and days
-// past their ranges roll over, as the C runtime's mktime lets them.
-LONGLONG DaysSinceEpoch(LONGLONG year, LONGLONG month, LONGLONG day)
-{
-    year += (month - 1) / 12;
-    month = (month - 1) % 12 + 1;
-    if (month < 1) {
-        month += 12;
-        year -= 1;
-    }
-    // Days from civil (H. Hinnant's algorithm): years start in March.
-    year -= month <= 2;
-    const LONGLONG era = (year >= 0 ? year : year - 399) / 400;
-    const LONGLONG yearOfEra = year - era * 400;
-    const LONGLONG dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const LONGLONG dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
-}
-
 // Calendar fields of seconds since 1970-01-01 read as a UTC instant; false before 1601
 // or past what SYSTEMTIME holds.
 bool SecondsToSystemTime(LONGLONG seconds, SYSTEMTIME* time)
@@ -144,6 +125,26 @@ bool BuildFromLocal(const LocalFields& fields, TimeValue* value)
     return FromLocal(fields, value) == LocalResult::built;
 }
 
+LocalStampBuild BuildStampFromLocal(const LocalFields& fields, unsigned ticks, FILETIME* stamp)
+{
+    TimeValue value = 0;
+    switch (FromLocal(fields, &value)) {
+    case LocalResult::built:
+        break;
+    case LocalResult::skipped:
+        return LocalStampBuild::skipped;
+    case LocalResult::unrepresentable:
+        return LocalStampBuild::outOfRange;
+    }
+    FILETIME whole;
+    if (ticks >= kTicksPerSecond || !TimeValueToFileTime(value, &whole))
+        return LocalStampBuild::outOfRange;
+    const ULONGLONG total = ((static_cast<ULONGLONG>(whole.dwHighDateTime) << 32) | whole.dwLowDateTime) + ticks;
+    stamp->dwLowDateTime = static_cast<DWORD>(total);
+    stamp->dwHighDateTime = static_cast<DWORD>(total >> 32);
+    return LocalStampBuild::built;
+}
+
 bool BuildFromLocalPastGap(const LocalFields& fields, TimeValue* value)
 {
     return FromLocal(fields, value, InTheGap::pastIt) == LocalResult::built;
@@ -159,20 +160,6 @@ bool IsSkippedLocalTime(const LocalFields& fields)
 {
     TimeValue ignored = 0;
     return FromLocal(fields, &ignored) == LocalResult::skipped;
-}
-
-int DaysInMonth(int year, int month)
-{
-    switch (month) {
-    case 4: case 6: case 9: case 11:
-        return 30;
-    case 2: {
-        bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-        return leap ? 29 : 28;
-    }
-    default:
-        return 31;
-    }
 }
 
 StampConversion FileTimeToTimeValue(const FILETIME& stamp, TimeValue* value)

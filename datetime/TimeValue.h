@@ -2,6 +2,8 @@
 // local calendar fields and to the file system's stamps.
 #pragma once
 
+#include "Calendar.h"
+
 #include <windows.h>
 
 using TimeValue = __int64;
@@ -33,6 +35,13 @@ LocalFields BreakDownLocal(TimeValue value);
 // outside 0..kMaxTimeValue or does not exist (IsSkippedLocalTime).
 bool BuildFromLocal(const LocalFields& fields, TimeValue* value);
 
+enum class LocalStampBuild { built, skipped, outOfRange };
+
+// The stamp of local fields and a part of their second in 100-ns ticks (below 10 000 000),
+// read as BuildFromLocal reads the fields: `skipped` for a time in the spring gap,
+// `outOfRange` outside 0..kMaxTimeValue or for a part of a second that is not one.
+LocalStampBuild BuildStampFromLocal(const LocalFields& fields, unsigned ticks, FILETIME* stamp);
+
 // As BuildFromLocal, but a time in the spring gap is read with the offset in force before
 // the gap, and so lands as far past the gap's end as it lay past its start (Berlin's
 // 2024-03-31 02:30 is 03:30 summer time). False outside 0..kMaxTimeValue.
@@ -45,9 +54,6 @@ TimeValue FieldsAsIfUtc(const LocalFields& fields);
 // Whether the local fields name a time that the clocks skip in the user's zone, the hour
 // lost when daylight saving begins (Berlin's 2024-03-31 02:30).
 bool IsSkippedLocalTime(const LocalFields& fields);
-
-// Days of a month in the Gregorian calendar; 31 for a month outside 1..12.
-int DaysInMonth(int year, int month);
 
 enum class StampConversion {
     converted,      // *value holds the stamp's second

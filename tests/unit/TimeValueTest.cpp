@@ -242,3 +242,36 @@ TEST(StampConversion, TimeValuesBecomeExactStampsAndRoundTrip)
     EXPECT_FALSE(TimeValueToFileTime(-1, &untouched));
     EXPECT_FALSE(TimeValueToFileTime(kMaxTimeValue + 1, &untouched));
 }
+
+// A date read from a file keeps its part of a second; the spring gap is refused as for
+// typed times.
+TEST_F(KnownZone, LocalFieldsWithAPartOfASecondBuildTheStampOfTheirZone)
+{
+    const LocalStampBuild built = LocalStampBuild::built;
+    const struct {
+        LocalFields local;
+        unsigned ticks;
+        LocalStampBuild berlin;
+        FILETIME berlinUtc;
+        LocalStampBuild tokyo;
+        FILETIME tokyoUtc;
+    } cases[] = {
+        {{2024, 7, 1, 12, 0, 0}, 1234567, built, UtcStamp(2024, 7, 1, 10, 0, 0), built, UtcStamp(2024, 7, 1, 3, 0, 0)},
+        {{2024, 1, 15, 0, 0, 0}, 9999999, built, UtcStamp(2024, 1, 14, 23, 0, 0), built, UtcStamp(2024, 1, 14, 15, 0, 0)},
+        {{2024, 3, 31, 2, 30, 0}, 5000000, LocalStampBuild::skipped, {}, built, UtcStamp(2024, 3, 30, 17, 30, 0)},
+        {{1970, 1, 1, 0, 30, 0}, 0, LocalStampBuild::outOfRange, {}, LocalStampBuild::outOfRange, {}},
+        {{2024, 7, 1, 12, 0, 0}, 10000000, LocalStampBuild::outOfRange, {}, LocalStampBuild::outOfRange, {}},
+    };
+    const bool berlin = HostZone() == L"Europe/Berlin";
+    for (const auto& c : cases) {
+        const LocalStampBuild expected = berlin ? c.berlin : c.tokyo;
+        FILETIME stamp = {};
+        ASSERT_EQ(BuildStampFromLocal(c.local, c.ticks, &stamp), expected) << c.local.year << "-" << c.local.month;
+        if (expected != built)
+            continue;
+        const FILETIME whole = berlin ? c.berlinUtc : c.tokyoUtc;
+        const ULONGLONG wholeTicks = (static_cast<ULONGLONG>(whole.dwHighDateTime) << 32) | whole.dwLowDateTime;
+        EXPECT_EQ((static_cast<ULONGLONG>(stamp.dwHighDateTime) << 32) | stamp.dwLowDateTime, wholeTicks + c.ticks)
+            << c.local.year << "-" << c.local.month;
+    }
+}
