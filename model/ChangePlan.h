@@ -8,6 +8,7 @@
 #include "ChangeJournal.h"
 #include "FileSet.h"
 
+#include <string>
 #include <windows.h>
 #include <vector>
 
@@ -15,15 +16,38 @@
 enum PlanStamp { kPlanCreation, kPlanWrite, kPlanAccess, kPlanStampCount };
 
 enum class ChangeMode {
-    set,  // every item's ticked stamps take one time
-    shift // every item's ticked stamps move by one offset from their own value
+    set,       // every item's ticked stamps take one time
+    shift,     // every item's ticked stamps move by one offset from their own value
+    fromSource // every item's ticked stamps take a time of the item's own (StampSource)
 };
+
+// Where "ファイルから" takes a stamp's new time, in the order the rows' lists offer them:
+// the date taken in the file's content, the date in its name, or another of its stamps.
+enum class StampSource { dateTaken, nameDate, creation, write, access };
+constexpr int kStampSourceCount = 5;
+
+// Why "ファイルから" leaves one stamp of an item as it is: the item has no such time.
+enum class SourceGap : unsigned char {
+    none,
+    noDateTaken,         // its content holds no date taken, or is of no kind that is read
+    dateTakenUnreadable, // its content could not be read
+    dateTakenNotRead,    // the reading of the dates taken stopped before it
+    noNameDate,          // its name holds no date of a known form, or an impossible one
+    noStamp,             // it has no such stamp
+    itemNotRead,         // its stamps were not read
+    skippedLocalTime,    // the local time is one the clocks skip in spring
+    outOfRange           // the time is one a stamp cannot hold
+};
+
+// What a gap says in the preview and in the closing box ("撮影日時なし").
+std::wstring SourceGapText(SourceGap gap, StampSource source);
 
 struct ChangeRequest {
     ChangeMode mode = ChangeMode::set;
     bool stamps[kPlanStampCount] = {};       // the stamps that change
     TimeValue values[kPlanStampCount] = {};  // set: the second each item gets
     TimeOffset offsets[kPlanStampCount] = {}; // shift: what each item's own stamp moves by
+    StampSource sources[kPlanStampCount] = {}; // fromSource: where each stamp's time comes from
     bool attributes = false;                 // the four flags change
     DWORD boxes = 0;                         // to these (read-only, hidden, system, archive)
 };
@@ -59,10 +83,14 @@ struct ItemChange {
     // the would-be stamps (negative where not even a FILETIME holds them).
     unsigned refused = 0;
     LONGLONG wouldBe[kPlanStampCount] = {};
-    // In shift mode, the stamps the targets were worked out from, as the file set read them
-    // (0 where a stamp is not shifted): a file that holds another stamp when the writer
-    // opens it is left and named, never shifted from a value it no longer holds.
+    // The stamps the targets were worked out from, as the file set read them: in shift mode
+    // the stamps shifted, in "ファイルから" the stamps copied to another (0 where none is):
+    // a file that holds another stamp when the writer opens it is left and named, never
+    // changed from a value it no longer holds.
     LONGLONG shiftedFrom[kPlanStampCount] = {};
+    // In "ファイルから", the stamps the item keeps since it has no time to take, and why.
+    SourceGap gaps[kPlanStampCount] = {};
+    bool HasGap() const;
     ItemLeft left = ItemLeft::no;
     // For an item left as not read: why the reading did not read it (ERROR_CANCELLED: the
     // reading was stopped before it).
@@ -79,6 +107,10 @@ struct ChangePlan {
 };
 
 ChangePlan BuildChangePlan(const FileSet& files, const ChangeRequest& request);
+
+// The stamps a plan's item keeps for want of a source, as the closing box names them:
+// "作成日時（撮影日時なし）、更新日時（撮影日時なし）".
+std::wstring GapsText(const ItemChange& change, const ChangeRequest& request);
 
 // The plan's stamp of an item's state: creation, write or access.
 LONGLONG& StampOfState(FileState& state, int stamp);

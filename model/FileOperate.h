@@ -33,6 +33,8 @@ public:
     // The same of paths not chosen yet.
     static bool HasFolder(const std::vector<std::wstring>& paths);
     const FileSet& GetFileSet() const { return m_files; }
+    // The set, for what is read into it later (the dates taken).
+    FileSet& GetFileSet() { return m_files; }
     // The states of the same items read again elsewhere; items it did not reach keep theirs.
     void TakeStates(const FileSet& reread) { m_files.TakeStates(reread); }
     // Reads file `index` from disk; the zero record when no file is chosen.

@@ -1,5 +1,6 @@
 #include "FileSet.h"
 
+#include "FileDateTaken.h"
 #include "FileStateAccess.h"
 #include "NameParts.h"
 #include "PathForms.h"
@@ -175,9 +176,32 @@ void FileSet::TakeStates(const FileSet& reread)
         return;
     for (size_t index = 0; index < m_items.size(); ++index) {
         const FileItem& item = reread.m_items[index];
-        if (item.error != ERROR_CANCELLED && item.path == m_items[index].path)
-            m_items[index] = item;
+        if (item.error != ERROR_CANCELLED && item.path == m_items[index].path) {
+            // A write changes no file's content: the date taken read before stays.
+            FileItem& kept = m_items[index];
+            const bool takenRead = kept.takenRead;
+            const SourceStamp taken = kept.taken;
+            kept = item;
+            kept.takenRead = takenRead;
+            kept.taken = taken;
+        }
     }
+}
+
+const SourceStamp& FileSet::DateTaken(size_t index)
+{
+    FileItem& item = m_items[index];
+    if (!item.takenRead) {
+        item.taken = item.IsFolder() ? SourceStamp() : StampOfSourceDate(ReadDateTaken(item.path));
+        item.takenRead = true;
+    }
+    return item.taken;
+}
+
+void FileSet::SetDateTaken(size_t index, const SourceStamp& taken)
+{
+    m_items[index].taken = taken;
+    m_items[index].takenRead = true;
 }
 
 void FileSet::ReadStates(const Progress& progress, bool walkFolders)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "FileState.h"
+#include "SourceStamp.h"
 
 #include <windows.h>
 #include <atomic>
@@ -18,7 +19,12 @@ struct FileItem {
     // A link a walk found inside a chosen folder: shown with its target's state, but never
     // written, since its target may lie outside the tree the user chose.
     bool linkInWalk = false;
+    // The date taken in the file's content: read only where it is needed (a row drawn, a
+    // mode that takes it), then kept with the item.
+    bool takenRead = false;
+    SourceStamp taken;
     bool Readable() const { return error == ERROR_SUCCESS; }
+    bool IsFolder() const { return Readable() && (state.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
 };
 
 // A folder whose entries could not be listed, and why.
@@ -35,6 +41,11 @@ public:
     const FileItem& Item(size_t index) const { return m_items[index]; }
     const std::wstring& Path(size_t index) const { return m_items[index].path; }
     void SetPath(size_t index, std::wstring path) { m_items[index].path = std::move(path); }
+
+    // An item's date taken, read from its content the first time it is asked for (a folder
+    // has none); on the thread that owns the set.
+    const SourceStamp& DateTaken(size_t index);
+    void SetDateTaken(size_t index, const SourceStamp& taken);
 
     // Called with the count of items read so far and the count in all; returns false to
     // stop (the items not reached keep error ERROR_CANCELLED).

@@ -21,6 +21,7 @@ SourceStamp StampOfSourceDate(const SourceDate& date)
     SourceStamp result;
     switch (date.kind) {
     case SourceDate::Kind::none:
+        result.reason = date.reason;
         return result;
     case SourceDate::Kind::instant: {
         FILETIME first;

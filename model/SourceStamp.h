@@ -16,6 +16,7 @@ enum class SourceStampResult {
 struct SourceStamp {
     SourceStampResult result = SourceStampResult::noDate;
     FILETIME stamp = {};
+    NoDateReason reason = NoDateReason::noDate; // noDate: why the source has none
 };
 
 SourceStamp StampOfSourceDate(const SourceDate& date);

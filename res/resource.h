@@ -77,9 +77,14 @@
 
 #define IDC_FILE_LIST           1050
 
-// What the time rows hold: the times to set, or offsets that move each file's own times.
+// What the time rows hold: the times to set, offsets that move each file's own times, or
+// where each file's own time comes from (one list a row, in place of its fields).
 #define IDC_MODE_SET            1056
 #define IDC_MODE_SHIFT          1057
+#define IDC_MODE_SOURCE         1070
+#define IDC_CREATE_SOURCE       1071
+#define IDC_WRITE_SOURCE        1072
+#define IDC_ACCESS_SOURCE       1073
 
 // Whether a chosen folder brings in everything below it; choosing folders in the open dialog.
 #define IDC_FOLDER_CONTENTS     1058

@@ -46,6 +46,17 @@ std::wstring RefusalText(const FileSet& files, const ChangePlan& plan)
     return text + L"ファイルは何も変更されていません。";
 }
 
+// The files whose plan keeps a stamp for want of a time to take, each with what it keeps.
+std::vector<WriteFailure> FilesLeftAlone(const ChangePlan& plan, const std::vector<std::wstring>& paths)
+{
+    std::vector<WriteFailure> left;
+    for (size_t index = 0; index < plan.items.size() && index < paths.size(); ++index) {
+        if (plan.items[index].HasGap())
+            left.push_back({paths[index], GapsText(plan.items[index], plan.request)});
+    }
+    return left;
+}
+
 static_assert(static_cast<int>(kPlanCreation) == kCreationRow && static_cast<int>(kPlanWrite) == kWriteRow &&
                   static_cast<int>(kPlanAccess) == kAccessRow,
               "a plan's stamps are numbered as the rows");
@@ -156,6 +167,7 @@ bool CKalendrixDlg::TakeApplyResult(ApplyJob& job)
         ShowFileProperties(m_fileOperate.GetRecord(0));
     }
     ShowWriteFailures(m_hWnd, report.failures, m_fileOperate.GetJournalPath());
+    ShowFilesLeftAlone(m_hWnd, FilesLeftAlone(job.plan, job.paths));
     const bool complete = report.Complete();
     m_jobs.ComeBackAs(IDC_APPLY, !complete || editedDuringJob);
     return complete && job.closeAfter && !editedDuringJob;

@@ -1,5 +1,6 @@
 #include "FailureReport.h"
 
+#include "../framework/Application.h"
 #include "../framework/Exceptions.h"
 #include "../framework/UniqueHandle.h"
 #include "../model/NameParts.h"
@@ -91,4 +92,16 @@ void ShowWriteFailures(HWND owner, const std::vector<WriteFailure>& failures, co
         return;
     const std::wstring text = FailureListText(failures, journalPath) + kClosingSentence;
     MessageBoxW(owner, text.c_str(), kFailureCaption, MB_OK | MB_ICONERROR);
+}
+
+void ShowFilesLeftAlone(HWND owner, const std::vector<WriteFailure>& left)
+{
+    if (left.empty())
+        return;
+    std::wstring text = L"次のファイルは、元にする日時がないため、その日時をそのままにしました。\r\n";
+    for (size_t index = 0; index < left.size() && index < kListedFailures; ++index)
+        text += left[index].path + L"：" + left[index].detail + L"\r\n";
+    if (left.size() > kListedFailures)
+        text += L"…ほか" + std::to_wstring(left.size() - kListedFailures) + L"件\r\n";
+    MessageBoxW(owner, text.c_str(), ApplicationName(), MB_OK | MB_ICONINFORMATION);
 }

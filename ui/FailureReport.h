@@ -16,3 +16,7 @@ std::wstring FailureListText(const std::vector<WriteFailure>& failures, const st
 // The files a write could not change in one error box owned by `owner`, so that the owner
 // takes no input while the list is shown; nothing when there are none.
 void ShowWriteFailures(HWND owner, const std::vector<WriteFailure>& failures, const std::wstring& journalPath);
+
+// The files an apply left as they were since they had no time to take ("ファイルから"), in
+// one information box owned by `owner`: at most 30, then how many more; nothing when none.
+void ShowFilesLeftAlone(HWND owner, const std::vector<WriteFailure>& left);

@@ -18,8 +18,8 @@ const wchar_t* const kPropertyLabels[4] = {L"種類", L"パス名", L"MS-DOS名"
 
 // The two first columns keep the widths they always had; the others fit their texts.
 const wchar_t* const kFileCaptions[FileListView::kColumnCount] = {
-    L"ファイル名", L"ファイルタイプ", L"作成日時", L"更新日時", L"アクセス日時", L"属性", L"サイズ"};
-const int kFileWidths[FileListView::kColumnCount] = {300, 270, 150, 150, 150, 50, 190};
+    L"ファイル名", L"ファイルタイプ", L"作成日時", L"更新日時", L"アクセス日時", L"属性", L"サイズ", L"撮影日時"};
+const int kFileWidths[FileListView::kColumnCount] = {300, 270, 150, 150, 150, 50, 190, 150};
 const wchar_t* const kPropertyCaptions[2] = {L"項目", L"値"};
 const int kPropertyWidths[2] = {300, 270};
 
@@ -41,6 +41,15 @@ LONGLONG StampOfColumn(const FileItem& item, int column)
     default:
         return item.state.access;
     }
+}
+
+// The date taken of an item as far as it is read; 0 where none is known.
+LONGLONG KnownDateTaken(const FileItem& item)
+{
+    if (!item.takenRead || item.taken.result != SourceStampResult::stamp)
+        return 0;
+    return static_cast<LONGLONG>((static_cast<ULONGLONG>(item.taken.stamp.dwHighDateTime) << 32) |
+                                 item.taken.stamp.dwLowDateTime);
 }
 
 // As Explorer orders names: without regard to case, numbers by their value.
@@ -122,7 +131,7 @@ void FileListView::ShowProperties(const std::wstring (&values)[4])
     Redraw();
 }
 
-void FileListView::ShowFiles(const FileSet& files)
+void FileListView::ShowFiles(FileSet& files)
 {
     ForgetPreview();
     m_files = &files;
@@ -192,6 +201,16 @@ const std::wstring& FileListView::TypeName(size_t file)
     return known->second;
 }
 
+// A file's date taken, read as its row is drawn; empty where it has none.
+std::wstring FileListView::TakenText(size_t file)
+{
+    if (m_files->Item(file).IsFolder())
+        return std::wstring();
+    m_files->DateTaken(file);
+    const LONGLONG taken = KnownDateTaken(m_files->Item(file));
+    return taken != 0 ? LocalStampText(taken) : std::wstring();
+}
+
 namespace {
 
 // The text of a stamp or the flags column that the change leaves; empty where it leaves it.
@@ -214,6 +233,9 @@ std::wstring ChangeText(const FileItem& item, const ItemChange& change, int colu
 std::wstring PreviewText(const FileItem& item, const ChangeRequest& request, int column)
 {
     const ItemChange change = PlanItemChange(item, request);
+    const int stamp = column - FileListView::kCreationColumn;
+    if (column != FileListView::kAttributeColumn && change.gaps[stamp] != SourceGap::none)
+        return L"（" + SourceGapText(change.gaps[stamp], request.sources[stamp]) + L"）";
     if (change.left == ItemLeft::notRead) {
         const unsigned part = column == FileListView::kAttributeColumn
                                   ? static_cast<unsigned>(kAttributePart)
@@ -311,6 +333,8 @@ std::wstring FileListView::CellText(size_t file, int column)
         if (!item.Readable())
             return std::wstring();
         return (item.state.attributes & FILE_ATTRIBUTE_DIRECTORY) ? kFolderSizeText : SizeText(item.size);
+    case kTakenColumn:
+        return TakenText(file);
     default:
         return std::wstring();
     }
@@ -365,6 +389,11 @@ void FileListView::SortBy(int column)
             order = CompareTexts(keys[a], keys[b]);
         } else if (column == kSizeColumn) {
             order = first.size < second.size ? -1 : first.size > second.size ? 1 : 0;
+        } else if (column == kTakenColumn) {
+            // By the dates read so far: reading every file's content would hold the window.
+            const LONGLONG x = KnownDateTaken(first);
+            const LONGLONG y = KnownDateTaken(second);
+            order = x < y ? -1 : x > y ? 1 : 0;
         } else {
             const LONGLONG x = StampOfColumn(first, column);
             const LONGLONG y = StampOfColumn(second, column);

@@ -18,7 +18,7 @@ class FileListView {
 public:
     // The columns of the several-files layout, in their order.
     enum Column { kNameColumn, kTypeColumn, kCreationColumn, kWriteColumn, kAccessColumn, kAttributeColumn,
-                  kSizeColumn, kColumnCount };
+                  kSizeColumn, kTakenColumn, kColumnCount };
 
     void Attach(HWND list) { m_list = list; }
     // The display scale new columns are sized for, in dots per inch.
@@ -27,8 +27,9 @@ public:
     void ShowNothing();
     // One file: four rows of a property and its value.
     void ShowProperties(const std::wstring (&values)[4]);
-    // Several files: a row a file of `files`, which must outlive the showing.
-    void ShowFiles(const FileSet& files);
+    // Several files: a row a file of `files`, which must outlive the showing. The dates
+    // taken of the rows drawn are read into it as they are drawn.
+    void ShowFiles(FileSet& files);
     // The files' state was read again: the rows on screen are drawn anew.
     void StatesChanged();
 
@@ -55,6 +56,7 @@ private:
     void SetColumns(const wchar_t* const* captions, const int* widths, int count);
     const std::wstring& DisplayName(size_t file);
     const std::wstring& TypeName(size_t file);
+    std::wstring TakenText(size_t file);
     void Redraw();
     // A layout shown afresh shows no preview.
     void ForgetPreview();
@@ -65,7 +67,7 @@ private:
     // The columns the list has now: their captions and count.
     const wchar_t* const* m_shownCaptions = nullptr;
     int m_shownColumns = 0;
-    const FileSet* m_files = nullptr;
+    FileSet* m_files = nullptr;
     std::wstring m_properties[4];
     std::vector<int> m_order;       // the file of each row
     int m_sortColumn = -1;

@@ -10,7 +10,8 @@ namespace {
 // The controls that could start a second piece of work while one runs. The modes too: a
 // change of mode would enable or disable commands the job holds.
 const int kStartingWork[] = {IDOK, IDC_APPLY, IDC_BROWSE, IDC_ORIGINAL_TIME, IDC_CURRENT_TIME, IDC_CLEAR_TIME,
-                             IDC_SAME_AS_CREATION, IDC_MODE_SET, IDC_MODE_SHIFT, IDC_FOLDER_CONTENTS,
+                             IDC_SAME_AS_CREATION, IDC_MODE_SET, IDC_MODE_SHIFT, IDC_MODE_SOURCE,
+                             IDC_CREATE_SOURCE, IDC_WRITE_SOURCE, IDC_ACCESS_SOURCE, IDC_FOLDER_CONTENTS,
                              IDC_BROWSE_FOLDER};
 
 // Work shorter than this ends before its progress is shown.

@@ -33,6 +33,7 @@ constexpr UINT WM_JOB_ENDED = WM_APP + 0x21;
 // An apply and an undo, each with what it works on (Apply.cpp, Undo.cpp).
 class ApplyJob;
 class UndoJob;
+class DateTakenJob;
 
 class OpenFileDialog;
 
@@ -95,6 +96,8 @@ public:
     bool TakeApplyResult(ApplyJob& job);
     void ApplyEnded(ApplyJob& job, bool close);
     void UndoEnded(UndoJob& job);
+    // The end of a reading of dates taken: they are kept with the file set.
+    void DatesTakenRead(DateTakenJob& job);
 
 protected:
     BOOL OnInitDialog() override;
@@ -119,6 +122,8 @@ protected:
     void OnSameAsCreation();
     void OnModeSet();
     void OnModeShift();
+    void OnModeSource();
+    void OnSourceChosen(UINT id);
     void OnFieldChanged(UINT id);
     void OnFieldLeft(UINT id);
     void OnListClick(NMHDR* header, LRESULT* result);
@@ -170,6 +175,9 @@ private:
     void ShowAttributes(const FileRecord& record, bool fresh);
 
     void StartJob(std::unique_ptr<DialogJob> job);
+    // "ファイルから" takes the dates taken: the files whose date is not read yet are read by
+    // a job (not during another).
+    void ReadDatesTakenIfNeeded();
 
     // The program's icons at the display scale, for the caption and the task bar.
     void LoadScaledIcons();
@@ -187,6 +195,8 @@ private:
     FileListView m_fileList;
     // A reading job runs: the states shown are not yet those an apply would start from.
     bool m_readingRuns = false;
+    // The same for a reading of dates taken, which the preview of "ファイルから" waits for.
+    bool m_datesTakenRun = false;
     // A walk of the choice was read, whose unlistable folders are still to be told.
     bool m_walkToReport = false;
     // True while the chosen files are shown afresh: the change notifications of the name

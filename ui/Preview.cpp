@@ -5,7 +5,7 @@
 bool CKalendrixDlg::PreviewPossible() const
 {
     // While files are read, their states are not yet those an apply would start from.
-    return m_fileOperate.GetCount() > 0 && !m_readingRuns;
+    return m_fileOperate.GetCount() > 0 && !m_readingRuns && !m_datesTakenRun;
 }
 
 void CKalendrixDlg::UpdatePreview()

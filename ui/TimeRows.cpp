@@ -237,6 +237,11 @@ void TimeRows::AddToRequest(ChangeRequest& request, const FileRecord& first, boo
             request.stamps[row] = true;
             continue;
         }
+        if (m_mode == ChangeMode::fromSource) {
+            request.sources[row] = Source(row);
+            request.stamps[row] = true;
+            continue;
+        }
         // A row that still shows the first file's stamp stands for that stamp, not for
         // what its local fields would build (the repeated hour of autumn builds another
         // second).
@@ -262,7 +267,7 @@ void TimeRows::ShowFresh(const FileRecord& first)
     ShowMode();
     ShowStamps(first);
     for (int id : {IDC_ORIGINAL_TIME, IDC_CURRENT_TIME, IDC_CLEAR_TIME, IDC_SAME_AS_CREATION, IDC_MODE_SET,
-                   IDC_MODE_SHIFT})
+                   IDC_MODE_SHIFT, IDC_MODE_SOURCE})
         Enable(id, true);
     // All three stored values are read before any of them is applied.
     UINT stored[kTimeRowCount];
@@ -290,7 +295,7 @@ void TimeRows::ShowNoFile()
         Enable(row.switchId, false);
     }
     for (int id : {IDC_ORIGINAL_TIME, IDC_CURRENT_TIME, IDC_CLEAR_TIME, IDC_SAME_AS_CREATION, IDC_MODE_SET,
-                   IDC_MODE_SHIFT})
+                   IDC_MODE_SHIFT, IDC_MODE_SOURCE})
         Enable(id, false);
     m_showing = false;
 }
@@ -304,6 +309,7 @@ void TimeRows::ShowPicked(const FileRecord& record)
 void TimeRows::OnSwitchClicked(TimeRow row)
 {
     SwitchClicked(m_dialog, static_cast<SwitchGroupIndex>(row));
+    Enable(kTimeRows[row].sourceList, m_mode == ChangeMode::fromSource && Ticked(row));
     if (!Ticked(row)) {
         Owner().PartEdited(false);
         return;

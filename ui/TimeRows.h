@@ -1,4 +1,5 @@
-// The three date-time rows: their two meanings (times to set, offsets to shift by), their
+// The three date-time rows: their three meanings (times to set, offsets to shift by, where
+// each file's own time comes from), their
 // fields and spins, the commands that fill them, their switches, and which rows the user
 // acted on. The rules the fields follow are window-free (datetime/FieldRules.h).
 #pragma once
@@ -12,6 +13,10 @@
 class TimeRows : public DialogPart {
 public:
     ChangeMode Mode() const { return m_mode; }
+    // "ファイルから": where a row's time comes from, as its list shows it.
+    StampSource Source(TimeRow row) const;
+    // The rows take the date taken of the files: "ファイルから" with a list showing it.
+    bool TakesDateTaken() const;
 
     // Files shown afresh: times to set, nothing the user's yet, the rows showing `first`'s
     // stamps, the switches as stored and enabled.
@@ -41,6 +46,7 @@ public:
     void OnFieldChanged(int id);
     void OnFieldLeft(int id);
     void OnModeChosen(ChangeMode mode);
+    void OnSourceChosen(int id);
     void OnOriginalTime();
     void OnCurrentTime();
     void OnClearTime();
@@ -61,6 +67,7 @@ private:
     void OffsetFieldChanged(int id);
     bool RowShowsStamp(TimeRow row, const FileRecord& first) const;
     void ShowMode();
+    void FillSourceLists();
     bool Ticked(TimeRow row) const { return Checked(kTimeRows[row].switchId); }
     // A command acted on the ticked rows among `rows`: they are the user's, Apply is enabled.
     void CommandDone(std::initializer_list<TimeRow> rows);

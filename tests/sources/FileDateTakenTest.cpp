@@ -58,6 +58,25 @@ TEST(FileDateTaken, ReadsAFileThatAnotherProgramHoldsOpenForWriting)
     EXPECT_TRUE(ReadDateTaken(photo).Found());
 }
 
+// Reading a date is no change: the file's last-access stamp stays as it was, though its
+// content was read.
+TEST(FileDateTaken, LeavesTheLastAccessStampAsItWas)
+{
+    TempFolder folder;
+    const std::wstring photo = folder / L"kept.jpg";
+    ASSERT_TRUE(WriteAt(photo, 0, JpegWith(TiffWith(false, {}, {{0x9003, "2024:03:15 14:22:33"}}))));
+    const FILETIME old = StampOfUtc(2005, 6, 28, 10, 0, 0);
+    {
+        UniqueHandle file(CreateFileW(photo.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(file.Valid() && SetFileTime(file.Get(), nullptr, &old, nullptr));
+    }
+    ASSERT_TRUE(ReadDateTaken(photo).Found());
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    ASSERT_TRUE(GetFileAttributesExW(photo.c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(CompareFileTime(&data.ftLastAccessTime, &old), 0);
+}
+
 // A video's movie box may come after gigabytes of media: the reader asks for its boxes'
 // headers, never for the media between them.
 TEST(FileDateTaken, ReadsAVideosMovieBoxAtTheEndWithoutReadingTheMedia)

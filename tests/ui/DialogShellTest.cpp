@@ -28,8 +28,9 @@ std::vector<ExpectedControl> ExpectedControls()
             controls.push_back({row.edits[field], L"Edit", false});
             controls.push_back({row.spins[field], UPDOWN_CLASSW, true});
         }
+        controls.push_back({row.sourceList, WC_COMBOBOXW, false});
     }
-    for (int id : {IDC_MODE_SET, IDC_MODE_SHIFT, IDC_SWITCH_ATTRIBUTE, IDC_ATTR_READONLY, IDC_ATTR_HIDDEN, IDC_ATTR_ARCHIVE, IDC_ATTR_SYSTEM,
+    for (int id : {IDC_MODE_SET, IDC_MODE_SHIFT, IDC_MODE_SOURCE, IDC_SWITCH_ATTRIBUTE, IDC_ATTR_READONLY, IDC_ATTR_HIDDEN, IDC_ATTR_ARCHIVE, IDC_ATTR_SYSTEM,
                    IDC_ATTR_COMPRESSED})
         controls.push_back({id, L"Button", false});
     for (int label = 0; label < 20; ++label)
@@ -55,7 +56,7 @@ class DialogShell : public DialogFixture {};
 TEST_F(DialogShell, CreatesEveryControlInOrderWithItsInitialState)
 {
     std::vector<ExpectedControl> expected = ExpectedControls();
-    ASSERT_EQ(expected.size(), 84u);
+    ASSERT_EQ(expected.size(), 88u);
 
     size_t index = 0;
     HWND previous = nullptr;

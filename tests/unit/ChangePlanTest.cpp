@@ -156,3 +156,112 @@ TEST(ChangePlan, ResultsOutsideTheRangeAreRefusedPerStampAndListedPerItem)
     EXPECT_EQ(change.wouldBe[kPlanCreation], StampOfValue(3600 - 86400));
     EXPECT_EQ(change.target.write, StampOfValue(kWrite - 86400));
 }
+
+namespace {
+
+// The stamp of a local time as Windows converts it with the zone's current rules.
+LONGLONG StampOfLocal(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second)
+{
+    SYSTEMTIME local = {year, month, 0, day, hour, minute, second, 0};
+    SYSTEMTIME utc;
+    FILETIME stamp;
+    EXPECT_TRUE(TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc));
+    EXPECT_TRUE(SystemTimeToFileTime(&utc, &stamp));
+    return static_cast<LONGLONG>((static_cast<ULONGLONG>(stamp.dwHighDateTime) << 32) | stamp.dwLowDateTime);
+}
+
+SourceStamp TakenAt(LONGLONG stamp)
+{
+    SourceStamp taken;
+    taken.result = SourceStampResult::stamp;
+    taken.stamp = {static_cast<DWORD>(stamp), static_cast<DWORD>(static_cast<ULONGLONG>(stamp) >> 32)};
+    return taken;
+}
+
+SourceStamp NoDateTaken(NoDateReason reason = NoDateReason::noDate, SourceStampResult result = SourceStampResult::noDate)
+{
+    SourceStamp taken;
+    taken.result = result;
+    taken.reason = reason;
+    return taken;
+}
+
+FileItem Named(const wchar_t* path, FileItem item)
+{
+    item.path = path;
+    return item;
+}
+
+FileItem WithTaken(FileItem item, const SourceStamp& taken)
+{
+    item.takenRead = true;
+    item.taken = taken;
+    return item;
+}
+
+ChangeRequest CreationFrom(StampSource source)
+{
+    ChangeRequest request;
+    request.mode = ChangeMode::fromSource;
+    request.stamps[kPlanCreation] = true;
+    request.sources[kPlanCreation] = source;
+    return request;
+}
+
+} // namespace
+
+// "ファイルから": each item's stamp takes a time of its own, or keeps its value with the
+// reason it has none; a stamp copied from another is checked by the writer like a shift's.
+TEST(ChangePlan, FromASourceEachItemTakesItsOwnTimeOrKeepsItsStampAndSaysWhy)
+{
+    const LONGLONG write = StampOfValue(kWrite) + 1234567;
+    const LONGLONG taken = StampOfValue(kNew) + 2500000; // a quarter of a second kept
+    const FileItem plain = ReadItem(StampOfValue(kAccess), write, StampOfValue(kAccess));
+    FileItem folder = ReadItem(StampOfValue(kAccess), write, 0, FILE_ATTRIBUTE_DIRECTORY);
+    const struct {
+        const char* what;
+        FileItem item;
+        StampSource source;
+        LONGLONG target;  // 0: kept
+        SourceGap gap;
+        int copied;       // the stamp the writer checks, or -1
+    } cases[] = {
+        {"date taken", WithTaken(plain, TakenAt(taken)), StampSource::dateTaken, taken, SourceGap::none, -1},
+        {"no date taken", WithTaken(plain, NoDateTaken()), StampSource::dateTaken, 0, SourceGap::noDateTaken, -1},
+        {"content unreadable", WithTaken(plain, NoDateTaken(NoDateReason::unreadable)), StampSource::dateTaken, 0,
+         SourceGap::dateTakenUnreadable, -1},
+        {"date taken not read", plain, StampSource::dateTaken, 0, SourceGap::dateTakenNotRead, -1},
+        {"a folder has none", folder, StampSource::dateTaken, 0, SourceGap::noDateTaken, -1},
+        {"taken in the spring gap",
+         WithTaken(plain, NoDateTaken(NoDateReason::noDate, SourceStampResult::skippedLocalTime)),
+         StampSource::dateTaken, 0, SourceGap::skippedLocalTime, -1},
+        {"a date in the name", Named(L"C:\\p\\IMG_20240315_142233.jpg", plain), StampSource::nameDate,
+         StampOfLocal(2024, 3, 15, 14, 22, 33), SourceGap::none, -1},
+        {"an impossible date in the name", Named(L"C:\\p\\IMG_20241315_142233.jpg", plain), StampSource::nameDate, 0,
+         SourceGap::noNameDate, -1},
+        {"no date in the name", plain, StampSource::nameDate, 0, SourceGap::noNameDate, -1},
+        {"its own last write", plain, StampSource::write, write, SourceGap::none, kPlanWrite},
+        {"no such stamp", folder, StampSource::access, 0, SourceGap::noStamp, -1},
+        {"another stamp of an item not read", Unread(), StampSource::write, 0, SourceGap::itemNotRead, -1},
+        {"a time of its own of an item not read", WithTaken(Unread(), TakenAt(taken)), StampSource::dateTaken, taken,
+         SourceGap::none, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ItemChange change = PlanItemChange(c.item, CreationFrom(c.source));
+        EXPECT_EQ(change.target.creation, c.target);
+        EXPECT_EQ(change.gaps[kPlanCreation], c.gap);
+        EXPECT_EQ(change.HasGap(), c.gap != SourceGap::none);
+        EXPECT_EQ(change.changes, c.target != 0 && c.item.Readable() ? static_cast<unsigned>(kCreationPart) : 0u);
+        EXPECT_EQ(change.target.write, 0) << "nothing else is asked";
+        for (int stamp = 0; stamp < kPlanStampCount; ++stamp)
+            EXPECT_EQ(change.shiftedFrom[stamp], stamp == c.copied ? StampOfState(c.item.state, stamp) : 0) << stamp;
+    }
+
+    // The closing box names each stamp kept with its reason.
+    ChangeRequest both = CreationFrom(StampSource::dateTaken);
+    both.stamps[kPlanAccess] = true;
+    both.sources[kPlanAccess] = StampSource::nameDate;
+    const ItemChange kept = PlanItemChange(WithTaken(plain, NoDateTaken()), both);
+    EXPECT_EQ(GapsText(kept, both), L"作成日時（撮影日時なし）、アクセス日時（ファイル名に日時なし）");
+}

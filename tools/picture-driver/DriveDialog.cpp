@@ -1,7 +1,8 @@
 // Sets up the running dialog for a README picture, as a user would, from another process:
 // "shift" chooses "ずらす", ticks the last-write row, types a camera's 7 h 36 min and
-// scrolls the list to the times, where the preview shows.
-// Usage: DriveDialog.exe shift
+// scrolls the list to the times, where the preview shows; "source" chooses "ファイルから"
+// with the creation and last-write rows ticked, each taking the date taken.
+// Usage: DriveDialog.exe shift|source
 #include "../../res/resource.h"
 
 #include <windows.h>
@@ -11,7 +12,9 @@
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc != 2 || wcscmp(argv[1], L"shift") != 0)
+    const bool shift = argc == 2 && wcscmp(argv[1], L"shift") == 0;
+    const bool source = argc == 2 && wcscmp(argv[1], L"source") == 0;
+    if (!shift && !source)
         return 2;
     // tools/run shows the program in a Wine virtual desktop named "Kalendrix": a window is
     // found only from a thread of the same desktop.
@@ -20,11 +23,20 @@ int wmain(int argc, wchar_t** argv)
     HWND dialog = FindWindowW(L"#32770", L"Kalendrix Ver1.01");
     if (dialog == nullptr)
         return 1;
-    SendMessageW(GetDlgItem(dialog, IDC_MODE_SHIFT), BM_CLICK, 0, 0);
-    if (SendMessageW(GetDlgItem(dialog, IDC_SWITCH_WRITE), BM_GETCHECK, 0, 0) != BST_CHECKED)
-        SendMessageW(GetDlgItem(dialog, IDC_SWITCH_WRITE), BM_CLICK, 0, 0);
-    SendMessageW(GetDlgItem(dialog, IDC_WRITE_HOUR), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"-7"));
-    SendMessageW(GetDlgItem(dialog, IDC_WRITE_MINUTE), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"-36"));
+    auto tick = [dialog](int id) {
+        if (SendMessageW(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) != BST_CHECKED)
+            SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+    };
+    if (shift) {
+        SendMessageW(GetDlgItem(dialog, IDC_MODE_SHIFT), BM_CLICK, 0, 0);
+        tick(IDC_SWITCH_WRITE);
+        SendMessageW(GetDlgItem(dialog, IDC_WRITE_HOUR), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"-7"));
+        SendMessageW(GetDlgItem(dialog, IDC_WRITE_MINUTE), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"-36"));
+    } else {
+        tick(IDC_SWITCH_CREATE);
+        tick(IDC_SWITCH_WRITE);
+        SendMessageW(GetDlgItem(dialog, IDC_MODE_SOURCE), BM_CLICK, 0, 0);
+    }
     // The list scrolled to the stamp columns, past the name and type.
     HWND list = GetDlgItem(dialog, IDC_FILE_LIST);
     const int past = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0) + SendMessageW(list, LVM_GETCOLUMNWIDTH, 1, 0));
