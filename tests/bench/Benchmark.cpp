@@ -4,6 +4,8 @@
 #include "framework/Application.h"
 #include "support/DropList.h"
 #include "support/TempFolder.h"
+#include "sources/SampleFiles.h"
+#include "model/FileDateTaken.h"
 #include "ui/KalendrixDlg.h"
 
 #include <psapi.h>
@@ -524,7 +526,7 @@ int wmain(int argc, wchar_t** argv)
 {
     _wputenv(L"TZ=");
     if (argc < 3) {
-        fwprintf(stderr, L"usage: KalendrixBench KALENDRIX_EXE BARE_DIALOG_EXE [refresh|list|answer|walk|apply|startup...]\n");
+        fwprintf(stderr, L"usage: KalendrixBench KALENDRIX_EXE BARE_DIALOG_EXE [refresh|list|answer|walk|sources|apply|startup...]\n");
         return 2;
     }
     // Named parts only, or all of them.
@@ -620,6 +622,67 @@ int wmain(int argc, wchar_t** argv)
         double floor = MedianMs([&] { bare.Walk(root); });
         results.push_back({"walk", kFolders * kFilesEach, program, floor,
                            "each folder read once, stamps as text, virtual list"});
+    }
+
+    // "ファイルから" with the dates taken of 10 000 photos: from the choice of the mode to the
+    // rows on screen with the preview, every file's Exif read; against opening each file,
+    // reading its first 64 KiB and closing it.
+    if (wanted(L"sources")) {
+        const int n = 10000;
+        Scene scene(0);
+        const Bytes photo = JpegWith(TiffWith(false, {}, {{0x9003, "2024:03:15 14:22:33"}, {0x9291, "25"}}));
+        std::vector<std::wstring> paths;
+        for (int i = 0; i < n; ++i) {
+            wchar_t name[32];
+            swprintf(name, 32, L"IMG_%05d.JPG", i);
+            paths.push_back(scene.folder / name);
+            HANDLE file = CreateFileW(paths.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+            DWORD written = 0;
+            WriteFile(file, photo.data(), static_cast<DWORD>(photo.size()), &written, nullptr);
+            CloseHandle(file);
+        }
+        CKalendrixDlg& dialog = scene.dialog;
+        HWND list = dialog.GetDlgItem(IDC_FILE_LIST);
+        const auto command = [&](int id, WORD code) {
+            SendMessageW(dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(dialog.GetDlgItem(id)));
+        };
+        // A new choice each run, so that no date is read already.
+        const auto choose = [&] {
+            dialog.HandOverFiles(paths);
+            WaitForJob(dialog);
+            UpdateWindow(list);
+            dialog.CheckDlgButton(IDC_SWITCH_WRITE, BST_CHECKED);
+        };
+        double program = MedianMs(
+            [&] {
+                command(IDC_MODE_SOURCE, BN_CLICKED);
+                WaitForJob(dialog);
+                UpdateWindow(list);
+            },
+            choose);
+        const FileSet& files = dialog.GetFileOperate().GetFileSet();
+        int dated = 0;
+        for (size_t i = 0; i < files.Count(); ++i)
+            dated += files.Item(i).takenRead && files.Item(i).taken.result == SourceStampResult::stamp;
+        if (dated != n)
+            fprintf(stderr, "sources: %d of %d dates taken read\n", dated, n);
+        std::vector<char> head(64 * 1024);
+        double floor = MedianMs([&] {
+            for (const std::wstring& path : paths) {
+                HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, 0, nullptr);
+                DWORD read = 0;
+                ReadFile(file, head.data(), static_cast<DWORD>(head.size()), &read, nullptr);
+                CloseHandle(file);
+            }
+        });
+        // The reader alone, on this thread: what of the time is the reading of the files.
+        double reader = MedianMs([&] {
+            for (const std::wstring& path : paths)
+                StampOfSourceDate(ReadDateTaken(path));
+        });
+        results.push_back({"sources", n, program, floor, "open, read 64 KiB, close"});
+        results.push_back({"sources_read", n, reader, floor, "open, read 64 KiB, close"});
     }
 
     for (int n : {1, 100, 1000, 10000}) {

@@ -1,7 +1,7 @@
 // Sets up the running dialog for a README picture, as a user would, from another process:
 // "shift" chooses "ずらす", ticks the last-write row, types a camera's 7 h 36 min and
 // scrolls the list to the times, where the preview shows; "source" chooses "ファイルから"
-// with the creation and last-write rows ticked, each taking the date taken.
+// with the creation row taking the date taken and the last-write row the date in the name.
 // Usage: DriveDialog.exe shift|source
 #include "../../res/resource.h"
 
@@ -36,6 +36,9 @@ int wmain(int argc, wchar_t** argv)
         tick(IDC_SWITCH_CREATE);
         tick(IDC_SWITCH_WRITE);
         SendMessageW(GetDlgItem(dialog, IDC_MODE_SOURCE), BM_CLICK, 0, 0);
+        HWND write = GetDlgItem(dialog, IDC_WRITE_SOURCE);
+        SendMessageW(write, CB_SETCURSEL, 1, 0);
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_WRITE_SOURCE, CBN_SELCHANGE), reinterpret_cast<LPARAM>(write));
     }
     // The list scrolled to the stamp columns, past the name and type.
     HWND list = GetDlgItem(dialog, IDC_FILE_LIST);
