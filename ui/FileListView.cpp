@@ -12,8 +12,10 @@ namespace {
 
 const wchar_t* const kUnreadableText = L"（読み取れません）";
 const wchar_t* const kNotReadText = L"（読み込みを中止したため読んでいません）";
-// A preview's cell of a part an apply would leave, since the item was not read.
+// A preview's cell of a part an apply would leave, since the item was not read, or since it
+// is a link inside a chosen folder.
 const wchar_t* const kLeftUnreadText = L"（読み込んでいないため変更しません）";
+const wchar_t* const kLeftLinkText = L"（フォルダの中のリンクのため変更しません）";
 const wchar_t* const kPropertyLabels[4] = {L"種類", L"パス名", L"MS-DOS名", L"サイズ"};
 
 // The two first columns keep the widths they always had; the others fit their texts.
@@ -236,11 +238,13 @@ std::wstring PreviewText(const FileItem& item, const ChangeRequest& request, int
     const int stamp = column - FileListView::kCreationColumn;
     if (column != FileListView::kAttributeColumn && change.gaps[stamp] != SourceGap::none)
         return L"（" + SourceGapText(change.gaps[stamp], request.sources[stamp]) + L"）";
-    if (change.left == ItemLeft::notRead) {
+    if (change.left != ItemLeft::no) {
         const unsigned part = column == FileListView::kAttributeColumn
                                   ? static_cast<unsigned>(kAttributePart)
                                   : PartOfStamp(column - FileListView::kCreationColumn);
-        return (AskedParts(request) & part) ? kLeftUnreadText : std::wstring();
+        if (!(AskedParts(request) & part))
+            return std::wstring();
+        return change.left == ItemLeft::notRead ? kLeftUnreadText : kLeftLinkText;
     }
     return item.Readable() ? ChangeText(item, change, column) : std::wstring();
 }

@@ -348,6 +348,9 @@ TEST_F(FolderContents, ATreeIsListedWithTheBoxAndTheFolderAloneWithout)
     if (junction) {
         const FILETIME outsideBefore = StampsOf(folder / L"outside").write;
         SetRow(kWriteRow, {2011, 7, 1, 12, 0, 0});
+        EXPECT_EQ(ListCell(static_cast<int>(rowOf[folder / L"root\\link"]), FileListView::kWriteColumn),
+                  L"（フォルダの中のリンクのため変更しません）")
+            << "the preview shows the link left";
         Apply();
         shown = boxes.Take();
         ASSERT_FALSE(shown.empty());
