@@ -37,6 +37,12 @@ double NowMs()
     return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
+double Median(std::vector<double> times)
+{
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
 // The median of kRuns runs of `work`, each after an untimed `prepare`.
 double MedianMs(const std::function<void()>& work, const std::function<void()>& prepare = [] {})
 {
@@ -653,21 +659,8 @@ int wmain(int argc, wchar_t** argv)
             UpdateWindow(list);
             dialog.CheckDlgButton(IDC_SWITCH_WRITE, BST_CHECKED);
         };
-        double program = MedianMs(
-            [&] {
-                command(IDC_MODE_SOURCE, BN_CLICKED);
-                WaitForJob(dialog);
-                UpdateWindow(list);
-            },
-            choose);
-        const FileSet& files = dialog.GetFileOperate().GetFileSet();
-        int dated = 0;
-        for (size_t i = 0; i < files.Count(); ++i)
-            dated += files.Item(i).takenRead && files.Item(i).taken.result == SourceStampResult::stamp;
-        if (dated != n)
-            fprintf(stderr, "sources: %d of %d dates taken read\n", dated, n);
         std::vector<char> head(64 * 1024);
-        double floor = MedianMs([&] {
+        const auto floorRun = [&] {
             for (const std::wstring& path : paths) {
                 HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                           nullptr, OPEN_EXISTING, 0, nullptr);
@@ -675,12 +668,38 @@ int wmain(int argc, wchar_t** argv)
                 ReadFile(file, head.data(), static_cast<DWORD>(head.size()), &read, nullptr);
                 CloseHandle(file);
             }
-        });
+        };
         // The reader alone, on this thread: what of the time is the reading of the files.
-        double reader = MedianMs([&] {
+        const auto readerRun = [&] {
             for (const std::wstring& path : paths)
                 StampOfSourceDate(ReadDateTaken(path));
-        });
+        };
+        // The three in turn within each round, so that a machine whose load changes over the
+        // minutes weighs on each alike.
+        std::vector<double> programTimes, floorTimes, readerTimes;
+        for (int run = 0; run < kRuns; ++run) {
+            choose();
+            double start = NowMs();
+            command(IDC_MODE_SOURCE, BN_CLICKED);
+            WaitForJob(dialog);
+            UpdateWindow(list);
+            programTimes.push_back(NowMs() - start);
+            start = NowMs();
+            floorRun();
+            floorTimes.push_back(NowMs() - start);
+            start = NowMs();
+            readerRun();
+            readerTimes.push_back(NowMs() - start);
+        }
+        const double program = Median(programTimes);
+        const double floor = Median(floorTimes);
+        const double reader = Median(readerTimes);
+        const FileSet& files = dialog.GetFileOperate().GetFileSet();
+        int dated = 0;
+        for (size_t i = 0; i < files.Count(); ++i)
+            dated += files.Item(i).takenRead && files.Item(i).taken.result == SourceStampResult::stamp;
+        if (dated != n)
+            fprintf(stderr, "sources: %d of %d dates taken read\n", dated, n);
         results.push_back({"sources", n, program, floor, "open, read 64 KiB, close"});
         results.push_back({"sources_read", n, reader, floor, "open, read 64 KiB, close"});
     }
