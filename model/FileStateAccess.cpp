@@ -1,7 +1,11 @@
 #include "FileStateAccess.h"
 
+#include "AttributeFaultsForTests.h"
+
 #include "../framework/Exceptions.h"
 #include "NameParts.h"
+
+#include <atomic>
 
 namespace {
 
@@ -225,8 +229,7 @@ bool ReopenClearingReadOnly(const std::wstring& path, FileForChange* file, DWORD
     return true;
 }
 
-bool SetFileState(FileForChange& file, const FileState& stamps, bool setAttributes, DWORD word, DWORD* error,
-                  FailedStep* failedStep)
+StateChange SetFileState(FileForChange& file, const FileState& stamps, bool setAttributes, DWORD word)
 {
     const HANDLE handle = file.handle.Get();
     FILE_BASIC_INFO times = {}; // zero: left as it is
@@ -236,29 +239,61 @@ bool SetFileState(FileForChange& file, const FileState& stamps, bool setAttribut
     const bool setStamps = stamps.creation != 0 || stamps.write != 0 || stamps.access != 0;
     const bool readOnlyNow = (file.held.attributes & FILE_ATTRIBUTE_READONLY) != 0;
 
-    *failedStep = FailedStep::none;
-    if (setAttributes && readOnlyNow && !SetAttributes(handle, word)) {
-        *error = GetLastError();
-        *failedStep = FailedStep::attributes;
-        return false;
-    }
+    StateChange change;
+    const auto failed = [&change](FailedStep step) {
+        change.error = GetLastError();
+        change.failed = step;
+        return change;
+    };
+    if (setAttributes && readOnlyNow && !SetAttributes(handle, word))
+        return failed(FailedStep::attributes);
     if (setStamps && !SetBasicInfo(handle, times)) {
-        *error = GetLastError();
-        *failedStep = FailedStep::stamps;
-        if (setAttributes && readOnlyNow)
-            SetAttributes(handle, file.held.attributes); // left with the flags it had
-        return false;
+        failed(FailedStep::stamps);
+        // Left with the flags it had; where they cannot be put back, it holds them changed.
+        change.partlyMade = setAttributes && readOnlyNow && !SetAttributes(handle, file.held.attributes);
+        return change;
     }
     if (setAttributes && !readOnlyNow && !SetAttributes(handle, word)) {
-        *error = GetLastError();
-        *failedStep = FailedStep::attributes;
-        return false;
+        failed(FailedStep::attributes);
+        change.partlyMade = setStamps;
+        return change;
     }
-    return true;
+    return change;
+}
+
+std::wstring StateChangeText(const StateChange& change, bool undoing)
+{
+    const bool stamps = change.failed == FailedStep::stamps;
+    const wchar_t* const failedPart = stamps ? L"日時" : L"属性";
+    const wchar_t* const madePart = stamps ? L"属性" : L"日時";
+    std::wstring text;
+    if (change.partlyMade)
+        text = std::wstring(madePart) + (undoing ? L"は戻しましたが、" : L"は変更しましたが、");
+    text += std::wstring(failedPart) + (undoing ? L"を戻せませんでした" : L"を変更できませんでした");
+    return text + L"（" + ReasonText(change.error) + L"）";
+}
+
+namespace {
+
+std::atomic<unsigned> attributeFailuresForTests{0};
+std::atomic<DWORD> attributeFailureErrorForTests{ERROR_SUCCESS};
+
+} // namespace
+
+void FailAttributeSettingsForTests(unsigned count, DWORD error)
+{
+    attributeFailureErrorForTests = error;
+    attributeFailuresForTests = count;
 }
 
 bool SetAttributes(HANDLE file, DWORD word)
 {
+    for (unsigned left = attributeFailuresForTests.load(); left != 0;) {
+        if (attributeFailuresForTests.compare_exchange_weak(left, left - 1)) {
+            SetLastError(attributeFailureErrorForTests);
+            return false;
+        }
+    }
     FILE_BASIC_INFO change = {}; // zero times: left as they are
     if (word & FILE_ATTRIBUTE_READONLY) {
         change.FileAttributes = WithoutReadOnly(word);
@@ -310,9 +345,18 @@ bool ReadStateByPath(const std::wstring& path, FileState* state)
 
 bool ReadIdentityByPath(const std::wstring& path, FileIdentity* identity)
 {
-    UniqueHandle reading(OpenForReading(path));
     FileState state;
-    return reading.Valid() && ReadHeld(reading.Get(), path, nullptr, &state, identity);
+    DWORD error = ERROR_SUCCESS;
+    return ReadHeldByPath(path, &state, identity, &error);
+}
+
+bool ReadHeldByPath(const std::wstring& path, FileState* state, FileIdentity* identity, DWORD* error)
+{
+    UniqueHandle reading(OpenForReading(path));
+    if (reading.Valid() && ReadHeld(reading.Get(), path, nullptr, state, identity))
+        return true;
+    *error = GetLastError();
+    return false;
 }
 
 std::wstring ReasonText(DWORD error)

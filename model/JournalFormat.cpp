@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <cwctype>
 
 const char kJournalLineBreak[] = "\r\n";
 
@@ -23,13 +24,16 @@ const char kByteOrderMark[] = "\xEF\xBB\xBF";
 const size_t kFieldCount = 13;
 const size_t kFirstVersionFieldCount = 10;
 
+// The last year a SYSTEMTIME holds on Windows (Wine goes a year further).
+const WORD kLastYear = 30827;
+
 std::wstring FormatStamp(LONGLONG stamp)
 {
     const ULONGLONG value = static_cast<ULONGLONG>(stamp);
     FILETIME time = {static_cast<DWORD>(value), static_cast<DWORD>(value >> 32)};
     SYSTEMTIME parts;
     wchar_t text[48];
-    if (stamp >= 0 && FileTimeToSystemTime(&time, &parts)) {
+    if (stamp >= 0 && FileTimeToSystemTime(&time, &parts) && parts.wYear <= kLastYear) {
         swprintf(text, 48, L"%04u-%02u-%02uT%02u:%02u:%02u.%07lluZ", parts.wYear, parts.wMonth, parts.wDay,
                  parts.wHour, parts.wMinute, parts.wSecond, value % 10000000ULL);
     } else {
@@ -39,7 +43,9 @@ std::wstring FormatStamp(LONGLONG stamp)
     return text;
 }
 
-bool ParseStamp(const std::wstring& field, LONGLONG* stamp)
+// `numberAllowed`: a stamp no undo writes (the before of a part the apply left) may be the
+// number a file system gave without a calendar time.
+bool ParseStamp(const std::wstring& field, LONGLONG* stamp, bool numberAllowed = false)
 {
     SYSTEMTIME parts = {};
     unsigned long long fraction = 0;
@@ -47,11 +53,13 @@ bool ParseStamp(const std::wstring& field, LONGLONG* stamp)
     if (swscanf(field.c_str(), L"%hu-%hu-%huT%hu:%hu:%hu.%lluZ", &parts.wYear, &parts.wMonth, &parts.wDay,
                 &parts.wHour, &parts.wMinute, &parts.wSecond, &fraction) == 7) {
         FILETIME time;
-        if (fraction >= 10000000ULL || !SystemTimeToFileTime(&parts, &time))
+        if (fraction >= 10000000ULL || parts.wYear > kLastYear || !SystemTimeToFileTime(&parts, &time))
             return false;
         value = static_cast<LONGLONG>(((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime) +
                                       fraction);
-    } else if (swscanf(field.c_str(), L"%lld", &value) != 1) {
+    } else if (!numberAllowed || swscanf(field.c_str(), L"%lld", &value) != 1) {
+        // A number stands only for what no calendar holds (negative, past the year 30827):
+        // no undo may write it.
         return false;
     }
     // Only the exact form the writer gives is taken, so that nothing is read loosely.
@@ -125,11 +133,44 @@ struct CrcTable {
     }
 };
 
+bool StartsWith(const std::wstring& text, const wchar_t* prefix)
+{
+    return text.compare(0, wcslen(prefix), prefix) == 0;
+}
+
+// A path the writer gives: a full path of a drive or of a network share, plain or extended,
+// without "." or ".." parts. A relative path would be resolved against whatever folder the
+// undo runs in, and a device path (\\.\, \\?\GLOBALROOT) names no file a user chose.
+bool IsJournalablePath(const std::wstring& path)
+{
+    std::wstring rest = path;
+    if (StartsWith(rest, L"\\\\?\\UNC\\"))
+        rest = L"\\\\" + rest.substr(8);
+    else if (StartsWith(rest, L"\\\\?\\"))
+        rest = rest.substr(4);
+    const bool drive = rest.size() >= 3 && iswalpha(rest[0]) && rest[1] == L':' && rest[2] == L'\\';
+    const bool share = rest.size() >= 5 && StartsWith(rest, L"\\\\") && rest[2] != L'\\' && rest[2] != L'?' &&
+                       rest[2] != L'.';
+    if (!drive && !share)
+        return false;
+    for (size_t start = drive ? 3 : 2; start <= rest.size();) {
+        size_t end = rest.find(L'\\', start);
+        if (end == std::wstring::npos)
+            end = rest.size();
+        const std::wstring part = rest.substr(start, end - start);
+        if (part == L"." || part == L"..")
+            return false;
+        start = end + 1;
+    }
+    return rest.find(L'/') == std::wstring::npos;
+}
+
 // The fields both versions share, from the path on; the identity, where the line has one,
 // stands between the paths and the stamps.
 bool ParseEntryFields(const std::vector<std::wstring>& fields, bool withIdentity, JournalEntry* entry)
 {
-    if (fields.size() != (withIdentity ? kFieldCount : kFirstVersionFieldCount) || fields[0].empty())
+    if (fields.size() != (withIdentity ? kFieldCount : kFirstVersionFieldCount) || !IsJournalablePath(fields[0]) ||
+        (!fields[1].empty() && !IsJournalablePath(fields[1])))
         return false;
     *entry = JournalEntry();
     entry->path = fields[0];
@@ -151,10 +192,12 @@ bool ParseEntryFields(const std::vector<std::wstring>& fields, bool withIdentity
         {entry->before.access, entry->after.access, kAccessPart},
     };
     for (const auto& stamp : stamps) {
-        if (!ParseStamp(fields[field++], &stamp.before))
-            return false;
+        const std::wstring& before = fields[field++];
         const std::wstring& after = fields[field++];
-        if (after != kUnchanged) {
+        const bool changed = after != kUnchanged;
+        if (!ParseStamp(before, &stamp.before, !changed))
+            return false;
+        if (changed) {
             if (!ParseStamp(after, &stamp.after))
                 return false;
             entry->changes |= stamp.part;
@@ -263,7 +306,7 @@ bool ParseBeganLine(const std::wstring& line, FILETIME* began)
 {
     const std::vector<std::wstring> fields = SplitFields(line);
     LONGLONG stamp = 0;
-    if (fields.size() != 2 || fields[0] != kBegan || !ParseStamp(fields[1], &stamp) || stamp < 0)
+    if (fields.size() != 2 || fields[0] != kBegan || !ParseStamp(fields[1], &stamp))
         return false;
     began->dwLowDateTime = static_cast<DWORD>(stamp);
     began->dwHighDateTime = static_cast<DWORD>(static_cast<ULONGLONG>(stamp) >> 32);

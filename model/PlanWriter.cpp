@@ -168,11 +168,12 @@ PlanResult PlanWrite(const std::wstring& path, const ItemChange& change, const C
 {
     plan->path = path;
     plan->change = &change;
+    // A rename alone asks nothing of the file itself, which another program may hold open.
+    const bool anythingAsked =
+        request.attributes || std::any_of(std::begin(request.stamps), std::end(request.stamps), [](bool stamp) { return stamp; });
+    if (!anythingAsked)
+        return PlanResult::nothingToChange;
     if (change.left != ItemLeft::no) {
-        // Named where anything at all is asked of the items.
-        if (!request.attributes &&
-            std::none_of(std::begin(request.stamps), std::end(request.stamps), [](bool stamp) { return stamp; }))
-            return PlanResult::nothingToChange;
         *detail = WhyLeft(change);
         return PlanResult::failed;
     }
@@ -250,32 +251,46 @@ std::vector<PlannedWrite> PlanGroup(const std::vector<std::wstring>& targets, co
     return group;
 }
 
+// How a file's change ended: a file that holds any part of it is journaled as changed, so
+// that the undo takes back what was written even where the rest failed.
+enum class CarriedOut { done, failed, failedPartly };
+
 // Makes the planned change on the file's handle and closes it.
-bool CarryOut(PlannedWrite& plan, VolumeSerials& volumes, std::wstring* detail)
+CarriedOut CarryOut(PlannedWrite& plan, VolumeSerials& volumes, std::wstring* detail)
 {
     DWORD error = ERROR_SUCCESS;
     const DWORD heldAttributes = plan.file.held.attributes;
     const bool reopened = plan.file.shutByReadOnly;
-    if (reopened && !ReopenClearingReadOnly(ApiPath(plan.path), &plan.file, &error, &volumes))
-        return Fail(detail, L"属性を変更できませんでした", error);
+    const std::wstring apiPath = ApiPath(plan.path);
+    // The read-only flag cleared for the reopening is set again; where it cannot be, the
+    // file holds that much of a change.
+    const auto restoreReadOnly = [&](CarriedOut result) {
+        if (!reopened || SetAttributesByPath(apiPath, heldAttributes))
+            return result;
+        *detail += L"。読み取り専用の属性を元に戻せませんでした";
+        return CarriedOut::failedPartly;
+    };
+    if (reopened && !ReopenClearingReadOnly(apiPath, &plan.file, &error, &volumes)) {
+        Fail(detail, L"属性を変更できませんでした", error);
+        return CarriedOut::failed;
+    }
     // Held by no handle between its reading and this reopening (Wine): read again.
     if (reopened && !HoldsShiftedStamps(plan.file.held, *plan.change)) {
         plan.file.handle.Close();
-        SetAttributesByPath(ApiPath(plan.path), heldAttributes);
         *detail = kChangedSinceRead;
-        return false;
+        return restoreReadOnly(CarriedOut::failed);
     }
-    FailedStep failedStep = FailedStep::none;
-    if (!SetFileState(plan.file, plan.stamps, plan.attributesDiffer, plan.wanted, &error, &failedStep)) {
+    const StateChange change = SetFileState(plan.file, plan.stamps, plan.attributesDiffer, plan.wanted);
+    if (!change.Done()) {
         plan.file.handle.Close();
-        if (reopened)
-            SetAttributesByPath(ApiPath(plan.path), heldAttributes); // left with the flags it had
-        return Fail(detail, failedStep == FailedStep::stamps ? L"日時を変更できませんでした" : L"属性を変更できませんでした",
-                    error);
+        *detail = StateChangeText(change, false);
+        return restoreReadOnly(change.partlyMade ? CarriedOut::failedPartly : CarriedOut::failed);
     }
-    if (!plan.file.handle.Close())
-        return Fail(detail, L"日時を変更したファイルを閉じられませんでした", GetLastError());
-    return true;
+    if (!plan.file.handle.Close()) {
+        Fail(detail, L"日時を変更したファイルを閉じられませんでした", GetLastError());
+        return CarriedOut::failedPartly;
+    }
+    return CarriedOut::done;
 }
 
 // Records the move of the file at `path`, then makes it; true when it moved.
@@ -287,20 +302,16 @@ bool MoveFirst(WriteRun& run, const std::wstring& path, const std::wstring& newP
     JournalEntry entry;
     entry.path = path;
     entry.newPath = newPath;
-    FileForChange file;
     DWORD error = ERROR_SUCCESS;
-    if (OpenForChange(ApiPath(path), &file, &error)) {
-        entry.identity = file.identity;
-        entry.before = file.held;
-        entry.after = entry.before;
-    } else if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+    // Read on a handle that shares with all, as the move itself does: a file that another
+    // program holds open with delete sharing is moved, and must be known by its identity.
+    if (!ReadHeldByPath(ApiPath(path), &entry.before, &entry.identity, &error)) {
         std::wstring detail;
         Fail(&detail, step.c_str(), error);
         run.Failed(kMoveOrder, path, detail);
         return false;
     }
-    // The file is let go before the move, which needs it unopened.
-    file.handle.Close();
+    entry.after = entry.before;
     if (!run.Record({entry}, 1))
         return false;
     // Never replaces a file that has the new name; a change of case alone is a move too.
@@ -344,9 +355,10 @@ WriteReport PlanWriter::Write(const ChangePlan& plan, std::vector<std::wstring> 
             if (run.CancelRequested())
                 break;
             std::wstring detail;
-            if (CarryOut(planned, run.Volumes(), &detail))
+            const CarriedOut result = CarryOut(planned, run.Volumes(), &detail);
+            if (result != CarriedOut::failed)
                 run.Changed();
-            else
+            if (result != CarriedOut::done)
                 run.Failed(static_cast<long long>(planned.index), planned.path, detail);
             run.Settled();
         }

@@ -2,6 +2,8 @@
 // file the apply changed.
 #include "model/JournalReader.h"
 #include "model/ChangeUndo.h"
+#include "model/AttributeFaultsForTests.h"
+#include "model/JournalFormat.h"
 #include "model/PlanWriter.h"
 #include "support/TempFolder.h"
 
@@ -120,6 +122,91 @@ TEST_F(Undo, PutsBackWhatTheApplyWroteToTheHundredNanoseconds)
         EXPECT_EQ(AsStamp(StampsOf(path).access), kAccessBefore) << "the stamp the apply left stays";
     }
     EXPECT_EQ(AsStamp(StampsOf(same).write), AsStamp(already));
+}
+
+// A file whose times were written before its flags were refused holds part of the change:
+// it is journaled as changed (alone in the apply, nothing else would keep its journal), the
+// failure says which part was made, and the undo takes the times back.
+TEST_F(Undo, TimesWrittenAndFlagsRefusedAreJournaledAndUndone)
+{
+    const std::wstring path = MakeFile(L"half.txt");
+    ChangeRequest request = NewWrite();
+    request.attributes = true;
+    request.boxes = FILE_ATTRIBUTE_HIDDEN;
+    FailAttributeSettingsForTests(1, ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(Write({path}, request));
+    FailAttributeSettingsForTests(0, ERROR_SUCCESS);
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures[0].detail,
+              L"日時は変更しましたが、属性を変更できませんでした（アクセスが拒否されました（変更する権限がありません））");
+    ASSERT_EQ(UnixSecondsOf(StampsOf(path).write), static_cast<ULONGLONG>(kNewWrite));
+    ASSERT_FALSE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+
+    EXPECT_TRUE(UndoChanges(ReadBack()).left.empty());
+    EXPECT_EQ(AsStamp(StampsOf(path).write), kWriteBefore);
+}
+
+// A file that an indexer or a virus scanner holds open with delete sharing can be moved:
+// its move is journaled with its identity all the same, and the undo moves back that file
+// only, never another one that stands at the new name later.
+TEST_F(Undo, RenameOfAFileHeldWithDeleteSharingIsUndoneOnlyForThatFile)
+{
+    const std::wstring old = MakeFile(L"old.txt");
+    const std::wstring moved = folder / L"new.txt";
+    HANDLE holder = CreateFileW(old.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    const bool written = Write({old}, ChangeRequest(), moved);
+    CloseHandle(holder);
+    ASSERT_TRUE(written) << (report.failures.empty() ? std::wstring() : report.failures[0].detail).c_str();
+    ASSERT_TRUE(Exists(moved));
+    const std::vector<JournalEntry> entries = ReadBack();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_TRUE(entries[0].identity.Known()) << "the move is journaled with the file's identity";
+
+    // Another file at the new name: left, and named.
+    const std::wstring aside = folder / L"aside.txt";
+    ASSERT_TRUE(MoveFileW(moved.c_str(), aside.c_str()));
+    folder.MakeFile(L"new.txt", 7);
+    UndoOutcome outcome = UndoChanges(entries);
+    ASSERT_EQ(outcome.left.size(), 1u);
+    EXPECT_EQ(outcome.left[0].detail, L"別のファイルに置き換えられています");
+    EXPECT_FALSE(Exists(old));
+    EXPECT_EQ(BytesOf(moved).size(), 7u);
+
+    // The moved file back at the new name goes back to its old one.
+    ASSERT_TRUE(DeleteFileW(moved.c_str()));
+    ASSERT_TRUE(MoveFileW(aside.c_str(), moved.c_str()));
+    outcome = UndoChanges(entries);
+    EXPECT_TRUE(outcome.left.empty());
+    EXPECT_TRUE(Exists(old));
+    EXPECT_FALSE(Exists(moved));
+}
+
+// An entry without an identity (all zero, as another program can write it with a valid
+// checksum) would let the undo write onto whatever file stands at its path: it is refused
+// and named with its line, and the rest of the journal is undone.
+TEST_F(Undo, EntryWithoutIdentityIsRefusedAndNamedWithItsLine)
+{
+    const std::wstring stranger = MakeFile(L"stranger.txt");
+    const std::wstring changed = MakeFile(L"changed.txt");
+    ASSERT_TRUE(Write({changed}, NewWrite()));
+    JournalEntry hostile = ReadBack()[0];
+    hostile.path = stranger;
+    hostile.identity = FileIdentity();
+    {
+        std::ofstream out(JournalPath().c_str(), std::ios::binary | std::ios::app);
+        out << GroupBytes({hostile});
+    }
+
+    const std::vector<JournalEntry> entries = ReadBack();
+    ASSERT_EQ(entries.size(), 2u);
+    const UndoOutcome outcome = UndoChanges(entries);
+    ASSERT_EQ(outcome.left.size(), 1u);
+    EXPECT_EQ(outcome.left[0].path, stranger);
+    EXPECT_EQ(outcome.left[0].detail, L"記録にファイルの識別情報がないため、触れていません（6 行目）");
+    EXPECT_EQ(AsStamp(StampsOf(stranger).write), kWriteBefore) << "the stranger keeps its stamp";
+    EXPECT_EQ(AsStamp(StampsOf(changed).write), kWriteBefore) << "the rest is undone";
 }
 
 // The undo leaves every file that no longer holds what the apply wrote: changed by someone

@@ -4,6 +4,8 @@
 #include "model/JournalWriter.h"
 #include "support/TempFolder.h"
 
+#include <winioctl.h>
+
 #include "support/JournalSamples.h"
 
 #include <gtest/gtest.h>
@@ -165,7 +167,9 @@ TEST_F(Journal, DamagedFileIsToldAndLetGoAndNoFileIsMissing)
         ChangeJournalWriter writer(JournalPath());
         DWORD error = 0;
         ASSERT_TRUE(writer.AppendGroup({ChangedEntry(L"C:\\a.txt")}, &error));
+        ASSERT_TRUE(writer.AppendGroup({ChangedEntry(L"C:\\b.txt")}, &error));
     }
+    // In the first group: only the last may be passed over.
     std::string bytes = BytesOf(JournalPath());
     bytes[bytes.find("C:\\a.txt")] = '\xFF';
     WriteBytes(JournalPath(), bytes);
@@ -181,6 +185,31 @@ TEST_F(Journal, DamagedFileIsToldAndLetGoAndNoFileIsMissing)
     EXPECT_EQ(journal.Open(JournalPath(), &problem), JournalReading::missing);
     DWORD error = 0;
     EXPECT_FALSE(journal.Remove(&error));
+}
+
+// A journal larger than any apply writes is refused before it is read: another program may
+// have made it so, and it would be read whole into memory.
+TEST_F(Journal, JournalOfMoreThanFourGigabytesIsRefusedUnread)
+{
+    CreateDirectoryW((folder / L"journal").c_str(), nullptr);
+    WriteBytes(JournalPath(), "\xEF\xBB\xBFKalendrix undo journal 2\r\n");
+    HANDLE file = CreateFileW(JournalPath().c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD returned = 0;
+    DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
+    LARGE_INTEGER size;
+    size.QuadPart = static_cast<LONGLONG>(kLargestJournal) + 1;
+    const bool grown = SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    CloseHandle(file);
+    if (!grown)
+        GTEST_SKIP() << "this file system cannot hold a file of 4 GB";
+
+    std::vector<JournalEntry> entries;
+    std::wstring problem;
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_EQ(ReadJournalAt(JournalPath(), &entries, &problem), JournalReading::unreadable);
+    EXPECT_EQ(problem, L"記録が大きすぎます（1000万件か 4 GB を超えています）");
+    EXPECT_LT(GetTickCount64() - start, 5000u) << "refused without reading it";
 }
 
 // Until Finish, the previous journal can be had back exactly; an apply that changed
