@@ -96,13 +96,44 @@ std::vector<std::wstring> SplitFields(const std::wstring& line)
     }
 }
 
+bool IsHighSurrogate(wchar_t unit)
+{
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+bool IsLowSurrogate(wchar_t unit)
+{
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+// UTF-8, with a surrogate that has no partner (a name Windows allows) in the three bytes
+// UTF-8 would give it if it were a character, so that it reads back as the same unit.
 std::string Utf8Of(const std::wstring& text)
 {
-    if (text.empty())
-        return std::string();
-    int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &bytes[0], length, nullptr, nullptr);
+    std::string bytes;
+    bytes.reserve(text.size() + text.size() / 2);
+    for (size_t i = 0; i < text.size(); ++i) {
+        unsigned long code = text[i];
+        if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        }
+        if (code < 0x80) {
+            bytes += static_cast<char>(code);
+        } else if (code < 0x800) {
+            bytes += static_cast<char>(0xC0 | (code >> 6));
+            bytes += static_cast<char>(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            bytes += static_cast<char>(0xE0 | (code >> 12));
+            bytes += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            bytes += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            bytes += static_cast<char>(0xF0 | (code >> 18));
+            bytes += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+            bytes += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            bytes += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
     return bytes;
 }
 
@@ -224,13 +255,45 @@ std::wstring BeganLine(const FILETIME& began)
 bool TextOfUtf8(const std::string& bytes, std::wstring* text)
 {
     text->clear();
-    if (bytes.empty())
-        return true;
-    int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    if (length <= 0)
-        return false;
-    text->resize(static_cast<size_t>(length));
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), &(*text)[0], length);
+    text->reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size();) {
+        const unsigned char lead = static_cast<unsigned char>(bytes[i]);
+        size_t length = 0;
+        unsigned long code = 0;
+        unsigned long least = 0; // below it, the sequence is longer than it needs to be
+        if (lead < 0x80) {
+            length = 1, code = lead;
+        } else if (lead >= 0xC2 && lead < 0xE0) {
+            length = 2, code = lead & 0x1F, least = 0x80;
+        } else if (lead >= 0xE0 && lead < 0xF0) {
+            length = 3, code = lead & 0x0F, least = 0x800;
+        } else if (lead >= 0xF0 && lead < 0xF5) {
+            length = 4, code = lead & 0x07, least = 0x10000;
+        } else {
+            return false;
+        }
+        if (bytes.size() - i < length)
+            return false;
+        for (size_t k = 1; k < length; ++k) {
+            const unsigned char next = static_cast<unsigned char>(bytes[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (next & 0x3F);
+        }
+        if (code < least || code > 0x10FFFF)
+            return false;
+        if (code >= 0x10000) {
+            code -= 0x10000;
+            *text += static_cast<wchar_t>(0xD800 + (code >> 10));
+            *text += static_cast<wchar_t>(0xDC00 + (code & 0x3FF));
+        } else {
+            // A surrogate on its own; a pair written as two would have two readings.
+            if (IsLowSurrogate(static_cast<wchar_t>(code)) && !text->empty() && IsHighSurrogate(text->back()))
+                return false;
+            *text += static_cast<wchar_t>(code);
+        }
+        i += length;
+    }
     return true;
 }
 
