@@ -4,6 +4,7 @@
 
 #include "../framework/Exceptions.h"
 #include "NameParts.h"
+#include "PathForms.h"
 
 #include <atomic>
 
@@ -69,11 +70,30 @@ bool ReadFileIndex(HANDLE handle, ULONGLONG* index)
     return true;
 }
 
+std::wstring FinalPathOf(HANDLE handle)
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetFinalPathNameByHandleW(handle, &path[0], static_cast<DWORD>(path.size()),
+                                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0)
+            return std::wstring();
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.assign(length + 1, L'\0');
+    }
+}
+
 // State and identity of an open file; the volume's serial number from `volumes` where the
 // file's folder was met already.
 bool ReadHeld(HANDLE handle, const std::wstring& path, VolumeSerials* volumes, FileState* state,
-              FileIdentity* identity)
+              FileIdentity* identity, std::wstring* finalPath = nullptr)
 {
+    std::wstring ownFinalPath;
+    std::wstring& final = finalPath != nullptr ? *finalPath : ownFinalPath;
+    final = FinalPathOf(handle);
     FILE_BASIC_INFO basic;
     ULONGLONG index = 0;
     if (!GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof(basic)) || !ReadFileIndex(handle, &index)) {
@@ -92,26 +112,10 @@ bool ReadHeld(HANDLE handle, const std::wstring& path, VolumeSerials* volumes, F
     state->access = basic.LastAccessTime.QuadPart;
     state->attributes = basic.FileAttributes;
     VolumeSerials own;
-    identity->volume = (volumes != nullptr ? volumes : &own)->Of(handle, FolderOfPath(path));
+    identity->volume = (volumes != nullptr ? volumes : &own)->Of(handle, final, path);
     identity->high = 0;
     identity->low = index;
     return true;
-}
-
-std::wstring FinalPathOf(HANDLE handle)
-{
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetFinalPathNameByHandleW(handle, &path[0], static_cast<DWORD>(path.size()),
-                                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (length == 0)
-            return std::wstring();
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.assign(length + 1, L'\0');
-    }
 }
 
 bool SetBasicInfo(HANDLE file, FILE_BASIC_INFO change)
@@ -146,18 +150,42 @@ DWORD MergedAttributes(DWORD current, DWORD boxes)
     return word == 0 ? FILE_ATTRIBUTE_NORMAL : word;
 }
 
-DWORD VolumeSerials::Of(HANDLE file, const std::wstring& folder)
+namespace {
+
+// The drive ("C:\\") or network share ("\\\\server\\share\\") a full path lies on, in upper
+// case; empty when it is neither.
+std::wstring VolumeRootOf(const std::wstring& path)
 {
-    if (m_known && folder == m_folder)
-        return m_serial;
+    const std::wstring plain = DisplayPath(path);
+    std::wstring root;
+    if (plain.size() >= 3 && plain[1] == L':' && plain[2] == L'\\') {
+        root = plain.substr(0, 3);
+    } else if (plain.compare(0, 2, L"\\\\") == 0) {
+        const size_t server = plain.find(L'\\', 2);
+        const size_t share = server == std::wstring::npos ? server : plain.find(L'\\', server + 1);
+        root = share == std::wstring::npos ? plain + L"\\" : plain.substr(0, share + 1);
+    }
+    CharUpperBuffW(&root[0], static_cast<DWORD>(root.size()));
+    return root;
+}
+
+} // namespace
+
+DWORD VolumeSerials::Of(HANDLE file, const std::wstring& finalPath, const std::wstring& path)
+{
+    std::wstring root = VolumeRootOf(finalPath);
+    // Not known by its own path: by its folder, as the files beside it.
+    if (root.empty())
+        root = L"?" + FolderOfPath(path);
+    const auto known = m_serials.find(root);
+    if (known != m_serials.end())
+        return known->second;
     DWORD serial = 0;
     if (!GetVolumeInformationByHandleW(file, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0)) {
         BY_HANDLE_FILE_INFORMATION info;
         serial = GetFileInformationByHandle(file, &info) ? info.dwVolumeSerialNumber : 0;
     }
-    m_folder = folder;
-    m_serial = serial;
-    m_known = true;
+    m_serials[root] = serial;
     return serial;
 }
 
@@ -167,12 +195,12 @@ namespace {
 bool OpenHeld(const std::wstring& path, HANDLE opened, FileForChange* file, DWORD* error, VolumeSerials* volumes)
 {
     file->handle = UniqueHandle(opened);
-    if (!file->handle.Valid() || !ReadHeld(file->handle.Get(), path, volumes, &file->held, &file->identity)) {
+    if (!file->handle.Valid() ||
+        !ReadHeld(file->handle.Get(), path, volumes, &file->held, &file->identity, &file->finalPath)) {
         *error = GetLastError();
         file->handle.Close();
         return false;
     }
-    file->finalPath = FinalPathOf(file->handle.Get());
     return true;
 }
 
@@ -196,11 +224,11 @@ bool OpenForChange(const std::wstring& path, FileForChange* file, DWORD* error, 
         if (!(state.attributes & FILE_ATTRIBUTE_READONLY))
             return false;
         UniqueHandle reading(OpenForReading(path));
-        if (!reading.Valid() || !ReadHeld(reading.Get(), path, volumes, &file->held, &file->identity)) {
+        if (!reading.Valid() ||
+            !ReadHeld(reading.Get(), path, volumes, &file->held, &file->identity, &file->finalPath)) {
             *error = GetLastError();
             return false;
         }
-        file->finalPath = FinalPathOf(reading.Get());
         file->shutByReadOnly = true;
         return true;
     }

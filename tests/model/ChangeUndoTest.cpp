@@ -405,6 +405,60 @@ TEST_F(Undo, NameWithAnUnpairedSurrogateIsWrittenAndPutBack)
     EXPECT_EQ(AsStamp(StampsOf(path).write), kWriteBefore);
 }
 
+// A link among a folder's files that leads to a file on another volume: that file is known
+// by its own volume's serial number, not by its neighbours', and the undo finds it the same.
+TEST_F(Undo, LinkToAnotherVolumeIsKnownByThatVolume)
+{
+    wchar_t system[MAX_PATH] = L"";
+    GetSystemDirectoryW(system, MAX_PATH);
+    std::wstring other;
+    DWORD ownSerial = 0;
+    GetVolumeInformationW((folder.Path().substr(0, 3)).c_str(), nullptr, 0, &ownSerial, nullptr, nullptr, nullptr, 0);
+    for (const wchar_t* candidate : {L"Z:\\tmp", L"D:\\", L"E:\\"}) {
+        DWORD serial = 0;
+        const std::wstring root = std::wstring(candidate).substr(0, 3);
+        if (GetVolumeInformationW(root.c_str(), nullptr, 0, &serial, nullptr, nullptr, nullptr, 0) &&
+            serial != ownSerial && (GetFileAttributesW(candidate) & FILE_ATTRIBUTE_DIRECTORY) &&
+            GetFileAttributesW(candidate) != INVALID_FILE_ATTRIBUTES) {
+            other = candidate;
+            break;
+        }
+    }
+    if (other.empty())
+        GTEST_SKIP() << "no second volume with another serial number to link to";
+    if (other.back() != L'\\')
+        other += L'\\';
+    const std::wstring target = other + L"kalendrix-volume-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+    HANDLE file = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        GTEST_SKIP() << "no file can be made on the second volume " << std::string(other.begin(), other.end());
+    CloseHandle(file);
+    FILETIME write = AsFileTime(kWriteBefore);
+    WriteStamps(target, nullptr, nullptr, &write);
+    const std::wstring beside = MakeFile(L"a.txt");
+    const std::wstring link = folder / L"b-link.txt";
+    const bool linked = CreateSymbolicLinkW(link.c_str(), target.c_str(), 0) != FALSE;
+    HANDLE through = CreateFileW(link.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+    if (through != INVALID_HANDLE_VALUE)
+        CloseHandle(through);
+    if (!linked || through == INVALID_HANDLE_VALUE) {
+        DeleteFileW(link.c_str());
+        DeleteFileW(target.c_str());
+        GTEST_SKIP() << "no symbolic link to a file on another volume can be made and opened here";
+    }
+
+    const bool written = Write({beside, link}, NewWrite());
+    const UndoOutcome outcome = UndoChanges(ReadBack());
+    const LONGLONG targetWrite = AsStamp(StampsOf(target).write);
+    DeleteFileW(link.c_str());
+    DeleteFileW(target.c_str());
+    ASSERT_TRUE(written) << (report.failures.empty() ? std::wstring() : report.failures[0].detail).c_str();
+    EXPECT_TRUE(outcome.left.empty()) << (outcome.left.empty() ? std::wstring() : outcome.left[0].detail).c_str();
+    EXPECT_EQ(targetWrite, kWriteBefore);
+    EXPECT_EQ(AsStamp(StampsOf(beside).write), kWriteBefore);
+}
+
 // Paths the classic calls refuse are written and put back in the extended form.
 TEST_F(Undo, PathOf260CharactersOrMoreIsWrittenAndPutBack)
 {
