@@ -204,6 +204,36 @@ TEST_F(Jobs, ACancelledApplyIsUndoneExactly)
     EXPECT_EQ(GetFileAttributesW(DefaultJournalPath().c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+// The worker's end message lost (a queue that could not take it): the window still takes
+// the job's end, and is never left busy.
+TEST_F(Jobs, AJobWhoseEndMessageIsLostStillEnds)
+{
+    ChooseMany(20);
+    ClickWithoutWaiting(IDC_APPLY);
+    ASSERT_TRUE(dialog.JobRunning());
+    size_t lost = 0;
+    const ULONGLONG start = GetTickCount64();
+    while (dialog.JobRunning() && GetTickCount64() - start < 10000) {
+        MSG message;
+        while (PeekMessageW(&message, dialog.m_hWnd, WM_JOB_ENDED, WM_JOB_ENDED, PM_REMOVE))
+            ++lost;
+        if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_JOB_ENDED && message.hwnd == dialog.m_hWnd) {
+                ++lost;
+                continue;
+            }
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        } else {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        }
+    }
+    EXPECT_EQ(lost, 1u) << "the end message was taken away";
+    EXPECT_FALSE(dialog.JobRunning()) << "the dialog stays busy";
+    EXPECT_TRUE(Enabled(IDOK));
+    EXPECT_EQ(Changed().size(), paths.size());
+}
+
 // Asked from another thread in the middle of the apply, the window answers: the files are
 // written on the worker. Done on the window's thread, the apply would hold the question
 // until its end.
