@@ -50,3 +50,11 @@ private:
     bool m_finished = false;
     FILETIME m_began = {};
 };
+
+// At a start: what writers that ended without Finish (the program was killed) left beside
+// the journal at `path`. A new journal that never took the journal's place named only
+// files that were not changed yet, and goes; a previous journal kept aside goes where a
+// journal is in place (the newer whole one), and takes its place where none is. What
+// another running copy writes is left alone. Returns the leftovers that could not be
+// cleaned up.
+std::vector<std::wstring> CleanUpJournalLeftovers(const std::wstring& path);

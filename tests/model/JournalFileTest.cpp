@@ -10,8 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -210,6 +212,36 @@ TEST_F(Journal, JournalOfMoreThanFourGigabytesIsRefusedUnread)
     EXPECT_EQ(ReadJournalAt(JournalPath(), &entries, &problem), JournalReading::unreadable);
     EXPECT_EQ(problem, L"記録が大きすぎます（1000万件か 4 GB を超えています）");
     EXPECT_LT(GetTickCount64() - start, 5000u) << "refused without reading it";
+}
+
+// A run killed while it applied leaves its writer's files beside the journal: a new journal
+// that never took the journal's place goes, and a previous one kept aside goes where a
+// journal is in place, or takes its place where none is. What a running copy writes, and
+// names of no writer, stay.
+TEST_F(Journal, LeftoversOfAKilledRunAreCleanedUpAtTheNextStart)
+{
+    CreateDirectoryW((folder / L"journal").c_str(), nullptr);
+    const std::wstring dead = JournalPath() + L".4294967292-"; // no process has this number
+    const std::wstring running = JournalPath() + L"." + std::to_wstring(GetCurrentProcessId()) + L"-7.new";
+    const std::wstring stranger = JournalPath() + L".bak";
+    for (const std::wstring& path : {dead + L"1.new", dead + L"2.previous", running, stranger})
+        WriteBytes(path, "leftover");
+    WriteBytes(JournalPath(), "journal");
+
+    EXPECT_TRUE(CleanUpJournalLeftovers(JournalPath()).empty());
+    const std::vector<std::wstring> names = NamesIn(folder / L"journal");
+    const std::wstring runningName = running.substr(running.find_last_of(L'\\') + 1);
+    EXPECT_EQ(std::set<std::wstring>(names.begin(), names.end()),
+              (std::set<std::wstring>{L"UndoJournal.txt", L"UndoJournal.txt.bak", runningName}));
+    EXPECT_EQ(BytesOf(JournalPath()), "journal");
+
+    // With no journal in place, the previous one kept aside is the journal.
+    ASSERT_TRUE(DeleteFileW(JournalPath().c_str()));
+    WriteBytes(dead + L"3.previous", "previous");
+    WriteBytes(dead + L"3.new", "new");
+    EXPECT_TRUE(CleanUpJournalLeftovers(JournalPath()).empty());
+    EXPECT_EQ(BytesOf(JournalPath()), "previous");
+    EXPECT_EQ(NamesIn(folder / L"journal").size(), 3u);
 }
 
 // Until Finish, the previous journal can be had back exactly; an apply that changed
