@@ -289,6 +289,18 @@ StateChange SetFileState(FileForChange& file, const FileState& stamps, bool setA
     return change;
 }
 
+bool ReadBack(HANDLE file, FileState* state)
+{
+    FILE_BASIC_INFO basic;
+    if (!GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof(basic)))
+        return false;
+    state->creation = basic.CreationTime.QuadPart;
+    state->write = basic.LastWriteTime.QuadPart;
+    state->access = basic.LastAccessTime.QuadPart;
+    state->attributes = basic.FileAttributes;
+    return true;
+}
+
 std::wstring StateChangeText(const StateChange& change, bool undoing)
 {
     const bool stamps = change.failed == FailedStep::stamps;

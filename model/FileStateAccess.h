@@ -71,6 +71,11 @@ StateChange SetFileState(FileForChange& file, const FileState& stamps, bool setA
 // was made, "日時は変更しましたが、属性を変更できませんでした（…）"; an undo's in its own words.
 std::wstring StateChangeText(const StateChange& change, bool undoing);
 
+// What an open file holds now, stamps and flags, as they read back after a change: a file
+// system may keep a stamp otherwise than asked (FAT: the last write to 2 s, the last access
+// to the day, in local time).
+bool ReadBack(HANDLE file, FileState* state);
+
 // Gives the file the attribute word, read-only last: some file systems drop hidden and
 // system when they are set together with it, or on a file that already has it (Wine does).
 bool SetAttributes(HANDLE file, DWORD word);

@@ -1,5 +1,6 @@
 #include "PlanWriter.h"
 
+#include "../datetime/StampText.h"
 #include "FileStateAccess.h"
 #include "JournalWriter.h"
 #include "NameParts.h"
@@ -56,6 +57,8 @@ struct PlannedWrite {
     FileState stamps; // the stamps to set; zero: left as it is
     DWORD wanted = 0; // the attribute word it gets
     bool attributesDiffer = false;
+    FileState heldAfter;  // what it holds once changed
+    unsigned kept = 0;    // the stamps (JournalPart bits) it holds otherwise than asked
 
     // What the journal keeps of it: who it is, where, and its state before and after.
     JournalEntry Entry() const
@@ -86,7 +89,50 @@ struct PlannedWrite {
         }
         return entry;
     }
+
+    // The entry once changed: the stamps as the file holds them.
+    JournalEntry EntryAsHeld() const
+    {
+        JournalEntry entry = Entry();
+        for (int stamp = 0; stamp < kPlanStampCount; ++stamp) {
+            if (kept & PartOfStamp(stamp))
+                StampOfState(entry.after, stamp) = StampOfState(heldAfter, stamp);
+        }
+        return entry;
+    }
 };
+
+// A stamp a file system keeps otherwise than asked, but within its steps (FAT: creation
+// and last write within 2 s, the last access within the local day), was rounded: the user
+// is told what it holds. One further off (Wine keeps no creation stamp of its own) is only
+// journaled as held.
+constexpr LONGLONG kRoundedWithin[kPlanStampCount] = {2 * kTicksPerSecond, 2 * kTicksPerSecond,
+                                                      25 * 3600 * kTicksPerSecond};
+
+std::wstring StampWithFraction(LONGLONG stamp)
+{
+    const LONGLONG fraction = stamp % kTicksPerSecond;
+    if (fraction == 0)
+        return LocalStampText(stamp);
+    std::wstring digits = std::to_wstring(kTicksPerSecond + fraction).substr(1);
+    digits.erase(digits.find_last_not_of(L'0') + 1);
+    return LocalStampText(stamp) + L"." + digits;
+}
+
+std::wstring RoundedText(const PlannedWrite& planned)
+{
+    const wchar_t* const names[kPlanStampCount] = {L"作成日時", L"更新日時", L"アクセス日時"};
+    std::wstring text;
+    for (int stamp = 0; stamp < kPlanStampCount; ++stamp) {
+        const LONGLONG asked = StampOfState(planned.stamps, stamp);
+        const LONGLONG held = StampOfState(planned.heldAfter, stamp);
+        if (!(planned.kept & PartOfStamp(stamp)) || (held > asked ? held - asked : asked - held) >= kRoundedWithin[stamp])
+            continue;
+        text += std::wstring(text.empty() ? L"" : L"、") + names[stamp] + L" " + StampWithFraction(asked) + L" は " +
+                StampWithFraction(held) + L" として記録されました";
+    }
+    return text;
+}
 
 // One run of a write: its journal, the volumes it meets, the files it settled, whether
 // anything changed, and its failures.
@@ -117,6 +163,26 @@ public:
         m_failed.push_back({order, {path, detail}});
     }
     void Changed() { m_changed = true; }
+    // The files of a group carried out that hold a stamp otherwise than asked: journaled as
+    // they hold it (after the group, which named what was asked), and told where rounded.
+    void RecordAsHeld(const std::vector<PlannedWrite>& group)
+    {
+        std::vector<JournalEntry> held;
+        for (const PlannedWrite& planned : group) {
+            if (planned.kept == 0)
+                continue;
+            held.push_back(planned.EntryAsHeld());
+            const std::wstring rounded = RoundedText(planned);
+            if (!rounded.empty())
+                m_rounded.push_back({static_cast<long long>(planned.index), {planned.path, rounded}});
+        }
+        DWORD error = ERROR_SUCCESS;
+        if (held.empty() || !m_journal || m_journal->AppendGroup(held, &error))
+            return;
+        std::wstring detail;
+        Fail(&detail, L"ファイルが記録した日時を、元に戻すための記録に書けませんでした", error);
+        Failed(kJournalOrder, m_journal->Path(), detail);
+    }
     // A file is done with: changed, failed, or with nothing to change.
     void Settled()
     {
@@ -136,6 +202,10 @@ public:
         report->failures.reserve(m_failed.size());
         for (OrderedFailure& failed : m_failed)
             report->failures.push_back(std::move(failed.failure));
+        std::stable_sort(m_rounded.begin(), m_rounded.end(),
+                         [](const OrderedFailure& a, const OrderedFailure& b) { return a.order < b.order; });
+        for (OrderedFailure& rounded : m_rounded)
+            report->rounded.push_back(std::move(rounded.failure));
         // Asked to stop after the last file, it wrote them all.
         report->cancelled = CancelRequested() && m_settled < files;
     }
@@ -145,6 +215,7 @@ private:
     std::unique_ptr<ChangeJournalWriter> m_journal;
     VolumeSerials m_volumes;
     std::vector<OrderedFailure> m_failed;
+    std::vector<OrderedFailure> m_rounded;
     size_t m_settled = 0;
     bool m_changed = false;
 };
@@ -286,6 +357,14 @@ CarriedOut CarryOut(PlannedWrite& plan, VolumeSerials& volumes, std::wstring* de
         *detail = StateChangeText(change, false);
         return restoreReadOnly(change.partlyMade ? CarriedOut::failedPartly : CarriedOut::failed);
     }
+    // What the file holds now, read on the same handle: the journal keeps that.
+    if (ReadBack(plan.file.handle.Get(), &plan.heldAfter)) {
+        for (int stamp = 0; stamp < kPlanStampCount; ++stamp) {
+            const LONGLONG asked = StampOfState(plan.stamps, stamp);
+            if (asked != 0 && StampOfState(plan.heldAfter, stamp) != asked)
+                plan.kept |= PartOfStamp(stamp);
+        }
+    }
     if (!plan.file.handle.Close()) {
         Fail(detail, L"日時を変更したファイルを閉じられませんでした", GetLastError());
         return CarriedOut::failedPartly;
@@ -362,6 +441,7 @@ WriteReport PlanWriter::Write(const ChangePlan& plan, std::vector<std::wstring> 
                 run.Failed(static_cast<long long>(planned.index), planned.path, detail);
             run.Settled();
         }
+        run.RecordAsHeld(group);
     }
     run.Finish(paths.size(), &report);
     return report;

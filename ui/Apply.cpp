@@ -2,6 +2,7 @@
 #include "KalendrixDlg.h"
 
 #include "../datetime/StampText.h"
+#include "../framework/Application.h"
 #include "../framework/Exceptions.h"
 #include "../model/NameParts.h"
 #include "../model/NewNameRules.h"
@@ -44,6 +45,17 @@ std::wstring RefusalText(const FileSet& files, const ChangePlan& plan)
     if (plan.refusedItems.size() > kListedRefusals)
         text += L"…ほか" + std::to_wstring(plan.refusedItems.size() - kListedRefusals) + L"件\r\n";
     return text + L"ファイルは何も変更されていません。";
+}
+
+// The files whose file system rounded a stamp (FAT), with what they hold.
+std::wstring RoundedText(const std::vector<WriteFailure>& rounded)
+{
+    std::wstring text = L"次のファイルでは、ファイルシステムが日時を丸めて記録しました（元に戻すことはできます）。";
+    for (size_t index = 0; index < rounded.size() && index < kListedRefusals; ++index)
+        text += L"\r\n" + rounded[index].path + L"：" + rounded[index].detail;
+    if (rounded.size() > kListedRefusals)
+        text += L"\r\n…ほか" + std::to_wstring(rounded.size() - kListedRefusals) + L"件";
+    return text;
 }
 
 static_assert(static_cast<int>(kPlanCreation) == kCreationRow && static_cast<int>(kPlanWrite) == kWriteRow &&
@@ -156,6 +168,8 @@ bool CKalendrixDlg::TakeApplyResult(ApplyJob& job)
         ShowFileProperties(m_fileOperate.GetRecord(0));
     }
     ShowWriteFailures(m_hWnd, report.failures, m_fileOperate.GetJournalPath());
+    if (!report.rounded.empty())
+        MessageBoxW(m_hWnd, RoundedText(report.rounded).c_str(), ApplicationName(), MB_OK | MB_ICONINFORMATION);
     const bool complete = report.Complete();
     m_jobs.ComeBackAs(IDC_APPLY, !complete || editedDuringJob);
     return complete && job.closeAfter && !editedDuringJob;

@@ -2,6 +2,7 @@
 // file the apply changed.
 #include "model/JournalReader.h"
 #include "model/ChangeUndo.h"
+#include "datetime/StampText.h"
 #include "model/AttributeFaultsForTests.h"
 #include "model/JournalFormat.h"
 #include "model/PlanWriter.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -457,6 +459,66 @@ TEST_F(Undo, LinkToAnotherVolumeIsKnownByThatVolume)
     EXPECT_TRUE(outcome.left.empty()) << (outcome.left.empty() ? std::wstring() : outcome.left[0].detail).c_str();
     EXPECT_EQ(targetWrite, kWriteBefore);
     EXPECT_EQ(AsStamp(StampsOf(beside).write), kWriteBefore);
+}
+
+// FAT keeps the last write to 2 s: an odd second written there is held rounded. The report
+// tells what each file holds, the journal keeps that, and the undo puts every file back,
+// though nothing tells the program that the volume is FAT (Wine names no file system there).
+TEST_F(Undo, StampsAFatVolumeRoundsAreToldAndUndone)
+{
+    const wchar_t* const mounted = _wgetenv(L"KALENDRIX_FAT_FOLDER");
+    if (mounted == nullptr || *mounted == L'\0')
+        GTEST_SKIP() << "no FAT volume here: tools/wine-exec mounts one as root where FUSE and fusefat are there";
+    std::wstring fat = std::wstring(L"Z:") + mounted;
+    std::replace(fat.begin(), fat.end(), L'/', L'\\');
+    fat += L"\\undo" + std::to_wstring(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryW(fat.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    std::vector<std::wstring> paths;
+    std::vector<LONGLONG> before;
+    for (const wchar_t* name : {L"\\a.txt", L"\\b.txt"}) {
+        const std::wstring path = fat + name;
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        // Both stamps: fusefat ignores a last write set alone (the last access omitted).
+        const FILETIME write = AsFileTime(kWriteBefore);
+        const FILETIME access = AsFileTime(kAccessBefore);
+        SetFileTime(file, nullptr, &access, &write);
+        CloseHandle(file);
+        paths.push_back(path);
+        before.push_back(AsStamp(StampsOf(path).write));
+    }
+    ChangeRequest request;
+    request.stamps[kPlanWrite] = true;
+    request.values[kPlanWrite] = kNewWrite + 1; // an odd second
+    request.stamps[kPlanAccess] = true;
+    request.values[kPlanAccess] = kNewAccess;
+
+    FileSet files;
+    files.Assign(paths);
+    files.ReadStates();
+    report = PlanWriter(JournalPath()).Write(BuildChangePlan(files, request), paths);
+    const LONGLONG held = AsStamp(StampsOf(paths[0]).write);
+    const UndoOutcome outcome = UndoChanges(ReadBack());
+    std::vector<LONGLONG> after;
+    for (const std::wstring& path : paths) {
+        after.push_back(AsStamp(StampsOf(path).write));
+        DeleteFileW(path.c_str());
+    }
+    RemoveDirectoryW(fat.c_str());
+
+    FILETIME asked;
+    ASSERT_TRUE(TimeValueToFileTime(kNewWrite + 1, &asked));
+    if (held == AsStamp(asked))
+        GTEST_SKIP() << "this volume kept the odd second: it is no FAT volume";
+    EXPECT_TRUE(report.failures.empty()) << report.failures[0].detail.c_str();
+    ASSERT_EQ(report.rounded.size(), 2u);
+    EXPECT_EQ(report.rounded[0].path, paths[0]);
+    EXPECT_EQ(report.rounded[0].detail.find(L"更新日時 " + LocalStampText(AsStamp(asked)) + L" は " +
+                                            LocalStampText(held) + L" として記録されました"),
+              0u)
+        << report.rounded[0].detail.c_str();
+    EXPECT_TRUE(outcome.left.empty()) << outcome.left[0].detail.c_str();
+    EXPECT_EQ(after, before) << "every file back as it was";
 }
 
 // Paths the classic calls refuse are written and put back in the extended form.
