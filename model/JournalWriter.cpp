@@ -1,5 +1,6 @@
 #include "JournalWriter.h"
 
+#include "../framework/Exceptions.h"
 #include "JournalFormat.h"
 
 #include <shlobj.h>
@@ -170,23 +171,32 @@ void ChangeJournalWriter::Finish(bool changedAnything)
     m_finished = true;
     if (!m_begun)
         return;
+    const auto failed = [this](const std::wstring& what) {
+        const DWORD error = GetLastError();
+        const std::wstring reason = SystemMessageText(error);
+        m_cleanUpProblem = what + (reason.empty() ? L"（エラー " + std::to_wstring(error) + L"）" : L"（" + reason + L"）");
+    };
     UniqueHandle ours = changedAnything ? UniqueHandle() : OpenIfOurs();
     if (ours.Valid()) {
         if (m_hadPrevious) {
             // No handle of ours may keep the journal from being replaced.
             ours.Close();
             m_file.Close();
-            if (MoveFileExW(m_backup.c_str(), m_path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            if (MoveFileExW(m_backup.c_str(), m_path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
                 m_hadPrevious = false;
-        } else {
+            } else {
+                // Kept aside under the name the message gives.
+                failed(L"前の適用の記録 " + m_backup + L" を元の場所に戻せませんでした");
+                return;
+            }
+        } else if (!RemoveThrough(ours.Get())) {
             // Through a handle found to be ours, so that nothing else under the name is touched.
-            RemoveThrough(ours.Get());
-            ours.Close();
+            failed(L"何も変更しなかった適用の記録 " + m_path + L" を消せませんでした");
         }
     }
     m_file.Close();
-    if (m_hadPrevious)
-        DeleteFileW(m_backup.c_str());
+    if (m_hadPrevious && !DeleteFileW(m_backup.c_str()))
+        failed(L"前の適用の記録の控え " + m_backup + L" を消せませんでした。次に起動したときに消します");
 }
 
 namespace {

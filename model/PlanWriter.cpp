@@ -195,8 +195,10 @@ public:
     // The journal keeps this write only where it changed something; the failures in order.
     void Finish(size_t files, WriteReport* report)
     {
-        if (m_journal)
+        if (m_journal) {
             m_journal->Finish(m_changed);
+            report->journalCleanUp = m_journal->CleanUpProblem();
+        }
         std::stable_sort(m_failed.begin(), m_failed.end(),
                          [](const OrderedFailure& a, const OrderedFailure& b) { return a.order < b.order; });
         report->failures.reserve(m_failed.size());

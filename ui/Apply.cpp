@@ -170,6 +170,8 @@ bool CKalendrixDlg::TakeApplyResult(ApplyJob& job)
     ShowWriteFailures(m_hWnd, report.failures, m_fileOperate.GetJournalPath());
     if (!report.rounded.empty())
         MessageBoxW(m_hWnd, RoundedText(report.rounded).c_str(), ApplicationName(), MB_OK | MB_ICONINFORMATION);
+    if (!report.journalCleanUp.empty())
+        MessageBoxW(m_hWnd, (report.journalCleanUp + L"。").c_str(), ApplicationName(), MB_OK | MB_ICONWARNING);
     const bool complete = report.Complete();
     m_jobs.ComeBackAs(IDC_APPLY, !complete || editedDuringJob);
     return complete && job.closeAfter && !editedDuringJob;

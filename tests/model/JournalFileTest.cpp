@@ -244,6 +244,34 @@ TEST_F(Journal, LeftoversOfAKilledRunAreCleanedUpAtTheNextStart)
     EXPECT_EQ(NamesIn(folder / L"journal").size(), 3u);
 }
 
+// The previous journal kept aside, held by another program at the end, cannot be removed:
+// that is told, not passed over in silence.
+TEST_F(Journal, AKeptPreviousJournalThatCannotBeRemovedIsTold)
+{
+    DWORD error = 0;
+    {
+        ChangeJournalWriter first(JournalPath());
+        ASSERT_TRUE(first.AppendGroup({ChangedEntry(L"C:\\a.txt")}, &error));
+    }
+    ChangeJournalWriter writer(JournalPath());
+    ASSERT_TRUE(writer.AppendGroup({ChangedEntry(L"C:\\b.txt")}, &error));
+    std::wstring kept;
+    for (const std::wstring& name : NamesIn(folder / L"journal")) {
+        if (name.size() > 9 && name.compare(name.size() - 9, 9, L".previous") == 0)
+            kept = folder / (L"journal\\" + name);
+    }
+    ASSERT_FALSE(kept.empty()) << "no previous journal kept aside";
+    HANDLE holder = CreateFileW(kept.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    writer.Finish(true);
+    CloseHandle(holder);
+    EXPECT_EQ(writer.CleanUpProblem().find(L"前の適用の記録の控え " + kept + L" を消せませんでした。次に起動したときに消します（"),
+              0u)
+        << writer.CleanUpProblem().c_str();
+    DeleteFileW(kept.c_str());
+}
+
 // Until Finish, the previous journal can be had back exactly; an apply that changed
 // nothing, or could not begin its journal, leaves it as it was.
 TEST_F(Journal, PreviousJournalStaysUntilTheApplyChangedSomething)
