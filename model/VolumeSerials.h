@@ -1,4 +1,4 @@
-// The volume serial numbers of the volumes one write or undo meets.
+// The volumes one write or undo meets, and the folders it writes in.
 #pragma once
 
 #include <windows.h>
@@ -15,7 +15,13 @@ public:
     // The serial number of the volume of `file`, whose final path (links resolved) is
     // `finalPath`; `path`, the path it was opened by, where the final path is not known.
     DWORD Of(HANDLE file, const std::wstring& finalPath, const std::wstring& path);
+    // The final path of `path`, which names no link and no short name: its folder's final
+    // path, asked once a folder (a folder's path may pass through a link), and its own name.
+    // Empty when the folder cannot be asked.
+    std::wstring FinalPathInFolder(const std::wstring& path);
 
 private:
     std::map<std::wstring, DWORD> m_serials; // by the volume's root
+    std::wstring m_folder;                   // the folder last asked, and its final path
+    std::wstring m_folderFinal;
 };

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 
@@ -269,4 +270,40 @@ TEST_F(UndoDialog, PassedOverLastGroupIsToldWithItsFiles)
     EXPECT_NE(text.find(named), std::wstring::npos) << "the file it names: " << shown[1].text.c_str();
     EXPECT_EQ(AsStamp(StampsOf(path).write), applied) << "a group passed over is not undone";
     EXPECT_FALSE(Exists(DefaultJournalPath())) << "removed once the user has seen the box";
+}
+
+// On a FAT volume an odd second is held rounded: the apply tells it with the value the file
+// holds, and the undo puts the file back, though nothing tells the program the volume is FAT.
+TEST_F(UndoDialog, RoundingOnAFatVolumeIsToldAndUndone)
+{
+    const wchar_t* const mounted = _wgetenv(L"KALENDRIX_FAT_FOLDER");
+    if (mounted == nullptr || *mounted == L'\0')
+        GTEST_SKIP() << "no FAT volume here: tools/wine-exec mounts one as root where FUSE and fusefat are there";
+    std::wstring fat = std::wstring(L"Z:") + mounted;
+    std::replace(fat.begin(), fat.end(), L'/', L'\\');
+    fat += L"\\dialog" + std::to_wstring(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryW(fat.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    const std::wstring path = MakeFile(folder, L"photo.jpg");
+    const std::wstring onFat = fat + L"\\photo.jpg";
+    ASSERT_TRUE(CopyFileW(path.c_str(), onFat.c_str(), FALSE));
+    const FileStamps before = StampsOf(onFat);
+    ChooseOne(onFat);
+    SetRow(kWriteRow, {2011, 7, 1, 12, 0, 1});
+    // Both stamps: fusefat ignores a last write set alone (the last access omitted).
+    SetRow(kAccessRow, {2011, 7, 1, 12, 0, 1});
+    boxes.Take();
+    Apply();
+    const std::vector<ShownMessageBox> shown = boxes.Take();
+    UndoLastChange();
+    const FileStamps after = StampsOf(onFat);
+    DeleteFileW(onFat.c_str());
+    RemoveDirectoryW(fat.c_str());
+
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text.find(L"次のファイルでは、ファイルシステムが日時を丸めて記録しました（元に戻すことはできます）。\r\n" +
+                                 onFat + L"：更新日時 "),
+              0u)
+        << shown[0].text.c_str();
+    EXPECT_NE(shown[0].text.find(L" として記録されました"), std::wstring::npos) << shown[0].text.c_str();
+    EXPECT_TRUE(SameStamp(after.write, before.write)) << "the undo puts the file back";
 }
