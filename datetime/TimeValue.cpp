@@ -36,16 +36,19 @@ bool SecondsToSystemTime(LONGLONG seconds, SYSTEMTIME* time)
     return FileTimeToSystemTime(&stamp, time) != FALSE;
 }
 
-// The zone's rules for a year: those in force then where the zone keeps them by year.
-// The last year's are kept: a refresh converts a dozen times, mostly within one year, and
-// each lookup reads the registry.
+// The zone's rules for a year: those in force then where the zone keeps them by year; a
+// zone without rules by year (a custom zone, as Wine makes for a TZ without dates) shows
+// every year by its current rules, as Explorer shows such a stamp. The last year's are
+// kept: a refresh converts a dozen times, mostly within one year, and each lookup reads
+// the registry.
 bool RulesOfYear(WORD year, TIME_ZONE_INFORMATION* rules)
 {
     thread_local WORD lastYear = 0;
     thread_local TIME_ZONE_INFORMATION lastRules = {};
     if (year != lastYear) {
         DYNAMIC_TIME_ZONE_INFORMATION zone = UserZone();
-        if (!GetTimeZoneInformationForYear(year, &zone, &lastRules)) {
+        if (!GetTimeZoneInformationForYear(year, &zone, &lastRules) &&
+            GetTimeZoneInformation(&lastRules) == TIME_ZONE_ID_INVALID) {
             lastYear = 0;
             return false;
         }

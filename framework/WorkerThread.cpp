@@ -26,6 +26,7 @@ void WorkerThread::Start(HWND window, Work work)
     m_window = window;
     m_work = std::move(work);
     m_failure = nullptr;
+    m_ended = false;
     m_progress.reset(new WorkProgress);
     m_progress->OnItem([this](size_t) { ItemDone(); });
     m_lastPost = GetTickCount64();
@@ -45,6 +46,8 @@ DWORD WINAPI WorkerThread::Run(void* self)
     } catch (...) {
         job.m_failure = std::current_exception();
     }
+    job.m_ended = true;
+    // Not checked: where the queue cannot take it, the window finds Ended() by its timer.
     PostMessageW(job.m_window, job.m_endMessage, 0, 0);
     return 0;
 }

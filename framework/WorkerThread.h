@@ -6,6 +6,7 @@
 #include "WorkProgress.h"
 
 #include <windows.h>
+#include <atomic>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -27,6 +28,9 @@ public:
     // took it.
     bool Running() const { return m_thread != nullptr; }
     const WorkProgress& Progress() const { return *m_progress; }
+    // The work is over and its end was posted (or could not be: a full queue loses it, and
+    // the window looks here as well).
+    bool Ended() const { return m_ended.load(); }
     // Asks the work to stop after the item at hand; its end is posted as usual.
     void Cancel();
     // At the end message: the worker has ended (its last act was the post), so the wait is
@@ -50,6 +54,7 @@ private:
     Work m_work;
     std::unique_ptr<WorkProgress> m_progress;
     std::exception_ptr m_failure;
+    std::atomic<bool> m_ended{false};
     ULONGLONG m_lastPost = 0; // the worker's own
     std::function<void(WorkProgress&)> m_observer;
 };

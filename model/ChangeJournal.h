@@ -18,6 +18,7 @@ struct JournalEntry {
     FileState before;
     FileState after;      // meaningful for the parts in `changes` only
     unsigned changes = 0;
+    size_t line = 0;      // the journal's line it was read from; 0: not read from one
 };
 
 // %LOCALAPPDATA%\tavolin\Kalendrix\UndoJournal.txt; empty when the system names no such

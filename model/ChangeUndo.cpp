@@ -92,7 +92,7 @@ bool Locate(const JournalEntry& entry, VolumeSerials& volumes, LocatedFile* foun
             *detail = ReasonText(error);
             return false;
         }
-        if (entry.identity.Known() && found->file.identity != entry.identity) {
+        if (found->file.identity != entry.identity) {
             found->file.handle.Close();
             replaced = true;
             continue;
@@ -148,6 +148,13 @@ StampPrecision PrecisionFor(LocatedFile& located, PrecisionsByVolume& known)
 // Puts one file back; false with the reason where it is left.
 bool UndoEntry(const JournalEntry& entry, Volumes& volumes, UndoOutcome* outcome, std::wstring* detail)
 {
+    // Without an identity any file that stands at the path now would be taken for it.
+    if (!entry.identity.Known()) {
+        *detail = L"記録にファイルの識別情報がないため、触れていません";
+        if (entry.line != 0)
+            *detail += L"（" + std::to_wstring(entry.line) + L" 行目）";
+        return false;
+    }
     LocatedFile located;
     if (!Locate(entry, volumes.serials, &located, detail))
         return false;
@@ -182,13 +189,13 @@ bool UndoEntry(const JournalEntry& entry, Volumes& volumes, UndoOutcome* outcome
         stamps.creation = (restore & kCreationPart) ? entry.before.creation : 0;
         stamps.write = (restore & kWritePart) ? entry.before.write : 0;
         stamps.access = (restore & kAccessPart) ? entry.before.access : 0;
-        FailedStep failedStep = FailedStep::none;
-        if (!SetFileState(file, stamps, setAttributes, word, &error, &failedStep)) {
+        const StateChange change = SetFileState(file, stamps, setAttributes, word);
+        if (!change.Done()) {
             file.handle.Close();
-            if (reopened)
-                SetAttributesByPath(ApiPath(located.at), heldAttributes);
-            return Fail(detail, failedStep == FailedStep::stamps ? L"日時を戻せませんでした" : L"属性を戻せませんでした",
-                        error);
+            *detail = StateChangeText(change, true);
+            if (reopened && !SetAttributesByPath(ApiPath(located.at), heldAttributes))
+                *detail += L"。読み取り専用の属性を元に戻せませんでした";
+            return false;
         }
     }
     if (!file.handle.Close())

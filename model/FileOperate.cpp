@@ -89,7 +89,7 @@ FileRecord CFileOperate::GetRecord(int index) const
 
 DWORD CFileOperate::GetFirstFileAttributes() const
 {
-    return GetFileAttributesW(m_firstPath.c_str());
+    return GetFileAttributesW(ApiPath(m_firstPath).c_str());
 }
 
 std::wstring CFileOperate::GetFolder() const

@@ -2,9 +2,11 @@
 
 #include "FileDateTaken.h"
 #include "FileStateAccess.h"
+#include "ListingFaultsForTests.h"
 #include "NameParts.h"
 #include "PathForms.h"
 
+#include <atomic>
 #include <unordered_map>
 
 namespace {
@@ -70,6 +72,21 @@ bool ReadFolder(const std::wstring& folder, std::vector<FileItem>& items, const 
     return true;
 }
 
+std::atomic<unsigned> listingFailuresForTests{0};
+std::atomic<DWORD> listingFailureErrorForTests{ERROR_SUCCESS};
+
+// The next entry of a walk's listing; false at its end or when it fails (the system's error).
+bool NextEntry(HANDLE find, WIN32_FIND_DATAW* data)
+{
+    for (unsigned left = listingFailuresForTests.load(); left != 0;) {
+        if (listingFailuresForTests.compare_exchange_weak(left, left - 1)) {
+            SetLastError(listingFailureErrorForTests);
+            return false;
+        }
+    }
+    return FindNextFileW(find, data) != FALSE;
+}
+
 bool IsDotEntry(const wchar_t* name)
 {
     return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
@@ -124,7 +141,11 @@ bool WalkFolder(const std::wstring& root, std::vector<FileItem>& items, std::vec
             }
             level.enter.push_back(!link && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY));
             level.entries.push_back(std::move(entry));
-        } while (FindNextFileW(find, &data));
+        } while (NextEntry(find, &data));
+        // A listing that ends otherwise (a share that dropped) left the folder's rest unread.
+        const DWORD ended = GetLastError();
+        if (ended != ERROR_NO_MORE_FILES)
+            unreadable.push_back({folder, ended});
         FindClose(find);
         levels.push_back(std::move(level));
     };
@@ -148,6 +169,12 @@ bool WalkFolder(const std::wstring& root, std::vector<FileItem>& items, std::vec
 }
 
 } // namespace
+
+void FailListingStepsForTests(unsigned count, DWORD error)
+{
+    listingFailureErrorForTests = error;
+    listingFailuresForTests = count;
+}
 
 DWORD ReadItemState(FileItem* item)
 {

@@ -1,7 +1,12 @@
 #include "FileStateAccess.h"
 
+#include "AttributeFaultsForTests.h"
+
 #include "../framework/Exceptions.h"
 #include "NameParts.h"
+#include "PathForms.h"
+
+#include <atomic>
 
 namespace {
 
@@ -65,35 +70,6 @@ bool ReadFileIndex(HANDLE handle, ULONGLONG* index)
     return true;
 }
 
-// State and identity of an open file; the volume's serial number from `volumes` where the
-// file's folder was met already.
-bool ReadHeld(HANDLE handle, const std::wstring& path, VolumeSerials* volumes, FileState* state,
-              FileIdentity* identity)
-{
-    FILE_BASIC_INFO basic;
-    ULONGLONG index = 0;
-    if (!GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof(basic)) || !ReadFileIndex(handle, &index)) {
-        // The one call that gives both, with the volume's serial number.
-        BY_HANDLE_FILE_INFORMATION info;
-        if (!GetFileInformationByHandle(handle, &info))
-            return false;
-        *state = StateOf(info);
-        identity->volume = info.dwVolumeSerialNumber;
-        identity->high = 0;
-        identity->low = (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-        return true;
-    }
-    state->creation = basic.CreationTime.QuadPart;
-    state->write = basic.LastWriteTime.QuadPart;
-    state->access = basic.LastAccessTime.QuadPart;
-    state->attributes = basic.FileAttributes;
-    VolumeSerials own;
-    identity->volume = (volumes != nullptr ? volumes : &own)->Of(handle, FolderOfPath(path));
-    identity->high = 0;
-    identity->low = index;
-    return true;
-}
-
 std::wstring FinalPathOf(HANDLE handle)
 {
     std::wstring path(MAX_PATH, L'\0');
@@ -108,6 +84,46 @@ std::wstring FinalPathOf(HANDLE handle)
         }
         path.assign(length + 1, L'\0');
     }
+}
+
+// State and identity of an open file; the volume's serial number from `volumes` where the
+// file's folder was met already.
+bool ReadHeld(HANDLE handle, const std::wstring& path, VolumeSerials* volumes, FileState* state,
+              FileIdentity* identity, std::wstring* finalPath = nullptr)
+{
+    std::wstring ownFinalPath;
+    std::wstring& final = finalPath != nullptr ? *finalPath : ownFinalPath;
+    FILE_BASIC_INFO basic;
+    ULONGLONG index = 0;
+    if (!GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof(basic)) || !ReadFileIndex(handle, &index)) {
+        // The one call that gives both, with the volume's serial number.
+        BY_HANDLE_FILE_INFORMATION info;
+        if (!GetFileInformationByHandle(handle, &info))
+            return false;
+        final = FinalPathOf(handle);
+        *state = StateOf(info);
+        identity->volume = info.dwVolumeSerialNumber;
+        identity->high = 0;
+        identity->low = (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+        return true;
+    }
+    state->creation = basic.CreationTime.QuadPart;
+    state->write = basic.LastWriteTime.QuadPart;
+    state->access = basic.LastAccessTime.QuadPart;
+    state->attributes = basic.FileAttributes;
+    // A file's own final path costs more than the rest of its reading (Wine asks every drive
+    // letter): where it is no link, its folder's, asked once, gives it.
+    const std::wstring name = FileNameOfPath(path);
+    if (volumes != nullptr && !(basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+        name.find(L'~') == std::wstring::npos)
+        final = volumes->FinalPathInFolder(path);
+    if (final.empty())
+        final = FinalPathOf(handle);
+    VolumeSerials own;
+    identity->volume = (volumes != nullptr ? volumes : &own)->Of(handle, final, path);
+    identity->high = 0;
+    identity->low = index;
+    return true;
 }
 
 bool SetBasicInfo(HANDLE file, FILE_BASIC_INFO change)
@@ -142,18 +158,59 @@ DWORD MergedAttributes(DWORD current, DWORD boxes)
     return word == 0 ? FILE_ATTRIBUTE_NORMAL : word;
 }
 
-DWORD VolumeSerials::Of(HANDLE file, const std::wstring& folder)
+namespace {
+
+// The drive ("C:\\") or network share ("\\\\server\\share\\") a full path lies on, in upper
+// case; empty when it is neither.
+std::wstring VolumeRootOf(const std::wstring& path)
 {
-    if (m_known && folder == m_folder)
-        return m_serial;
+    const std::wstring plain = DisplayPath(path);
+    std::wstring root;
+    if (plain.size() >= 3 && plain[1] == L':' && plain[2] == L'\\') {
+        root = plain.substr(0, 3);
+    } else if (plain.compare(0, 2, L"\\\\") == 0) {
+        const size_t server = plain.find(L'\\', 2);
+        const size_t share = server == std::wstring::npos ? server : plain.find(L'\\', server + 1);
+        root = share == std::wstring::npos ? plain + L"\\" : plain.substr(0, share + 1);
+    }
+    CharUpperBuffW(&root[0], static_cast<DWORD>(root.size()));
+    return root;
+}
+
+} // namespace
+
+std::wstring VolumeSerials::FinalPathInFolder(const std::wstring& path)
+{
+    std::wstring folder = FolderOfPath(path);
+    if (folder.empty())
+        return std::wstring();
+    if (folder.back() == L':')
+        folder += L'\\'; // the drive's root, not its current folder
+    if (folder != m_folder) {
+        UniqueHandle opened(OpenForReading(folder));
+        m_folderFinal = opened.Valid() ? FinalPathOf(opened.Get()) : std::wstring();
+        m_folder = folder;
+    }
+    if (m_folderFinal.empty())
+        return std::wstring();
+    return m_folderFinal + (m_folderFinal.back() == L'\\' ? L"" : L"\\") + FileNameOfPath(path);
+}
+
+DWORD VolumeSerials::Of(HANDLE file, const std::wstring& finalPath, const std::wstring& path)
+{
+    std::wstring root = VolumeRootOf(finalPath);
+    // Not known by its own path: by its folder, as the files beside it.
+    if (root.empty())
+        root = L"?" + FolderOfPath(path);
+    const auto known = m_serials.find(root);
+    if (known != m_serials.end())
+        return known->second;
     DWORD serial = 0;
     if (!GetVolumeInformationByHandleW(file, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0)) {
         BY_HANDLE_FILE_INFORMATION info;
         serial = GetFileInformationByHandle(file, &info) ? info.dwVolumeSerialNumber : 0;
     }
-    m_folder = folder;
-    m_serial = serial;
-    m_known = true;
+    m_serials[root] = serial;
     return serial;
 }
 
@@ -163,12 +220,12 @@ namespace {
 bool OpenHeld(const std::wstring& path, HANDLE opened, FileForChange* file, DWORD* error, VolumeSerials* volumes)
 {
     file->handle = UniqueHandle(opened);
-    if (!file->handle.Valid() || !ReadHeld(file->handle.Get(), path, volumes, &file->held, &file->identity)) {
+    if (!file->handle.Valid() ||
+        !ReadHeld(file->handle.Get(), path, volumes, &file->held, &file->identity, &file->finalPath)) {
         *error = GetLastError();
         file->handle.Close();
         return false;
     }
-    file->finalPath = FinalPathOf(file->handle.Get());
     return true;
 }
 
@@ -192,11 +249,11 @@ bool OpenForChange(const std::wstring& path, FileForChange* file, DWORD* error, 
         if (!(state.attributes & FILE_ATTRIBUTE_READONLY))
             return false;
         UniqueHandle reading(OpenForReading(path));
-        if (!reading.Valid() || !ReadHeld(reading.Get(), path, volumes, &file->held, &file->identity)) {
+        if (!reading.Valid() ||
+            !ReadHeld(reading.Get(), path, volumes, &file->held, &file->identity, &file->finalPath)) {
             *error = GetLastError();
             return false;
         }
-        file->finalPath = FinalPathOf(reading.Get());
         file->shutByReadOnly = true;
         return true;
     }
@@ -225,8 +282,7 @@ bool ReopenClearingReadOnly(const std::wstring& path, FileForChange* file, DWORD
     return true;
 }
 
-bool SetFileState(FileForChange& file, const FileState& stamps, bool setAttributes, DWORD word, DWORD* error,
-                  FailedStep* failedStep)
+StateChange SetFileState(FileForChange& file, const FileState& stamps, bool setAttributes, DWORD word)
 {
     const HANDLE handle = file.handle.Get();
     FILE_BASIC_INFO times = {}; // zero: left as it is
@@ -236,29 +292,73 @@ bool SetFileState(FileForChange& file, const FileState& stamps, bool setAttribut
     const bool setStamps = stamps.creation != 0 || stamps.write != 0 || stamps.access != 0;
     const bool readOnlyNow = (file.held.attributes & FILE_ATTRIBUTE_READONLY) != 0;
 
-    *failedStep = FailedStep::none;
-    if (setAttributes && readOnlyNow && !SetAttributes(handle, word)) {
-        *error = GetLastError();
-        *failedStep = FailedStep::attributes;
-        return false;
-    }
+    StateChange change;
+    const auto failed = [&change](FailedStep step) {
+        change.error = GetLastError();
+        change.failed = step;
+        return change;
+    };
+    if (setAttributes && readOnlyNow && !SetAttributes(handle, word))
+        return failed(FailedStep::attributes);
     if (setStamps && !SetBasicInfo(handle, times)) {
-        *error = GetLastError();
-        *failedStep = FailedStep::stamps;
-        if (setAttributes && readOnlyNow)
-            SetAttributes(handle, file.held.attributes); // left with the flags it had
-        return false;
+        failed(FailedStep::stamps);
+        // Left with the flags it had; where they cannot be put back, it holds them changed.
+        change.partlyMade = setAttributes && readOnlyNow && !SetAttributes(handle, file.held.attributes);
+        return change;
     }
     if (setAttributes && !readOnlyNow && !SetAttributes(handle, word)) {
-        *error = GetLastError();
-        *failedStep = FailedStep::attributes;
-        return false;
+        failed(FailedStep::attributes);
+        change.partlyMade = setStamps;
+        return change;
     }
+    return change;
+}
+
+bool ReadBack(HANDLE file, FileState* state)
+{
+    FILE_BASIC_INFO basic;
+    if (!GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof(basic)))
+        return false;
+    state->creation = basic.CreationTime.QuadPart;
+    state->write = basic.LastWriteTime.QuadPart;
+    state->access = basic.LastAccessTime.QuadPart;
+    state->attributes = basic.FileAttributes;
     return true;
+}
+
+std::wstring StateChangeText(const StateChange& change, bool undoing)
+{
+    const bool stamps = change.failed == FailedStep::stamps;
+    const wchar_t* const failedPart = stamps ? L"日時" : L"属性";
+    const wchar_t* const madePart = stamps ? L"属性" : L"日時";
+    std::wstring text;
+    if (change.partlyMade)
+        text = std::wstring(madePart) + (undoing ? L"は戻しましたが、" : L"は変更しましたが、");
+    text += std::wstring(failedPart) + (undoing ? L"を戻せませんでした" : L"を変更できませんでした");
+    return text + L"（" + ReasonText(change.error) + L"）";
+}
+
+namespace {
+
+std::atomic<unsigned> attributeFailuresForTests{0};
+std::atomic<DWORD> attributeFailureErrorForTests{ERROR_SUCCESS};
+
+} // namespace
+
+void FailAttributeSettingsForTests(unsigned count, DWORD error)
+{
+    attributeFailureErrorForTests = error;
+    attributeFailuresForTests = count;
 }
 
 bool SetAttributes(HANDLE file, DWORD word)
 {
+    for (unsigned left = attributeFailuresForTests.load(); left != 0;) {
+        if (attributeFailuresForTests.compare_exchange_weak(left, left - 1)) {
+            SetLastError(attributeFailureErrorForTests);
+            return false;
+        }
+    }
     FILE_BASIC_INFO change = {}; // zero times: left as they are
     if (word & FILE_ATTRIBUTE_READONLY) {
         change.FileAttributes = WithoutReadOnly(word);
@@ -310,9 +410,18 @@ bool ReadStateByPath(const std::wstring& path, FileState* state)
 
 bool ReadIdentityByPath(const std::wstring& path, FileIdentity* identity)
 {
-    UniqueHandle reading(OpenForReading(path));
     FileState state;
-    return reading.Valid() && ReadHeld(reading.Get(), path, nullptr, &state, identity);
+    DWORD error = ERROR_SUCCESS;
+    return ReadHeldByPath(path, &state, identity, &error);
+}
+
+bool ReadHeldByPath(const std::wstring& path, FileState* state, FileIdentity* identity, DWORD* error)
+{
+    UniqueHandle reading(OpenForReading(path));
+    if (reading.Valid() && ReadHeld(reading.Get(), path, nullptr, state, identity))
+        return true;
+    *error = GetLastError();
+    return false;
 }
 
 std::wstring ReasonText(DWORD error)

@@ -56,8 +56,25 @@ bool ReopenClearingReadOnly(const std::wstring& path, FileForChange* file, DWORD
 // stamps first and its flags last, so that it never becomes read-only before its stamps are
 // set. When the stamps fail after the flags changed, the flags are put back.
 enum class FailedStep { none, attributes, stamps };
-bool SetFileState(FileForChange& file, const FileState& stamps, bool setAttributes, DWORD word, DWORD* error,
-                  FailedStep* failedStep);
+// How a change of a file's state ended: the step that failed, and whether the file holds
+// part of the change all the same (its stamps were set before its flags failed, or the
+// flags it took first could not be put back).
+struct StateChange {
+    FailedStep failed = FailedStep::none;
+    bool partlyMade = false;
+    DWORD error = ERROR_SUCCESS;
+    bool Done() const { return failed == FailedStep::none; }
+};
+StateChange SetFileState(FileForChange& file, const FileState& stamps, bool setAttributes, DWORD word);
+
+// What a failed change tells the user: "日時を変更できませんでした（…）", or where part of it
+// was made, "日時は変更しましたが、属性を変更できませんでした（…）"; an undo's in its own words.
+std::wstring StateChangeText(const StateChange& change, bool undoing);
+
+// What an open file holds now, stamps and flags, as they read back after a change: a file
+// system may keep a stamp otherwise than asked (FAT: the last write to 2 s, the last access
+// to the day, in local time).
+bool ReadBack(HANDLE file, FileState* state);
 
 // Gives the file the attribute word, read-only last: some file systems drop hidden and
 // system when they are set together with it, or on a file that already has it (Wine does).
@@ -70,6 +87,10 @@ bool ReadAttributeData(const std::wstring& path, WIN32_FILE_ATTRIBUTE_DATA* data
 
 // Which file a path names now (through any link), read on a handle that shares with all.
 bool ReadIdentityByPath(const std::wstring& path, FileIdentity* identity);
+// The same with what the file holds, on a handle that reads attributes only and shares
+// with all, so that a file another program holds open (an indexer, a virus scanner) is read
+// too; false with the system's error.
+bool ReadHeldByPath(const std::wstring& path, FileState* state, FileIdentity* identity, DWORD* error);
 
 // Why a file could not be opened or changed, in words a user understands: in use by
 // another program, access denied, not found, ...; the system's own text otherwise.

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <cwctype>
 
 const char kJournalLineBreak[] = "\r\n";
 
@@ -23,13 +24,16 @@ const char kByteOrderMark[] = "\xEF\xBB\xBF";
 const size_t kFieldCount = 13;
 const size_t kFirstVersionFieldCount = 10;
 
+// The last year a SYSTEMTIME holds on Windows (Wine goes a year further).
+const WORD kLastYear = 30827;
+
 std::wstring FormatStamp(LONGLONG stamp)
 {
     const ULONGLONG value = static_cast<ULONGLONG>(stamp);
     FILETIME time = {static_cast<DWORD>(value), static_cast<DWORD>(value >> 32)};
     SYSTEMTIME parts;
     wchar_t text[48];
-    if (stamp >= 0 && FileTimeToSystemTime(&time, &parts)) {
+    if (stamp >= 0 && FileTimeToSystemTime(&time, &parts) && parts.wYear <= kLastYear) {
         swprintf(text, 48, L"%04u-%02u-%02uT%02u:%02u:%02u.%07lluZ", parts.wYear, parts.wMonth, parts.wDay,
                  parts.wHour, parts.wMinute, parts.wSecond, value % 10000000ULL);
     } else {
@@ -39,7 +43,9 @@ std::wstring FormatStamp(LONGLONG stamp)
     return text;
 }
 
-bool ParseStamp(const std::wstring& field, LONGLONG* stamp)
+// `numberAllowed`: a stamp no undo writes (the before of a part the apply left) may be the
+// number a file system gave without a calendar time.
+bool ParseStamp(const std::wstring& field, LONGLONG* stamp, bool numberAllowed = false)
 {
     SYSTEMTIME parts = {};
     unsigned long long fraction = 0;
@@ -47,11 +53,13 @@ bool ParseStamp(const std::wstring& field, LONGLONG* stamp)
     if (swscanf(field.c_str(), L"%hu-%hu-%huT%hu:%hu:%hu.%lluZ", &parts.wYear, &parts.wMonth, &parts.wDay,
                 &parts.wHour, &parts.wMinute, &parts.wSecond, &fraction) == 7) {
         FILETIME time;
-        if (fraction >= 10000000ULL || !SystemTimeToFileTime(&parts, &time))
+        if (fraction >= 10000000ULL || parts.wYear > kLastYear || !SystemTimeToFileTime(&parts, &time))
             return false;
         value = static_cast<LONGLONG>(((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime) +
                                       fraction);
-    } else if (swscanf(field.c_str(), L"%lld", &value) != 1) {
+    } else if (!numberAllowed || swscanf(field.c_str(), L"%lld", &value) != 1) {
+        // A number stands only for what no calendar holds (negative, past the year 30827):
+        // no undo may write it.
         return false;
     }
     // Only the exact form the writer gives is taken, so that nothing is read loosely.
@@ -88,13 +96,44 @@ std::vector<std::wstring> SplitFields(const std::wstring& line)
     }
 }
 
+bool IsHighSurrogate(wchar_t unit)
+{
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+bool IsLowSurrogate(wchar_t unit)
+{
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+// UTF-8, with a surrogate that has no partner (a name Windows allows) in the three bytes
+// UTF-8 would give it if it were a character, so that it reads back as the same unit.
 std::string Utf8Of(const std::wstring& text)
 {
-    if (text.empty())
-        return std::string();
-    int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &bytes[0], length, nullptr, nullptr);
+    std::string bytes;
+    bytes.reserve(text.size() + text.size() / 2);
+    for (size_t i = 0; i < text.size(); ++i) {
+        unsigned long code = text[i];
+        if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        }
+        if (code < 0x80) {
+            bytes += static_cast<char>(code);
+        } else if (code < 0x800) {
+            bytes += static_cast<char>(0xC0 | (code >> 6));
+            bytes += static_cast<char>(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            bytes += static_cast<char>(0xE0 | (code >> 12));
+            bytes += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            bytes += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            bytes += static_cast<char>(0xF0 | (code >> 18));
+            bytes += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+            bytes += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            bytes += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
     return bytes;
 }
 
@@ -125,11 +164,44 @@ struct CrcTable {
     }
 };
 
+bool StartsWith(const std::wstring& text, const wchar_t* prefix)
+{
+    return text.compare(0, wcslen(prefix), prefix) == 0;
+}
+
+// A path the writer gives: a full path of a drive or of a network share, plain or extended,
+// without "." or ".." parts. A relative path would be resolved against whatever folder the
+// undo runs in, and a device path (\\.\, \\?\GLOBALROOT) names no file a user chose.
+bool IsJournalablePath(const std::wstring& path)
+{
+    std::wstring rest = path;
+    if (StartsWith(rest, L"\\\\?\\UNC\\"))
+        rest = L"\\\\" + rest.substr(8);
+    else if (StartsWith(rest, L"\\\\?\\"))
+        rest = rest.substr(4);
+    const bool drive = rest.size() >= 3 && iswalpha(rest[0]) && rest[1] == L':' && rest[2] == L'\\';
+    const bool share = rest.size() >= 5 && StartsWith(rest, L"\\\\") && rest[2] != L'\\' && rest[2] != L'?' &&
+                       rest[2] != L'.';
+    if (!drive && !share)
+        return false;
+    for (size_t start = drive ? 3 : 2; start <= rest.size();) {
+        size_t end = rest.find(L'\\', start);
+        if (end == std::wstring::npos)
+            end = rest.size();
+        const std::wstring part = rest.substr(start, end - start);
+        if (part == L"." || part == L"..")
+            return false;
+        start = end + 1;
+    }
+    return rest.find(L'/') == std::wstring::npos;
+}
+
 // The fields both versions share, from the path on; the identity, where the line has one,
 // stands between the paths and the stamps.
 bool ParseEntryFields(const std::vector<std::wstring>& fields, bool withIdentity, JournalEntry* entry)
 {
-    if (fields.size() != (withIdentity ? kFieldCount : kFirstVersionFieldCount) || fields[0].empty())
+    if (fields.size() != (withIdentity ? kFieldCount : kFirstVersionFieldCount) || !IsJournalablePath(fields[0]) ||
+        (!fields[1].empty() && !IsJournalablePath(fields[1])))
         return false;
     *entry = JournalEntry();
     entry->path = fields[0];
@@ -151,10 +223,12 @@ bool ParseEntryFields(const std::vector<std::wstring>& fields, bool withIdentity
         {entry->before.access, entry->after.access, kAccessPart},
     };
     for (const auto& stamp : stamps) {
-        if (!ParseStamp(fields[field++], &stamp.before))
-            return false;
+        const std::wstring& before = fields[field++];
         const std::wstring& after = fields[field++];
-        if (after != kUnchanged) {
+        const bool changed = after != kUnchanged;
+        if (!ParseStamp(before, &stamp.before, !changed))
+            return false;
+        if (changed) {
             if (!ParseStamp(after, &stamp.after))
                 return false;
             entry->changes |= stamp.part;
@@ -181,13 +255,45 @@ std::wstring BeganLine(const FILETIME& began)
 bool TextOfUtf8(const std::string& bytes, std::wstring* text)
 {
     text->clear();
-    if (bytes.empty())
-        return true;
-    int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    if (length <= 0)
-        return false;
-    text->resize(static_cast<size_t>(length));
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), &(*text)[0], length);
+    text->reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size();) {
+        const unsigned char lead = static_cast<unsigned char>(bytes[i]);
+        size_t length = 0;
+        unsigned long code = 0;
+        unsigned long least = 0; // below it, the sequence is longer than it needs to be
+        if (lead < 0x80) {
+            length = 1, code = lead;
+        } else if (lead >= 0xC2 && lead < 0xE0) {
+            length = 2, code = lead & 0x1F, least = 0x80;
+        } else if (lead >= 0xE0 && lead < 0xF0) {
+            length = 3, code = lead & 0x0F, least = 0x800;
+        } else if (lead >= 0xF0 && lead < 0xF5) {
+            length = 4, code = lead & 0x07, least = 0x10000;
+        } else {
+            return false;
+        }
+        if (bytes.size() - i < length)
+            return false;
+        for (size_t k = 1; k < length; ++k) {
+            const unsigned char next = static_cast<unsigned char>(bytes[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (next & 0x3F);
+        }
+        if (code < least || code > 0x10FFFF)
+            return false;
+        if (code >= 0x10000) {
+            code -= 0x10000;
+            *text += static_cast<wchar_t>(0xD800 + (code >> 10));
+            *text += static_cast<wchar_t>(0xDC00 + (code & 0x3FF));
+        } else {
+            // A surrogate on its own; a pair written as two would have two readings.
+            if (IsLowSurrogate(static_cast<wchar_t>(code)) && !text->empty() && IsHighSurrogate(text->back()))
+                return false;
+            *text += static_cast<wchar_t>(code);
+        }
+        i += length;
+    }
     return true;
 }
 
@@ -263,7 +369,7 @@ bool ParseBeganLine(const std::wstring& line, FILETIME* began)
 {
     const std::vector<std::wstring> fields = SplitFields(line);
     LONGLONG stamp = 0;
-    if (fields.size() != 2 || fields[0] != kBegan || !ParseStamp(fields[1], &stamp) || stamp < 0)
+    if (fields.size() != 2 || fields[0] != kBegan || !ParseStamp(fields[1], &stamp))
         return false;
     began->dwLowDateTime = static_cast<DWORD>(stamp);
     began->dwHighDateTime = static_cast<DWORD>(static_cast<ULONGLONG>(stamp) >> 32);

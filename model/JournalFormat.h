@@ -58,5 +58,7 @@ bool ParseGroupEnd(const std::wstring& line, size_t* count, DWORD* crc);
 // CRC-32 (the polynomial of zip and PNG), continued over several pieces: start from 0.
 DWORD Crc32(DWORD crc, const char* bytes, size_t size);
 
-// A line's bytes as text; false when they are no UTF-8.
+// A line's bytes as text; false when they are no UTF-8. A surrogate without its partner,
+// which a Windows name may hold, is written and read in the three bytes UTF-8 would give it
+// as a character (a pair so written has two readings and is refused).
 bool TextOfUtf8(const std::string& bytes, std::wstring* text);

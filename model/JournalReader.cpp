@@ -10,7 +10,7 @@ const size_t kReadChunk = 64 * 1024;
 // whole.
 class LineReader {
 public:
-    enum class Result { line, end, tooLong, failed };
+    enum class Result { line, end, tooLong, tooLarge, failed };
 
     explicit LineReader(const JournalSource& source) : m_source(source) {}
 
@@ -30,8 +30,10 @@ public:
             }
             if (m_buffer.size() - m_start > kLongestJournalLine)
                 return Result::tooLong;
-            if (m_ended)
+            if (m_ended) {
+                m_cutOff = m_buffer.size() > m_start;
                 return Result::end;
+            }
             // A line break split between chunks is found from its first byte.
             m_buffer.erase(0, m_start);
             m_scanned = m_buffer.empty() ? 0 : m_buffer.size() - 1;
@@ -43,8 +45,13 @@ public:
                 return Result::failed;
             m_buffer.resize(held + got);
             m_ended = got == 0;
+            m_read += got;
+            if (m_read > kLargestJournal)
+                return Result::tooLarge;
         }
     }
+    // At the end: bytes after the last line break were passed over.
+    bool CutOff() const { return m_cutOff; }
 
 private:
     const JournalSource& m_source;
@@ -52,6 +59,8 @@ private:
     size_t m_start = 0;   // where the next line begins in m_buffer
     size_t m_scanned = 0; // where the search for its line break goes on
     bool m_ended = false;
+    bool m_cutOff = false;
+    ULONGLONG m_read = 0;
 };
 
 std::wstring DamagedAt(size_t lineNumber)
@@ -65,27 +74,46 @@ JournalReading Unreadable(std::wstring* problem, const std::wstring& reason)
     return JournalReading::unreadable;
 }
 
+const wchar_t* const kTooLarge = L"記録が大きすぎます（1000万件か 4 GB を超えています）";
+
+// A group of the second version as its lines come, judged when its closing line comes.
+struct OpenGroup {
+    std::vector<JournalEntry> entries;
+    size_t lines = 0;
+    size_t firstBadLine = 0; // 0: none
+    DWORD crc = 0;
+};
+
 JournalReading ReadLines(LineReader& lines, JournalContents* contents, std::wstring* problem)
 {
     JournalVersion version = JournalVersion::damaged;
-    // The group being read: taken when its closing line agrees with it.
-    std::vector<JournalEntry> group;
-    size_t groupLines = 0;
-    size_t firstBadLine = 0; // in the group; 0: none
-    DWORD groupCrc = 0;
+    OpenGroup group;
+    // A group whose closing line disagrees with it: passed over where it is the last,
+    // refused with this line where anything follows it.
+    size_t damagedGroupLine = 0;
     for (size_t number = 1;; ++number) {
         std::string raw;
         const LineReader::Result result = lines.Next(&raw);
         if (result == LineReader::Result::failed)
             return Unreadable(problem, L"記録を読めません");
+        if (result == LineReader::Result::tooLarge)
+            return Unreadable(problem, kTooLarge);
         if (result == LineReader::Result::tooLong)
-            return Unreadable(problem, DamagedAt(number));
+            return Unreadable(problem, DamagedAt(damagedGroupLine != 0 ? damagedGroupLine : number));
         if (result == LineReader::Result::end) {
             // The writer puts a journal's first lines in place whole; a group without its
             // closing line, cut off or not, names only files that were not changed.
             const size_t headerLines = version == JournalVersion::second ? 3 : 1;
-            return number <= headerLines ? Unreadable(problem, DamagedAt(number)) : JournalReading::read;
+            if (number <= headerLines)
+                return Unreadable(problem, DamagedAt(number));
+            if (group.lines != 0 || lines.CutOff()) {
+                contents->lastGroupPassedOver = true;
+                contents->passedOver = std::move(group.entries);
+            }
+            return JournalReading::read;
         }
+        if (damagedGroupLine != 0)
+            return Unreadable(problem, DamagedAt(damagedGroupLine));
         if (number == 1) {
             version = VersionOfHeader(raw);
             if (version == JournalVersion::another)
@@ -94,6 +122,8 @@ JournalReading ReadLines(LineReader& lines, JournalContents* contents, std::wstr
                 return Unreadable(problem, DamagedAt(1));
             continue;
         }
+        if (contents->entries.size() + group.entries.size() >= kMostJournalEntries)
+            return Unreadable(problem, kTooLarge);
         std::wstring line;
         const bool text = TextOfUtf8(raw, &line);
         if (version == JournalVersion::first) {
@@ -103,6 +133,7 @@ JournalReading ReadLines(LineReader& lines, JournalContents* contents, std::wstr
                 continue;
             if (!text || !ParseFirstVersionLine(line, &entry))
                 return Unreadable(problem, DamagedAt(number));
+            entry.line = number;
             contents->entries.push_back(entry);
             continue;
         }
@@ -119,26 +150,26 @@ JournalReading ReadLines(LineReader& lines, JournalContents* contents, std::wstr
         size_t count = 0;
         DWORD crc = 0;
         if (text && ParseGroupEnd(line, &count, &crc)) {
-            if (firstBadLine != 0)
-                return Unreadable(problem, DamagedAt(firstBadLine));
             // The writer closes no empty group.
-            if (groupLines == 0 || count != groupLines || crc != groupCrc)
-                return Unreadable(problem, DamagedAt(number));
-            contents->entries.insert(contents->entries.end(), group.begin(), group.end());
-            group.clear();
-            groupLines = 0;
-            groupCrc = 0;
+            if (group.firstBadLine != 0 || group.lines == 0 || count != group.lines || crc != group.crc) {
+                damagedGroupLine = group.firstBadLine != 0 ? group.firstBadLine : number;
+                continue;
+            }
+            contents->entries.insert(contents->entries.end(), group.entries.begin(), group.entries.end());
+            group = OpenGroup();
             continue;
         }
         // Judged when the group's closing line comes: without one, the group is passed over.
         raw += kJournalLineBreak;
-        groupCrc = Crc32(groupCrc, raw.data(), raw.size());
-        ++groupLines;
+        group.crc = Crc32(group.crc, raw.data(), raw.size());
+        ++group.lines;
         JournalEntry entry;
-        if (text && ParseJournalLine(line, &entry))
-            group.push_back(entry);
-        else if (firstBadLine == 0)
-            firstBadLine = number;
+        if (text && ParseJournalLine(line, &entry)) {
+            entry.line = number;
+            group.entries.push_back(entry);
+        } else if (group.firstBadLine == 0) {
+            group.firstBadLine = number;
+        }
     }
 }
 
@@ -155,7 +186,7 @@ JournalReading ReadJournal(const JournalSource& source, JournalContents* content
     return reading;
 }
 
-JournalReading ChangeJournalFile::Open(const std::wstring& path, std::wstring* problem)
+JournalReading ChangeJournalFile::Open(const std::wstring& path, std::wstring* problem, WorkProgress* progress)
 {
     m_file.Close();
     m_contents = JournalContents();
@@ -171,11 +202,29 @@ JournalReading ChangeJournalFile::Open(const std::wstring& path, std::wstring* p
         return JournalReading::unreadable;
     }
     const HANDLE file = m_file.Get();
-    const JournalSource source = [file](char* buffer, size_t size, size_t* got) {
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(file, &size)) {
+        m_file.Close();
+        *problem = L"記録を読めません";
+        return JournalReading::unreadable;
+    }
+    if (static_cast<ULONGLONG>(size.QuadPart) > kLargestJournal) {
+        m_file.Close();
+        *problem = kTooLarge;
+        return JournalReading::unreadable;
+    }
+    const ULONGLONG total = static_cast<ULONGLONG>(size.QuadPart);
+    ULONGLONG done = 0;
+    size_t hundredths = 0;
+    BeginWork(progress, 100);
+    const JournalSource source = [file, total, &done, &hundredths, progress](char* buffer, size_t size, size_t* got) {
         DWORD read = 0;
         const bool ok = ReadFile(file, buffer, static_cast<DWORD>(size), &read, nullptr) != FALSE;
         *got = read;
-        return ok;
+        done += read;
+        for (; total != 0 && hundredths < done * 100 / total && hundredths < 100; ++hundredths)
+            ItemDone(progress);
+        return ok && !CancelRequested(progress);
     };
     const JournalReading reading = ReadJournal(source, &m_contents, problem);
     if (reading != JournalReading::read)

@@ -1,10 +1,12 @@
 #include "JournalWriter.h"
 
+#include "../framework/Exceptions.h"
 #include "JournalFormat.h"
 
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cwchar>
 
 namespace {
 
@@ -22,7 +24,7 @@ bool WriteAll(HANDLE file, const std::string& bytes)
 }
 
 // The start of names beside `path` that no other writer uses: the process and its
-// writer's number.
+// writer's number. CleanUpJournalLeftovers reads them back.
 std::wstring UniqueNameBeside(const std::wstring& path)
 {
     static volatile LONG writers = 0;
@@ -169,21 +171,99 @@ void ChangeJournalWriter::Finish(bool changedAnything)
     m_finished = true;
     if (!m_begun)
         return;
+    const auto failed = [this](const std::wstring& what) {
+        const DWORD error = GetLastError();
+        const std::wstring reason = SystemMessageText(error);
+        m_cleanUpProblem = what + (reason.empty() ? L"（エラー " + std::to_wstring(error) + L"）" : L"（" + reason + L"）");
+    };
     UniqueHandle ours = changedAnything ? UniqueHandle() : OpenIfOurs();
     if (ours.Valid()) {
         if (m_hadPrevious) {
             // No handle of ours may keep the journal from being replaced.
             ours.Close();
             m_file.Close();
-            if (MoveFileExW(m_backup.c_str(), m_path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            if (MoveFileExW(m_backup.c_str(), m_path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
                 m_hadPrevious = false;
-        } else {
+            } else {
+                // Kept aside under the name the message gives.
+                failed(L"前の適用の記録 " + m_backup + L" を元の場所に戻せませんでした");
+                return;
+            }
+        } else if (!RemoveThrough(ours.Get())) {
             // Through a handle found to be ours, so that nothing else under the name is touched.
-            RemoveThrough(ours.Get());
-            ours.Close();
+            failed(L"何も変更しなかった適用の記録 " + m_path + L" を消せませんでした");
         }
     }
     m_file.Close();
-    if (m_hadPrevious)
-        DeleteFileW(m_backup.c_str());
+    if (m_hadPrevious && !DeleteFileW(m_backup.c_str()))
+        failed(L"前の適用の記録の控え " + m_backup + L" を消せませんでした。次に起動したときに消します");
+}
+
+namespace {
+
+// A writer's name beside the journal: its process, and whether it is a new journal or a
+// previous one kept aside; false for any other name.
+bool ParseLeftoverName(const std::wstring& name, const std::wstring& journalName, DWORD* process, bool* fresh)
+{
+    const std::wstring stem = journalName + L".";
+    if (name.compare(0, stem.size(), stem) != 0)
+        return false;
+    const std::wstring rest = name.substr(stem.size());
+    const size_t dash = rest.find(L'-');
+    const size_t dot = rest.find(L'.');
+    if (dash == std::wstring::npos || dot == std::wstring::npos || dash == 0 || dot < dash + 2)
+        return false;
+    const std::wstring kind = rest.substr(dot);
+    if (kind != L".new" && kind != L".previous")
+        return false;
+    for (size_t i = 0; i < dot; ++i) {
+        if (i != dash && (rest[i] < L'0' || rest[i] > L'9'))
+            return false;
+    }
+    *process = static_cast<DWORD>(std::wcstoul(rest.substr(0, dash).c_str(), nullptr, 10));
+    *fresh = kind == L".new";
+    return true;
+}
+
+bool ProcessRuns(DWORD id)
+{
+    if (id == GetCurrentProcessId())
+        return true;
+    UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+    DWORD code = 0;
+    return process.Valid() && GetExitCodeProcess(process.Get(), &code) && code == STILL_ACTIVE;
+}
+
+} // namespace
+
+std::vector<std::wstring> CleanUpJournalLeftovers(const std::wstring& path)
+{
+    std::vector<std::wstring> notCleaned;
+    if (path.empty())
+        return notCleaned;
+    const size_t lastSlash = path.find_last_of(L'\\');
+    const std::wstring folder = lastSlash == std::wstring::npos ? std::wstring() : path.substr(0, lastSlash + 1);
+    const std::wstring journalName = path.substr(folder.size());
+    WIN32_FIND_DATAW found;
+    const HANDLE find = FindFirstFileW((path + L".*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return notCleaned;
+    std::vector<std::pair<std::wstring, bool>> leftovers;
+    do {
+        DWORD process = 0;
+        bool fresh = false;
+        if (ParseLeftoverName(found.cFileName, journalName, &process, &fresh) && !ProcessRuns(process))
+            leftovers.push_back({folder + found.cFileName, fresh});
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    for (const auto& leftover : leftovers) {
+        const bool journalInPlace = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+        const bool cleaned =
+            leftover.second || journalInPlace
+                ? DeleteFileW(leftover.first.c_str()) != FALSE
+                : MoveFileExW(leftover.first.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
+        if (!cleaned)
+            notCleaned.push_back(leftover.first);
+    }
+    return notCleaned;
 }

@@ -32,6 +32,9 @@ public:
     // that failed, every file refused), and the previous journal takes its place again,
     // exactly as it was, unless another running copy has written a journal meanwhile.
     void Finish(bool changedAnything);
+    // What Finish could not tidy up (the previous journal not back in place, a journal or
+    // the previous one kept aside not removed), with the system's reason; empty when all went.
+    const std::wstring& CleanUpProblem() const { return m_cleanUpProblem; }
     // True once a group is in place.
     bool Begun() const { return m_begun; }
     const std::wstring& Path() const { return m_path; }
@@ -49,4 +52,13 @@ private:
     bool m_begun = false;
     bool m_finished = false;
     FILETIME m_began = {};
+    std::wstring m_cleanUpProblem;
 };
+
+// At a start: what writers that ended without Finish (the program was killed) left beside
+// the journal at `path`. A new journal that never took the journal's place named only
+// files that were not changed yet, and goes; a previous journal kept aside goes where a
+// journal is in place (the newer whole one), and takes its place where none is. What
+// another running copy writes is left alone. Returns the leftovers that could not be
+// cleaned up.
+std::vector<std::wstring> CleanUpJournalLeftovers(const std::wstring& path);

@@ -1,5 +1,6 @@
 #include "PlanWriter.h"
 
+#include "../datetime/StampText.h"
 #include "FileStateAccess.h"
 #include "JournalWriter.h"
 #include "NameParts.h"
@@ -56,6 +57,8 @@ struct PlannedWrite {
     FileState stamps; // the stamps to set; zero: left as it is
     DWORD wanted = 0; // the attribute word it gets
     bool attributesDiffer = false;
+    FileState heldAfter;  // what it holds once changed
+    unsigned kept = 0;    // the stamps (JournalPart bits) it holds otherwise than asked
 
     // What the journal keeps of it: who it is, where, and its state before and after.
     JournalEntry Entry() const
@@ -86,7 +89,50 @@ struct PlannedWrite {
         }
         return entry;
     }
+
+    // The entry once changed: the stamps as the file holds them.
+    JournalEntry EntryAsHeld() const
+    {
+        JournalEntry entry = Entry();
+        for (int stamp = 0; stamp < kPlanStampCount; ++stamp) {
+            if (kept & PartOfStamp(stamp))
+                StampOfState(entry.after, stamp) = StampOfState(heldAfter, stamp);
+        }
+        return entry;
+    }
 };
+
+// A stamp a file system keeps otherwise than asked, but within its steps (FAT: creation
+// and last write within 2 s, the last access within the local day), was rounded: the user
+// is told what it holds. One further off (Wine keeps no creation stamp of its own) is only
+// journaled as held.
+constexpr LONGLONG kRoundedWithin[kPlanStampCount] = {2 * kTicksPerSecond, 2 * kTicksPerSecond,
+                                                      25 * 3600 * kTicksPerSecond};
+
+std::wstring StampWithFraction(LONGLONG stamp)
+{
+    const LONGLONG fraction = stamp % kTicksPerSecond;
+    if (fraction == 0)
+        return LocalStampText(stamp);
+    std::wstring digits = std::to_wstring(kTicksPerSecond + fraction).substr(1);
+    digits.erase(digits.find_last_not_of(L'0') + 1);
+    return LocalStampText(stamp) + L"." + digits;
+}
+
+std::wstring RoundedText(const PlannedWrite& planned)
+{
+    const wchar_t* const names[kPlanStampCount] = {L"作成日時", L"更新日時", L"アクセス日時"};
+    std::wstring text;
+    for (int stamp = 0; stamp < kPlanStampCount; ++stamp) {
+        const LONGLONG asked = StampOfState(planned.stamps, stamp);
+        const LONGLONG held = StampOfState(planned.heldAfter, stamp);
+        if (!(planned.kept & PartOfStamp(stamp)) || (held > asked ? held - asked : asked - held) >= kRoundedWithin[stamp])
+            continue;
+        text += std::wstring(text.empty() ? L"" : L"、") + names[stamp] + L" " + StampWithFraction(asked) + L" は " +
+                StampWithFraction(held) + L" として記録されました";
+    }
+    return text;
+}
 
 // One run of a write: its journal, the volumes it meets, the files it settled, whether
 // anything changed, and its failures.
@@ -117,6 +163,26 @@ public:
         m_failed.push_back({order, {path, detail}});
     }
     void Changed() { m_changed = true; }
+    // The files of a group carried out that hold a stamp otherwise than asked: journaled as
+    // they hold it (after the group, which named what was asked), and told where rounded.
+    void RecordAsHeld(const std::vector<PlannedWrite>& group)
+    {
+        std::vector<JournalEntry> held;
+        for (const PlannedWrite& planned : group) {
+            if (planned.kept == 0)
+                continue;
+            held.push_back(planned.EntryAsHeld());
+            const std::wstring rounded = RoundedText(planned);
+            if (!rounded.empty())
+                m_rounded.push_back({static_cast<long long>(planned.index), {planned.path, rounded}});
+        }
+        DWORD error = ERROR_SUCCESS;
+        if (held.empty() || !m_journal || m_journal->AppendGroup(held, &error))
+            return;
+        std::wstring detail;
+        Fail(&detail, L"ファイルが記録した日時を、元に戻すための記録に書けませんでした", error);
+        Failed(kJournalOrder, m_journal->Path(), detail);
+    }
     // A file is done with: changed, failed, or with nothing to change.
     void Settled()
     {
@@ -129,13 +195,19 @@ public:
     // The journal keeps this write only where it changed something; the failures in order.
     void Finish(size_t files, WriteReport* report)
     {
-        if (m_journal)
+        if (m_journal) {
             m_journal->Finish(m_changed);
+            report->journalCleanUp = m_journal->CleanUpProblem();
+        }
         std::stable_sort(m_failed.begin(), m_failed.end(),
                          [](const OrderedFailure& a, const OrderedFailure& b) { return a.order < b.order; });
         report->failures.reserve(m_failed.size());
         for (OrderedFailure& failed : m_failed)
             report->failures.push_back(std::move(failed.failure));
+        std::stable_sort(m_rounded.begin(), m_rounded.end(),
+                         [](const OrderedFailure& a, const OrderedFailure& b) { return a.order < b.order; });
+        for (OrderedFailure& rounded : m_rounded)
+            report->rounded.push_back(std::move(rounded.failure));
         // Asked to stop after the last file, it wrote them all.
         report->cancelled = CancelRequested() && m_settled < files;
     }
@@ -145,6 +217,7 @@ private:
     std::unique_ptr<ChangeJournalWriter> m_journal;
     VolumeSerials m_volumes;
     std::vector<OrderedFailure> m_failed;
+    std::vector<OrderedFailure> m_rounded;
     size_t m_settled = 0;
     bool m_changed = false;
 };
@@ -168,11 +241,12 @@ PlanResult PlanWrite(const std::wstring& path, const ItemChange& change, const C
 {
     plan->path = path;
     plan->change = &change;
+    // A rename alone asks nothing of the file itself, which another program may hold open.
+    const bool anythingAsked =
+        request.attributes || std::any_of(std::begin(request.stamps), std::end(request.stamps), [](bool stamp) { return stamp; });
+    if (!anythingAsked)
+        return PlanResult::nothingToChange;
     if (change.left != ItemLeft::no) {
-        // Named where anything at all is asked of the items.
-        if (!request.attributes &&
-            std::none_of(std::begin(request.stamps), std::end(request.stamps), [](bool stamp) { return stamp; }))
-            return PlanResult::nothingToChange;
         *detail = WhyLeft(change);
         return PlanResult::failed;
     }
@@ -250,32 +324,54 @@ std::vector<PlannedWrite> PlanGroup(const std::vector<std::wstring>& targets, co
     return group;
 }
 
+// How a file's change ended: a file that holds any part of it is journaled as changed, so
+// that the undo takes back what was written even where the rest failed.
+enum class CarriedOut { done, failed, failedPartly };
+
 // Makes the planned change on the file's handle and closes it.
-bool CarryOut(PlannedWrite& plan, VolumeSerials& volumes, std::wstring* detail)
+CarriedOut CarryOut(PlannedWrite& plan, VolumeSerials& volumes, std::wstring* detail)
 {
     DWORD error = ERROR_SUCCESS;
     const DWORD heldAttributes = plan.file.held.attributes;
     const bool reopened = plan.file.shutByReadOnly;
-    if (reopened && !ReopenClearingReadOnly(ApiPath(plan.path), &plan.file, &error, &volumes))
-        return Fail(detail, L"属性を変更できませんでした", error);
+    const std::wstring apiPath = ApiPath(plan.path);
+    // The read-only flag cleared for the reopening is set again; where it cannot be, the
+    // file holds that much of a change.
+    const auto restoreReadOnly = [&](CarriedOut result) {
+        if (!reopened || SetAttributesByPath(apiPath, heldAttributes))
+            return result;
+        *detail += L"。読み取り専用の属性を元に戻せませんでした";
+        return CarriedOut::failedPartly;
+    };
+    if (reopened && !ReopenClearingReadOnly(apiPath, &plan.file, &error, &volumes)) {
+        Fail(detail, L"属性を変更できませんでした", error);
+        return CarriedOut::failed;
+    }
     // Held by no handle between its reading and this reopening (Wine): read again.
     if (reopened && !HoldsShiftedStamps(plan.file.held, *plan.change)) {
         plan.file.handle.Close();
-        SetAttributesByPath(ApiPath(plan.path), heldAttributes);
         *detail = kChangedSinceRead;
-        return false;
+        return restoreReadOnly(CarriedOut::failed);
     }
-    FailedStep failedStep = FailedStep::none;
-    if (!SetFileState(plan.file, plan.stamps, plan.attributesDiffer, plan.wanted, &error, &failedStep)) {
+    const StateChange change = SetFileState(plan.file, plan.stamps, plan.attributesDiffer, plan.wanted);
+    if (!change.Done()) {
         plan.file.handle.Close();
-        if (reopened)
-            SetAttributesByPath(ApiPath(plan.path), heldAttributes); // left with the flags it had
-        return Fail(detail, failedStep == FailedStep::stamps ? L"日時を変更できませんでした" : L"属性を変更できませんでした",
-                    error);
+        *detail = StateChangeText(change, false);
+        return restoreReadOnly(change.partlyMade ? CarriedOut::failedPartly : CarriedOut::failed);
     }
-    if (!plan.file.handle.Close())
-        return Fail(detail, L"日時を変更したファイルを閉じられませんでした", GetLastError());
-    return true;
+    // What the file holds now, read on the same handle: the journal keeps that.
+    if (ReadBack(plan.file.handle.Get(), &plan.heldAfter)) {
+        for (int stamp = 0; stamp < kPlanStampCount; ++stamp) {
+            const LONGLONG asked = StampOfState(plan.stamps, stamp);
+            if (asked != 0 && StampOfState(plan.heldAfter, stamp) != asked)
+                plan.kept |= PartOfStamp(stamp);
+        }
+    }
+    if (!plan.file.handle.Close()) {
+        Fail(detail, L"日時を変更したファイルを閉じられませんでした", GetLastError());
+        return CarriedOut::failedPartly;
+    }
+    return CarriedOut::done;
 }
 
 // Records the move of the file at `path`, then makes it; true when it moved.
@@ -287,20 +383,16 @@ bool MoveFirst(WriteRun& run, const std::wstring& path, const std::wstring& newP
     JournalEntry entry;
     entry.path = path;
     entry.newPath = newPath;
-    FileForChange file;
     DWORD error = ERROR_SUCCESS;
-    if (OpenForChange(ApiPath(path), &file, &error)) {
-        entry.identity = file.identity;
-        entry.before = file.held;
-        entry.after = entry.before;
-    } else if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+    // Read on a handle that shares with all, as the move itself does: a file that another
+    // program holds open with delete sharing is moved, and must be known by its identity.
+    if (!ReadHeldByPath(ApiPath(path), &entry.before, &entry.identity, &error)) {
         std::wstring detail;
         Fail(&detail, step.c_str(), error);
         run.Failed(kMoveOrder, path, detail);
         return false;
     }
-    // The file is let go before the move, which needs it unopened.
-    file.handle.Close();
+    entry.after = entry.before;
     if (!run.Record({entry}, 1))
         return false;
     // Never replaces a file that has the new name; a change of case alone is a move too.
@@ -344,12 +436,14 @@ WriteReport PlanWriter::Write(const ChangePlan& plan, std::vector<std::wstring> 
             if (run.CancelRequested())
                 break;
             std::wstring detail;
-            if (CarryOut(planned, run.Volumes(), &detail))
+            const CarriedOut result = CarryOut(planned, run.Volumes(), &detail);
+            if (result != CarriedOut::failed)
                 run.Changed();
-            else
+            if (result != CarriedOut::done)
                 run.Failed(static_cast<long long>(planned.index), planned.path, detail);
             run.Settled();
         }
+        run.RecordAsHeld(group);
     }
     run.Finish(paths.size(), &report);
     return report;

@@ -16,6 +16,13 @@ struct WriteReport {
     // The files not changed as asked, each with its reason, in the order of the files; a
     // failed move and a journal that could not be written come first.
     std::vector<WriteFailure> failures;
+    // The files whose file system kept a stamp otherwise than asked (FAT: to 2 s, the last
+    // access to the day), each with the stamp asked and the one it holds; the journal has
+    // what they hold, so that the undo finds them as written.
+    std::vector<WriteFailure> rounded;
+    // What the journal's writer could not tidy up at the end (see JournalWriter.h); told
+    // once, apart from the files.
+    std::wstring journalCleanUp;
     // Where the first file was moved; empty when it was not (none asked, or it failed).
     std::wstring movedTo;
     // Stopped when asked before the last file: the files not reached are not among the

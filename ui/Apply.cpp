@@ -2,6 +2,7 @@
 #include "KalendrixDlg.h"
 
 #include "../datetime/StampText.h"
+#include "../framework/Application.h"
 #include "../framework/Exceptions.h"
 #include "../model/NameParts.h"
 #include "../model/NewNameRules.h"
@@ -55,6 +56,17 @@ std::vector<WriteFailure> FilesLeftAlone(const ChangePlan& plan, const std::vect
             left.push_back({paths[index], GapsText(plan.items[index], plan.request)});
     }
     return left;
+}
+
+// The files whose file system rounded a stamp (FAT), with what they hold.
+std::wstring RoundedText(const std::vector<WriteFailure>& rounded)
+{
+    std::wstring text = L"次のファイルでは、ファイルシステムが日時を丸めて記録しました（元に戻すことはできます）。";
+    for (size_t index = 0; index < rounded.size() && index < kListedRefusals; ++index)
+        text += L"\r\n" + rounded[index].path + L"：" + rounded[index].detail;
+    if (rounded.size() > kListedRefusals)
+        text += L"\r\n…ほか" + std::to_wstring(rounded.size() - kListedRefusals) + L"件";
+    return text;
 }
 
 static_assert(static_cast<int>(kPlanCreation) == kCreationRow && static_cast<int>(kPlanWrite) == kWriteRow &&
@@ -168,6 +180,10 @@ bool CKalendrixDlg::TakeApplyResult(ApplyJob& job)
     }
     ShowWriteFailures(m_hWnd, report.failures, m_fileOperate.GetJournalPath());
     ShowFilesLeftAlone(m_hWnd, FilesLeftAlone(job.plan, job.paths));
+    if (!report.rounded.empty())
+        MessageBoxW(m_hWnd, RoundedText(report.rounded).c_str(), ApplicationName(), MB_OK | MB_ICONINFORMATION);
+    if (!report.journalCleanUp.empty())
+        MessageBoxW(m_hWnd, (report.journalCleanUp + L"。").c_str(), ApplicationName(), MB_OK | MB_ICONWARNING);
     const bool complete = report.Complete();
     m_jobs.ComeBackAs(IDC_APPLY, !complete || editedDuringJob);
     return complete && job.closeAfter && !editedDuringJob;

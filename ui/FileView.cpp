@@ -3,6 +3,8 @@
 
 #include "../framework/DisplayScale.h"
 #include "../framework/Application.h"
+#include "../model/FileStateAccess.h"
+#include "../model/PathForms.h"
 #include "../model/ShellIcon.h"
 #include "../model/SizeText.h"
 
@@ -186,7 +188,7 @@ void CKalendrixDlg::ReportUnreadableStamps(int index, const FileRecord& record)
         return;
     }
     WIN32_FILE_ATTRIBUTE_DATA data = {};
-    GetFileAttributesExW(record.fullPath.c_str(), GetFileExInfoStandard, &data);
+    ReadAttributeData(ApiPath(record.fullPath), &data);
     const struct {
         StampBit bit;
         const wchar_t* name;

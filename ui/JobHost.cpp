@@ -23,7 +23,7 @@ const UINT_PTR kProgressTimer = 0x21;
 
 } // namespace
 
-JobHost::JobHost(UINT progressMessage, UINT endMessage) : m_worker(progressMessage, endMessage)
+JobHost::JobHost(UINT progressMessage, UINT endMessage) : m_endMessage(endMessage), m_worker(progressMessage, endMessage)
 {
 }
 
@@ -54,6 +54,11 @@ bool JobHost::OnTimer(WPARAM id)
         return false;
     if (!Running()) {
         KillTimer(m_dialog, kProgressTimer);
+        return true;
+    }
+    // The worker's end message may have been lost (its post failed): the end is taken here.
+    if (m_worker.Ended()) {
+        SendMessageW(m_dialog, m_endMessage, 0, 0);
         return true;
     }
     if (!IsWindowVisible(GetDlgItem(m_dialog, IDC_JOB_STATUS))) {
@@ -142,7 +147,7 @@ bool JobHost::EnabledDuringJob(int id) const
 
 void JobHost::OnEnded()
 {
-    if (!Running())
+    if (!Running() || !m_worker.Ended())
         return;
     HideProgress();
     std::unique_ptr<DialogJob> job = std::move(m_job);

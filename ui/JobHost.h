@@ -29,7 +29,8 @@ public:
     // True when `id` was the progress timer.
     bool OnTimer(WPARAM id);
     // The progress goes, the controls come back, the job's End runs. Raises what the work
-    // raised, with the controls back.
+    // raised, with the controls back. An end message of a job that has not ended (one lost
+    // before, then taken by the timer) is passed over.
     void OnEnded();
     // Within a job's TakeResult and End: whether something done during the job enabled
     // control `id` again (an edit enables Apply: the edit is still to be written).
@@ -49,6 +50,7 @@ private:
     void RestoreControls();
 
     HWND m_dialog = nullptr;
+    UINT m_endMessage;
     std::wstring m_doing;
     // The controls the job disabled with their state before it, those an action during the
     // job enabled, and the control that had the focus.

@@ -4,6 +4,7 @@
 #include "../framework/StartupPhases.h"
 #include "../framework/Application.h"
 #include "../model/ChangeJournal.h"
+#include "../model/JournalWriter.h"
 #include "AboutDlg.h"
 
 #include <cstdlib>
@@ -81,6 +82,8 @@ BOOL CKalendrixDlg::OnInitDialog()
         if (aboutText[0] != L'\0')
             AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, aboutText);
         AppendMenuW(systemMenu, MF_STRING, IDM_UNDO_LAST_CHANGE, L"直前の変更を元に戻す");
+        // What a run that was killed while it applied left beside the journal.
+        CleanUpJournalLeftovers(m_fileOperate.GetJournalPath());
         UpdateUndoEntry();
     }
 

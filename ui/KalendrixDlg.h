@@ -30,8 +30,10 @@ constexpr UINT WM_REPORT_FOLDERS = WM_APP + 2;
 constexpr UINT WM_JOB_PROGRESS = WM_APP + 0x20;
 constexpr UINT WM_JOB_ENDED = WM_APP + 0x21;
 
-// An apply and an undo, each with what it works on (Apply.cpp, Undo.cpp).
+// An apply and an undo, each with what it works on (Apply.cpp, Undo.cpp); the undo's
+// journal is read by a job of its own first.
 class ApplyJob;
+class JournalReadingJob;
 class UndoJob;
 class DateTakenJob;
 
@@ -95,6 +97,7 @@ public:
     // true when the dialog is to close (OK, and every file took what was asked).
     bool TakeApplyResult(ApplyJob& job);
     void ApplyEnded(ApplyJob& job, bool close);
+    void UndoJournalRead(JournalReadingJob& job);
     void UndoEnded(UndoJob& job);
     // The end of a reading of dates taken: they are kept with the file set.
     void DatesTakenRead(DateTakenJob& job);

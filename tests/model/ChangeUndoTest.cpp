@@ -2,11 +2,15 @@
 // file the apply changed.
 #include "model/JournalReader.h"
 #include "model/ChangeUndo.h"
+#include "datetime/StampText.h"
+#include "model/AttributeFaultsForTests.h"
+#include "model/JournalFormat.h"
 #include "model/PlanWriter.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -120,6 +124,91 @@ TEST_F(Undo, PutsBackWhatTheApplyWroteToTheHundredNanoseconds)
         EXPECT_EQ(AsStamp(StampsOf(path).access), kAccessBefore) << "the stamp the apply left stays";
     }
     EXPECT_EQ(AsStamp(StampsOf(same).write), AsStamp(already));
+}
+
+// A file whose times were written before its flags were refused holds part of the change:
+// it is journaled as changed (alone in the apply, nothing else would keep its journal), the
+// failure says which part was made, and the undo takes the times back.
+TEST_F(Undo, TimesWrittenAndFlagsRefusedAreJournaledAndUndone)
+{
+    const std::wstring path = MakeFile(L"half.txt");
+    ChangeRequest request = NewWrite();
+    request.attributes = true;
+    request.boxes = FILE_ATTRIBUTE_HIDDEN;
+    FailAttributeSettingsForTests(1, ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(Write({path}, request));
+    FailAttributeSettingsForTests(0, ERROR_SUCCESS);
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures[0].detail,
+              L"日時は変更しましたが、属性を変更できませんでした（アクセスが拒否されました（変更する権限がありません））");
+    ASSERT_EQ(UnixSecondsOf(StampsOf(path).write), static_cast<ULONGLONG>(kNewWrite));
+    ASSERT_FALSE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+
+    EXPECT_TRUE(UndoChanges(ReadBack()).left.empty());
+    EXPECT_EQ(AsStamp(StampsOf(path).write), kWriteBefore);
+}
+
+// A file that an indexer or a virus scanner holds open with delete sharing can be moved:
+// its move is journaled with its identity all the same, and the undo moves back that file
+// only, never another one that stands at the new name later.
+TEST_F(Undo, RenameOfAFileHeldWithDeleteSharingIsUndoneOnlyForThatFile)
+{
+    const std::wstring old = MakeFile(L"old.txt");
+    const std::wstring moved = folder / L"new.txt";
+    HANDLE holder = CreateFileW(old.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    const bool written = Write({old}, ChangeRequest(), moved);
+    CloseHandle(holder);
+    ASSERT_TRUE(written) << (report.failures.empty() ? std::wstring() : report.failures[0].detail).c_str();
+    ASSERT_TRUE(Exists(moved));
+    const std::vector<JournalEntry> entries = ReadBack();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_TRUE(entries[0].identity.Known()) << "the move is journaled with the file's identity";
+
+    // Another file at the new name: left, and named.
+    const std::wstring aside = folder / L"aside.txt";
+    ASSERT_TRUE(MoveFileW(moved.c_str(), aside.c_str()));
+    folder.MakeFile(L"new.txt", 7);
+    UndoOutcome outcome = UndoChanges(entries);
+    ASSERT_EQ(outcome.left.size(), 1u);
+    EXPECT_EQ(outcome.left[0].detail, L"別のファイルに置き換えられています");
+    EXPECT_FALSE(Exists(old));
+    EXPECT_EQ(BytesOf(moved).size(), 7u);
+
+    // The moved file back at the new name goes back to its old one.
+    ASSERT_TRUE(DeleteFileW(moved.c_str()));
+    ASSERT_TRUE(MoveFileW(aside.c_str(), moved.c_str()));
+    outcome = UndoChanges(entries);
+    EXPECT_TRUE(outcome.left.empty());
+    EXPECT_TRUE(Exists(old));
+    EXPECT_FALSE(Exists(moved));
+}
+
+// An entry without an identity (all zero, as another program can write it with a valid
+// checksum) would let the undo write onto whatever file stands at its path: it is refused
+// and named with its line, and the rest of the journal is undone.
+TEST_F(Undo, EntryWithoutIdentityIsRefusedAndNamedWithItsLine)
+{
+    const std::wstring stranger = MakeFile(L"stranger.txt");
+    const std::wstring changed = MakeFile(L"changed.txt");
+    ASSERT_TRUE(Write({changed}, NewWrite()));
+    JournalEntry hostile = ReadBack()[0];
+    hostile.path = stranger;
+    hostile.identity = FileIdentity();
+    {
+        std::ofstream out(JournalPath().c_str(), std::ios::binary | std::ios::app);
+        out << GroupBytes({hostile});
+    }
+
+    const std::vector<JournalEntry> entries = ReadBack();
+    ASSERT_EQ(entries.size(), 2u);
+    const UndoOutcome outcome = UndoChanges(entries);
+    ASSERT_EQ(outcome.left.size(), 1u);
+    EXPECT_EQ(outcome.left[0].path, stranger);
+    EXPECT_EQ(outcome.left[0].detail, L"記録にファイルの識別情報がないため、触れていません（6 行目）");
+    EXPECT_EQ(AsStamp(StampsOf(stranger).write), kWriteBefore) << "the stranger keeps its stamp";
+    EXPECT_EQ(AsStamp(StampsOf(changed).write), kWriteBefore) << "the rest is undone";
 }
 
 // The undo leaves every file that no longer holds what the apply wrote: changed by someone
@@ -290,6 +379,146 @@ TEST_F(Undo, ApplyThatCannotRecordChangesNothingAndSaysSoOnce)
     for (const std::wstring& path : {a, b})
         EXPECT_EQ(AsStamp(StampsOf(path).write), kWriteBefore);
     RemoveDirectoryW(JournalPath().c_str());
+}
+
+// A name with a surrogate that has no partner is a name Windows allows: the apply journals
+// it and the undo finds the file by it.
+TEST_F(Undo, NameWithAnUnpairedSurrogateIsWrittenAndPutBack)
+{
+    const std::wstring path = folder / L"photo\xD800.jpg";
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        GTEST_SKIP() << "the platform refuses to create a name with an unpaired surrogate (error " << GetLastError()
+                     << "): the journal's round trip of such names is tested on its text alone";
+    CloseHandle(file);
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((folder / L"photo*").c_str(), &found);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    FindClose(find);
+    if (std::wstring(found.cFileName) != L"photo\xD800.jpg")
+        GTEST_SKIP() << "this file system keeps no unpaired surrogate in a name (it lists the file otherwise)";
+    FILETIME write = AsFileTime(kWriteBefore);
+    ASSERT_TRUE(WriteStamps(path, nullptr, nullptr, &write));
+
+    ASSERT_TRUE(Write({path}, NewWrite()));
+    ASSERT_EQ(UnixSecondsOf(StampsOf(path).write), static_cast<ULONGLONG>(kNewWrite));
+    const UndoOutcome outcome = UndoChanges(ReadBack());
+    EXPECT_TRUE(outcome.left.empty()) << (outcome.left.empty() ? std::wstring() : outcome.left[0].detail).c_str();
+    EXPECT_EQ(AsStamp(StampsOf(path).write), kWriteBefore);
+}
+
+// A link among a folder's files that leads to a file on another volume: that file is known
+// by its own volume's serial number, not by its neighbours', and the undo finds it the same.
+TEST_F(Undo, LinkToAnotherVolumeIsKnownByThatVolume)
+{
+    wchar_t system[MAX_PATH] = L"";
+    GetSystemDirectoryW(system, MAX_PATH);
+    std::wstring other;
+    DWORD ownSerial = 0;
+    GetVolumeInformationW((folder.Path().substr(0, 3)).c_str(), nullptr, 0, &ownSerial, nullptr, nullptr, nullptr, 0);
+    for (const wchar_t* candidate : {L"Z:\\tmp", L"D:\\", L"E:\\"}) {
+        DWORD serial = 0;
+        const std::wstring root = std::wstring(candidate).substr(0, 3);
+        if (GetVolumeInformationW(root.c_str(), nullptr, 0, &serial, nullptr, nullptr, nullptr, 0) &&
+            serial != ownSerial && (GetFileAttributesW(candidate) & FILE_ATTRIBUTE_DIRECTORY) &&
+            GetFileAttributesW(candidate) != INVALID_FILE_ATTRIBUTES) {
+            other = candidate;
+            break;
+        }
+    }
+    if (other.empty())
+        GTEST_SKIP() << "no second volume with another serial number to link to";
+    if (other.back() != L'\\')
+        other += L'\\';
+    const std::wstring target = other + L"kalendrix-volume-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+    HANDLE file = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        GTEST_SKIP() << "no file can be made on the second volume " << std::string(other.begin(), other.end());
+    CloseHandle(file);
+    FILETIME write = AsFileTime(kWriteBefore);
+    WriteStamps(target, nullptr, nullptr, &write);
+    const std::wstring beside = MakeFile(L"a.txt");
+    const std::wstring link = folder / L"b-link.txt";
+    const bool linked = CreateSymbolicLinkW(link.c_str(), target.c_str(), 0) != FALSE;
+    HANDLE through = CreateFileW(link.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+    if (through != INVALID_HANDLE_VALUE)
+        CloseHandle(through);
+    if (!linked || through == INVALID_HANDLE_VALUE) {
+        DeleteFileW(link.c_str());
+        DeleteFileW(target.c_str());
+        GTEST_SKIP() << "no symbolic link to a file on another volume can be made and opened here";
+    }
+
+    const bool written = Write({beside, link}, NewWrite());
+    const UndoOutcome outcome = UndoChanges(ReadBack());
+    const LONGLONG targetWrite = AsStamp(StampsOf(target).write);
+    DeleteFileW(link.c_str());
+    DeleteFileW(target.c_str());
+    ASSERT_TRUE(written) << (report.failures.empty() ? std::wstring() : report.failures[0].detail).c_str();
+    EXPECT_TRUE(outcome.left.empty()) << (outcome.left.empty() ? std::wstring() : outcome.left[0].detail).c_str();
+    EXPECT_EQ(targetWrite, kWriteBefore);
+    EXPECT_EQ(AsStamp(StampsOf(beside).write), kWriteBefore);
+}
+
+// FAT keeps the last write to 2 s: an odd second written there is held rounded. The report
+// tells what each file holds, the journal keeps that, and the undo puts every file back,
+// though nothing tells the program that the volume is FAT (Wine names no file system there).
+TEST_F(Undo, StampsAFatVolumeRoundsAreToldAndUndone)
+{
+    const wchar_t* const mounted = _wgetenv(L"KALENDRIX_FAT_FOLDER");
+    if (mounted == nullptr || *mounted == L'\0')
+        GTEST_SKIP() << "no FAT volume here: tools/wine-exec mounts one as root where FUSE and fusefat are there";
+    std::wstring fat = std::wstring(L"Z:") + mounted;
+    std::replace(fat.begin(), fat.end(), L'/', L'\\');
+    fat += L"\\undo" + std::to_wstring(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryW(fat.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    std::vector<std::wstring> paths;
+    std::vector<LONGLONG> before;
+    for (const wchar_t* name : {L"\\a.txt", L"\\b.txt"}) {
+        const std::wstring path = fat + name;
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        // Both stamps: fusefat ignores a last write set alone (the last access omitted).
+        const FILETIME write = AsFileTime(kWriteBefore);
+        const FILETIME access = AsFileTime(kAccessBefore);
+        SetFileTime(file, nullptr, &access, &write);
+        CloseHandle(file);
+        paths.push_back(path);
+        before.push_back(AsStamp(StampsOf(path).write));
+    }
+    ChangeRequest request;
+    request.stamps[kPlanWrite] = true;
+    request.values[kPlanWrite] = kNewWrite + 1; // an odd second
+    request.stamps[kPlanAccess] = true;
+    request.values[kPlanAccess] = kNewAccess;
+
+    FileSet files;
+    files.Assign(paths);
+    files.ReadStates();
+    report = PlanWriter(JournalPath()).Write(BuildChangePlan(files, request), paths);
+    const LONGLONG held = AsStamp(StampsOf(paths[0]).write);
+    const UndoOutcome outcome = UndoChanges(ReadBack());
+    std::vector<LONGLONG> after;
+    for (const std::wstring& path : paths) {
+        after.push_back(AsStamp(StampsOf(path).write));
+        DeleteFileW(path.c_str());
+    }
+    RemoveDirectoryW(fat.c_str());
+
+    FILETIME asked;
+    ASSERT_TRUE(TimeValueToFileTime(kNewWrite + 1, &asked));
+    if (held == AsStamp(asked))
+        GTEST_SKIP() << "this volume kept the odd second: it is no FAT volume";
+    EXPECT_TRUE(report.failures.empty()) << report.failures[0].detail.c_str();
+    ASSERT_EQ(report.rounded.size(), 2u);
+    EXPECT_EQ(report.rounded[0].path, paths[0]);
+    EXPECT_EQ(report.rounded[0].detail.find(L"更新日時 " + LocalStampText(AsStamp(asked)) + L" は " +
+                                            LocalStampText(held) + L" として記録されました"),
+              0u)
+        << report.rounded[0].detail.c_str();
+    EXPECT_TRUE(outcome.left.empty()) << outcome.left[0].detail.c_str();
+    EXPECT_EQ(after, before) << "every file back as it was";
 }
 
 // Paths the classic calls refuse are written and put back in the extended form.

@@ -2,6 +2,7 @@
 #include "framework/Application.h"
 #include "model/FileOperate.h"
 #include "model/FileStateAccess.h"
+#include "model/ListingFaultsForTests.h"
 #include "support/ChoiceInPlace.h"
 #include "support/TempFolder.h"
 
@@ -199,6 +200,28 @@ TEST_F(FileRead, TwoNamesThatDifferOnlyInCaseAreTwoItemsWithStatesOfTheirOwn)
             EXPECT_EQ(set.Item(index).size, set.Path(index) == lower ? 1u : 0u) << index;
         }
     }
+}
+
+// A listing that ends with anything but "no more files" (a network share that dropped
+// midway) left the rest of its folder unread: the folder is named with the reason, and the
+// walk goes on with the other folders.
+TEST_F(FileRead, AWalkWhoseListingFailsMidwayNamesTheFolder)
+{
+    const std::wstring dropped = folder.MakeFolder(L"dropped");
+    folder.MakeFile(L"dropped\\a.txt");
+    folder.MakeFile(L"dropped\\b.txt");
+    const std::wstring whole = folder.MakeFolder(L"whole");
+    folder.MakeFile(L"whole\\c.txt");
+    FileSet set;
+    set.Assign({dropped, whole});
+    FailListingStepsForTests(1, ERROR_NETNAME_DELETED);
+    set.ReadStates(FileSet::Progress(), true);
+    FailListingStepsForTests(0, ERROR_SUCCESS);
+
+    ASSERT_EQ(set.UnreadableFolders().size(), 1u);
+    EXPECT_EQ(set.UnreadableFolders()[0].path, dropped);
+    EXPECT_EQ(set.UnreadableFolders()[0].error, static_cast<DWORD>(ERROR_NETNAME_DELETED));
+    EXPECT_EQ(set.Path(set.Count() - 1), whole + L"\\c.txt") << "the walk goes on";
 }
 
 TEST_F(FileRead, IndexesOutsideTheListAreInvalidArguments)

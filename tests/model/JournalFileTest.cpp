@@ -4,12 +4,16 @@
 #include "model/JournalWriter.h"
 #include "support/TempFolder.h"
 
+#include <winioctl.h>
+
 #include "support/JournalSamples.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -165,7 +169,9 @@ TEST_F(Journal, DamagedFileIsToldAndLetGoAndNoFileIsMissing)
         ChangeJournalWriter writer(JournalPath());
         DWORD error = 0;
         ASSERT_TRUE(writer.AppendGroup({ChangedEntry(L"C:\\a.txt")}, &error));
+        ASSERT_TRUE(writer.AppendGroup({ChangedEntry(L"C:\\b.txt")}, &error));
     }
+    // In the first group: only the last may be passed over.
     std::string bytes = BytesOf(JournalPath());
     bytes[bytes.find("C:\\a.txt")] = '\xFF';
     WriteBytes(JournalPath(), bytes);
@@ -181,6 +187,89 @@ TEST_F(Journal, DamagedFileIsToldAndLetGoAndNoFileIsMissing)
     EXPECT_EQ(journal.Open(JournalPath(), &problem), JournalReading::missing);
     DWORD error = 0;
     EXPECT_FALSE(journal.Remove(&error));
+}
+
+// A journal larger than any apply writes is refused before it is read: another program may
+// have made it so, and it would be read whole into memory.
+TEST_F(Journal, JournalOfMoreThanFourGigabytesIsRefusedUnread)
+{
+    CreateDirectoryW((folder / L"journal").c_str(), nullptr);
+    WriteBytes(JournalPath(), "\xEF\xBB\xBFKalendrix undo journal 2\r\n");
+    HANDLE file = CreateFileW(JournalPath().c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD returned = 0;
+    DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
+    LARGE_INTEGER size;
+    size.QuadPart = static_cast<LONGLONG>(kLargestJournal) + 1;
+    const bool grown = SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    CloseHandle(file);
+    if (!grown)
+        GTEST_SKIP() << "this file system cannot hold a file of 4 GB";
+
+    std::vector<JournalEntry> entries;
+    std::wstring problem;
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_EQ(ReadJournalAt(JournalPath(), &entries, &problem), JournalReading::unreadable);
+    EXPECT_EQ(problem, L"記録が大きすぎます（1000万件か 4 GB を超えています）");
+    EXPECT_LT(GetTickCount64() - start, 5000u) << "refused without reading it";
+}
+
+// A run killed while it applied leaves its writer's files beside the journal: a new journal
+// that never took the journal's place goes, and a previous one kept aside goes where a
+// journal is in place, or takes its place where none is. What a running copy writes, and
+// names of no writer, stay.
+TEST_F(Journal, LeftoversOfAKilledRunAreCleanedUpAtTheNextStart)
+{
+    CreateDirectoryW((folder / L"journal").c_str(), nullptr);
+    const std::wstring dead = JournalPath() + L".4294967292-"; // no process has this number
+    const std::wstring running = JournalPath() + L"." + std::to_wstring(GetCurrentProcessId()) + L"-7.new";
+    const std::wstring stranger = JournalPath() + L".bak";
+    for (const std::wstring& path : {dead + L"1.new", dead + L"2.previous", running, stranger})
+        WriteBytes(path, "leftover");
+    WriteBytes(JournalPath(), "journal");
+
+    EXPECT_TRUE(CleanUpJournalLeftovers(JournalPath()).empty());
+    const std::vector<std::wstring> names = NamesIn(folder / L"journal");
+    const std::wstring runningName = running.substr(running.find_last_of(L'\\') + 1);
+    EXPECT_EQ(std::set<std::wstring>(names.begin(), names.end()),
+              (std::set<std::wstring>{L"UndoJournal.txt", L"UndoJournal.txt.bak", runningName}));
+    EXPECT_EQ(BytesOf(JournalPath()), "journal");
+
+    // With no journal in place, the previous one kept aside is the journal.
+    ASSERT_TRUE(DeleteFileW(JournalPath().c_str()));
+    WriteBytes(dead + L"3.previous", "previous");
+    WriteBytes(dead + L"3.new", "new");
+    EXPECT_TRUE(CleanUpJournalLeftovers(JournalPath()).empty());
+    EXPECT_EQ(BytesOf(JournalPath()), "previous");
+    EXPECT_EQ(NamesIn(folder / L"journal").size(), 3u);
+}
+
+// The previous journal kept aside, held by another program at the end, cannot be removed:
+// that is told, not passed over in silence.
+TEST_F(Journal, AKeptPreviousJournalThatCannotBeRemovedIsTold)
+{
+    DWORD error = 0;
+    {
+        ChangeJournalWriter first(JournalPath());
+        ASSERT_TRUE(first.AppendGroup({ChangedEntry(L"C:\\a.txt")}, &error));
+    }
+    ChangeJournalWriter writer(JournalPath());
+    ASSERT_TRUE(writer.AppendGroup({ChangedEntry(L"C:\\b.txt")}, &error));
+    std::wstring kept;
+    for (const std::wstring& name : NamesIn(folder / L"journal")) {
+        if (name.size() > 9 && name.compare(name.size() - 9, 9, L".previous") == 0)
+            kept = folder / (L"journal\\" + name);
+    }
+    ASSERT_FALSE(kept.empty()) << "no previous journal kept aside";
+    HANDLE holder = CreateFileW(kept.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    writer.Finish(true);
+    CloseHandle(holder);
+    EXPECT_EQ(writer.CleanUpProblem().find(L"前の適用の記録の控え " + kept + L" を消せませんでした。次に起動したときに消します（"),
+              0u)
+        << writer.CleanUpProblem().c_str();
+    DeleteFileW(kept.c_str());
 }
 
 // Until Finish, the previous journal can be had back exactly; an apply that changed

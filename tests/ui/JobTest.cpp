@@ -177,14 +177,17 @@ TEST_F(Jobs, ACancelledApplyIsUndoneExactly)
     EXPECT_TRUE(Enabled(IDC_APPLY)) << "the edits stay for Apply again";
 
     dialog.GetJob().SetItemObserver([](WorkProgress& progress) {
-        // Last file first: 599 to 550 were recorded but never changed; 549 to 500 go back.
-        if (progress.Done() == 100)
+        // The undo, not the reading of its journal before it (in hundredths): its entries
+        // last file first: 599 to 550 were recorded but never changed; 549 to 500 go back.
+        if (progress.Total() == 600 && progress.Done() == 100)
             progress.RequestCancel();
     });
     UndoLastChange();
     std::vector<ShownMessageBox> shown = boxes.Take();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_NE(shown[0].text.find(L"を元に戻す途中で中止しました。"), std::wstring::npos) << shown[0].text.c_str();
+    ASSERT_EQ(shown.size(), 2u) << "the question, then the end";
+    EXPECT_NE(shown[0].text.find(L" の適用（600 個のファイル、更新日時）を元に戻しますか？"), std::wstring::npos)
+        << shown[0].text.c_str();
+    EXPECT_NE(shown[1].text.find(L"を元に戻す途中で中止しました。"), std::wstring::npos) << shown[1].text.c_str();
     EXPECT_TRUE(GetFileAttributesW(DefaultJournalPath().c_str()) != INVALID_FILE_ATTRIBUTES)
         << "the journal stays for the files not yet back";
     // The next undo finds the files already back as they were before, and leaves them.
@@ -193,12 +196,42 @@ TEST_F(Jobs, ACancelledApplyIsUndoneExactly)
     dialog.GetJob().SetItemObserver(nullptr);
     UndoLastChange();
     shown = boxes.Take();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_NE(shown[0].text.find(L"を元に戻しました。"), std::wstring::npos) << shown[0].text.c_str();
-    EXPECT_EQ(shown[0].text.find(L"ただし"), std::wstring::npos) << "nothing left: " << shown[0].text.c_str();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_NE(shown[1].text.find(L"を元に戻しました。"), std::wstring::npos) << shown[1].text.c_str();
+    EXPECT_EQ(shown[1].text.find(L"ただし"), std::wstring::npos) << "nothing left: " << shown[1].text.c_str();
     for (size_t i = 0; i < paths.size(); ++i)
         ASSERT_TRUE(StateOf(paths[i]) == before[i]) << "not as before: " << i;
     EXPECT_EQ(GetFileAttributesW(DefaultJournalPath().c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// The worker's end message lost (a queue that could not take it): the window still takes
+// the job's end, and is never left busy.
+TEST_F(Jobs, AJobWhoseEndMessageIsLostStillEnds)
+{
+    ChooseMany(20);
+    ClickWithoutWaiting(IDC_APPLY);
+    ASSERT_TRUE(dialog.JobRunning());
+    size_t lost = 0;
+    const ULONGLONG start = GetTickCount64();
+    while (dialog.JobRunning() && GetTickCount64() - start < 10000) {
+        MSG message;
+        while (PeekMessageW(&message, dialog.m_hWnd, WM_JOB_ENDED, WM_JOB_ENDED, PM_REMOVE))
+            ++lost;
+        if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_JOB_ENDED && message.hwnd == dialog.m_hWnd) {
+                ++lost;
+                continue;
+            }
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        } else {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        }
+    }
+    EXPECT_EQ(lost, 1u) << "the end message was taken away";
+    EXPECT_FALSE(dialog.JobRunning()) << "the dialog stays busy";
+    EXPECT_TRUE(Enabled(IDOK));
+    EXPECT_EQ(Changed().size(), paths.size());
 }
 
 // Asked from another thread in the middle of the apply, the window answers: the files are

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 
@@ -110,11 +111,15 @@ TEST_F(UndoProgram, UndoAfterARestartPutsBackEveryFileButOneChangedSince)
     RunningProgram program(L"", folder.Path());
     ASSERT_NE(program.Dialog(), nullptr) << "the program showed no dialog";
     Undo(program.Dialog());
+    const std::wstring asked = program.TakeMessageBox(L"Kalendrix", 10000);
+    EXPECT_NE(asked.find(L" の適用（3 個のファイル、更新日時、属性）を元に戻しますか？"), std::wstring::npos)
+        << "the undo first names the apply it takes back: " << asked.c_str();
     const std::wstring told = program.TakeMessageBox(L"Kalendrix", 10000);
     const std::wstring left = touched + L"：適用の後に変更されています\r\n"
                                         L"以上のファイルは元に戻していません。ほかのファイルは元に戻しました。\r\n"
                                         L"記録は残してあります。もう一度「直前の変更を元に戻す」を選ぶと、残ったファイルをやり直します。";
-    EXPECT_NE(told.find(L" の適用（3 個のファイル）を元に戻しました。ただし次のファイルは元に戻していません。\r\n" + left),
+    EXPECT_NE(told.find(L" の適用（3 個のファイル、更新日時、属性）を元に戻しました。ただし次のファイルは元に戻していません。\r\n" +
+                        left),
               std::wstring::npos)
         << told.c_str();
 
@@ -128,6 +133,7 @@ TEST_F(UndoProgram, UndoAfterARestartPutsBackEveryFileButOneChangedSince)
 
     // A second undo finds the others back already and leaves the changed file again.
     Undo(program.Dialog());
+    program.TakeMessageBox(L"Kalendrix", 10000);
     EXPECT_NE(program.TakeMessageBox(L"Kalendrix", 10000).find(left), std::wstring::npos);
     EXPECT_EQ(AsStamp(StampsOf(touched).write), AsStamp(someoneElses));
     EXPECT_EQ(AsStamp(StampsOf(plain).write), kWriteBefore);
@@ -153,8 +159,9 @@ TEST_F(UndoProgram, RenameIsTakenBackAndTheDialogFollowsTheFile)
     RunningProgram program(L"\"" + final + L"\"", elsewhere.Path());
     ASSERT_NE(program.Dialog(), nullptr) << "the program showed no dialog";
     Undo(program.Dialog());
+    program.TakeMessageBox(L"Kalendrix", 10000);
     const std::wstring told = program.TakeMessageBox(L"Kalendrix", 10000);
-    EXPECT_NE(told.find(L" の適用（1 個のファイル）を元に戻しました。"), std::wstring::npos)
+    EXPECT_NE(told.find(L" の適用（1 個のファイル、名前、更新日時）を元に戻しました。"), std::wstring::npos)
         << "which apply was taken back: " << told.c_str();
     EXPECT_FALSE(Exists(DefaultJournalPath())) << "an apply is taken back once";
     EXPECT_TRUE(Exists(draft));
@@ -198,7 +205,22 @@ TEST_F(UndoDialog, EntryIsOfferedOnlyWhileThereIsSomethingToUndo)
     EXPECT_TRUE(UndoEntryState() & MF_GRAYED);
     EXPECT_EQ(AsStamp(StampsOf(path).write), kWriteBefore);
     EXPECT_EQ(Text(IDC_WRITE_DAY), L"18") << "the dialog shows the restored stamp (2005-02-18 05:20 UTC)";
-    EXPECT_EQ(boxes.Take().size(), 1u) << "the undo names the apply it took back";
+    EXPECT_EQ(boxes.Take().size(), 2u) << "the undo asks, naming the apply, and says it took it back";
+}
+
+// The journal's bytes, changed as a damaged disk might leave them.
+void ChangeJournal(const std::string& from, const std::string& to)
+{
+    std::string bytes;
+    {
+        std::ifstream in(DefaultJournalPath().c_str(), std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    const size_t at = bytes.find(from);
+    ASSERT_NE(at, std::string::npos) << from;
+    bytes.replace(at, from.size(), to);
+    std::ofstream out(DefaultJournalPath().c_str(), std::ios::binary | std::ios::trunc);
+    out << bytes;
 }
 
 TEST_F(UndoDialog, DamagedJournalIsToldAndNothingIsWritten)
@@ -209,28 +231,79 @@ TEST_F(UndoDialog, DamagedJournalIsToldAndNothingIsWritten)
     Apply();
     const LONGLONG applied = AsStamp(StampsOf(path).write);
     ASSERT_NE(applied, kWriteBefore);
-    // The group's closing line counts a line the group does not have, as a damaged disk
-    // might leave it (a cut-off end is no damage: its group is passed over).
-    std::string bytes;
-    {
-        std::ifstream in(DefaultJournalPath().c_str(), std::ios::binary);
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    const size_t count = bytes.find("\r\n以上\t1\t");
-    ASSERT_NE(count, std::string::npos);
-    bytes[count + 9] = '2';
-    {
-        std::ofstream out(DefaultJournalPath().c_str(), std::ios::binary | std::ios::trunc);
-        out << bytes;
-    }
+    ChangeJournal("適用の開始\t", "適用の終了\t");
     boxes.Take();
 
     UndoLastChange();
     const std::vector<ShownMessageBox> shown = boxes.Take();
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text, L"直前の変更の記録を読めません（記録が壊れています（5 行目））。\r\n"
+    EXPECT_EQ(shown[0].text, L"直前の変更の記録を読めません（記録が壊れています（3 行目））。\r\n"
                              L"ファイルは何も変更されていません。\r\n" + DefaultJournalPath());
     EXPECT_EQ(shown[0].owner, dialog.m_hWnd);
     EXPECT_EQ(AsStamp(StampsOf(path).write), applied);
     EXPECT_TRUE(Exists(DefaultJournalPath())) << "kept for the user to read";
+}
+
+// The last group's closing line counts a line the group does not have: its files were not
+// touched if the program ended while writing it, but the journal may have been damaged
+// after the apply. The group is passed over, and the box names what it could read there.
+TEST_F(UndoDialog, PassedOverLastGroupIsToldWithItsFiles)
+{
+    const std::wstring path = MakeFile(folder, L"a.txt");
+    ChooseOne(path);
+    SetRow(kWriteRow, {2011, 1, 20, 12, 0, 0});
+    Apply();
+    const LONGLONG applied = AsStamp(StampsOf(path).write);
+    ChangeJournal("\r\n以上\t1\t", "\r\n以上\t2\t");
+    boxes.Take();
+
+    UndoLastChange();
+    const std::vector<ShownMessageBox> shown = boxes.Take();
+    ASSERT_EQ(shown.size(), 2u) << "the question, then the end";
+    EXPECT_NE(shown[1].text.find(L"記録の最後の組は途中で切れているか壊れていたため、元に戻していません（読めたのは 1 件）。"),
+              std::wstring::npos)
+        << shown[1].text.c_str();
+    // The path as the system gives it, which may differ in case.
+    std::wstring text = shown[1].text, named = L"\r\n" + path;
+    CharUpperW(&text[0]);
+    CharUpperW(&named[0]);
+    EXPECT_NE(text.find(named), std::wstring::npos) << "the file it names: " << shown[1].text.c_str();
+    EXPECT_EQ(AsStamp(StampsOf(path).write), applied) << "a group passed over is not undone";
+    EXPECT_FALSE(Exists(DefaultJournalPath())) << "removed once the user has seen the box";
+}
+
+// On a FAT volume an odd second is held rounded: the apply tells it with the value the file
+// holds, and the undo puts the file back, though nothing tells the program the volume is FAT.
+TEST_F(UndoDialog, RoundingOnAFatVolumeIsToldAndUndone)
+{
+    const wchar_t* const mounted = _wgetenv(L"KALENDRIX_FAT_FOLDER");
+    if (mounted == nullptr || *mounted == L'\0')
+        GTEST_SKIP() << "no FAT volume here: tools/wine-exec mounts one as root where FUSE and fusefat are there";
+    std::wstring fat = std::wstring(L"Z:") + mounted;
+    std::replace(fat.begin(), fat.end(), L'/', L'\\');
+    fat += L"\\dialog" + std::to_wstring(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryW(fat.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    const std::wstring path = MakeFile(folder, L"photo.jpg");
+    const std::wstring onFat = fat + L"\\photo.jpg";
+    ASSERT_TRUE(CopyFileW(path.c_str(), onFat.c_str(), FALSE));
+    const FileStamps before = StampsOf(onFat);
+    ChooseOne(onFat);
+    SetRow(kWriteRow, {2011, 7, 1, 12, 0, 1});
+    // Both stamps: fusefat ignores a last write set alone (the last access omitted).
+    SetRow(kAccessRow, {2011, 7, 1, 12, 0, 1});
+    boxes.Take();
+    Apply();
+    const std::vector<ShownMessageBox> shown = boxes.Take();
+    UndoLastChange();
+    const FileStamps after = StampsOf(onFat);
+    DeleteFileW(onFat.c_str());
+    RemoveDirectoryW(fat.c_str());
+
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text.find(L"次のファイルでは、ファイルシステムが日時を丸めて記録しました（元に戻すことはできます）。\r\n" +
+                                 onFat + L"：更新日時 "),
+              0u)
+        << shown[0].text.c_str();
+    EXPECT_NE(shown[0].text.find(L" として記録されました"), std::wstring::npos) << shown[0].text.c_str();
+    EXPECT_TRUE(SameStamp(after.write, before.write)) << "the undo puts the file back";
 }

@@ -171,3 +171,44 @@ TEST(JournalFormat, AGroupClosesWithItsCountAndTheChecksumOfItsBytes)
     for (const auto& c : ends)
         EXPECT_EQ(ParseGroupEnd(c.line, &count, &crc), c.closes) << std::wstring(c.line).size();
 }
+
+// Windows lets a name hold a surrogate without its partner; UTF-8 has no such character.
+// Every name comes back as the same UTF-16 units; bytes that are no UTF-8 otherwise, or a
+// pair written as two surrogates (it would have two readings), are no text.
+TEST(JournalFormat, EveryNameWindowsAllowsComesBackAsTheSameUnits)
+{
+    const std::wstring names[] = {
+        L"C:\\photo\xD800.jpg",        // a high surrogate alone
+        L"C:\\\xDC00photo.jpg",        // a low one alone
+        L"C:\\\xDC00\xD800.jpg",       // both, the wrong way round
+        L"C:\\\xD83D\xDE00\xD83D.jpg", // a pair, then a high one alone at the end
+        L"C:\\写真\xFFFD.jpg",         // the replacement character itself
+    };
+    for (const std::wstring& name : names) {
+        JournalEntry entry = ChangedEntry();
+        entry.path = name;
+        entry.newPath = name + L"x";
+        const std::string group = GroupBytes({entry});
+        std::wstring line;
+        ASSERT_TRUE(TextOfUtf8(group.substr(0, group.find("\r\n")), &line)) << name.size();
+        JournalEntry back;
+        ASSERT_TRUE(ParseJournalLine(line, &back));
+        EXPECT_EQ(back.path, entry.path);
+        EXPECT_EQ(back.newPath, entry.newPath);
+    }
+    const std::string notText[] = {
+        "\xED\xA0\xBD\xED\xB8\x80",   // U+1F600 as two surrogates
+        "\xC0\xAF",                   // "/" in two bytes
+        "\xE0\x80\xAF",               // and in three
+        "\xF4\x90\x80\x80",           // past U+10FFFF
+        "\xE5\x86",                   // cut off
+        "\x80",                       // a continuation alone
+    };
+    for (const std::string& bytes : notText) {
+        std::wstring text;
+        EXPECT_FALSE(TextOfUtf8(bytes, &text)) << bytes.size();
+    }
+    std::wstring text;
+    ASSERT_TRUE(TextOfUtf8("\xF0\x9F\x98\x80\xE5\x86\x99", &text));
+    EXPECT_EQ(text, L"\xD83D\xDE00写");
+}

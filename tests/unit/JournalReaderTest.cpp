@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -94,9 +95,116 @@ TEST(JournalReader, ACutOffEndStillGivesEveryWholeGroup)
         std::wstring problem;
         ASSERT_EQ(ReadBytes(cut.bytes, &contents, &problem), JournalReading::read) << cut.what << ": " << problem;
         ASSERT_EQ(contents.entries.size(), cut.entries) << cut.what;
+        EXPECT_EQ(contents.lastGroupPassedOver, cut.bytes != whole && cut.bytes != head) << cut.what;
         if (cut.entries >= 3) {
             EXPECT_EQ(contents.entries[2].path, L"C:\\c.txt") << cut.what;
         }
+    }
+}
+
+namespace {
+
+// A group as the writer closes it, then damaged: `lines` are its lines (each with its line
+// break); the closing line counts `count` lines (0: as many as there are) and carries the
+// CRC of `lines` with `crcFlip` xored in.
+std::string ClosedGroup(const std::vector<std::string>& lines, size_t count = 0, DWORD crcFlip = 0)
+{
+    std::string bytes;
+    for (const std::string& line : lines)
+        bytes += line;
+    char end[64];
+    std::snprintf(end, sizeof end, "\xE4\xBB\xA5\xE4\xB8\x8A\t%u\t%08lX\r\n",
+                  static_cast<unsigned>(count == 0 ? lines.size() : count),
+                  static_cast<unsigned long>(Crc32(0, bytes.data(), bytes.size()) ^ crcFlip));
+    return bytes + end;
+}
+
+std::string LineOf(const JournalEntry& entry)
+{
+    const std::wstring text = FormatJournalLine(entry);
+    std::string bytes(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &bytes[0], static_cast<int>(bytes.size()), nullptr, nullptr);
+    bytes.pop_back();
+    return bytes + "\r\n";
+}
+
+} // namespace
+
+// Damage in the last group (a power loss while it was written can keep its closing line
+// and lose a line before it) passes that group over and keeps every group before it; the
+// same damage in an earlier group refuses the journal with the line it is on.
+TEST(JournalReader, DamageInTheLastGroupPassesItOverAndInAnEarlierOneIsRefused)
+{
+    const std::string a = LineOf(ChangedEntry(L"C:\\a.txt"));
+    const std::string b = LineOf(ChangedEntry(L"C:\\b.txt"));
+    const struct {
+        const char* what;
+        std::string damaged; // a group of two lines, damaged
+        size_t readable;     // its entries that can still be read
+        const wchar_t* earlier; // the problem when it comes first (lines 4-5, closing 6)
+    } cases[] = {
+        {"a count that does not match", ClosedGroup({a, b}, 3), 2, L"記録が壊れています（6 行目）"},
+        {"a checksum that does not match", ClosedGroup({a, b}, 0, 0x10), 2, L"記録が壊れています（6 行目）"},
+        {"a line that is no entry", ClosedGroup({a, "C:\\b.txt\tgarbage\r\n"}), 1, L"記録が壊れています（5 行目）"},
+        {"a line lost", ClosedGroup({a, b}).substr(a.size()), 1, L"記録が壊れています（5 行目）"},
+    };
+    const std::string head = JournalHeadBytes(kBegan);
+    const std::string whole = GroupBytes({ChangedEntry(L"C:\\c.txt")});
+    for (const auto& damage : cases) {
+        JournalContents contents;
+        std::wstring problem;
+        ASSERT_EQ(ReadBytes(head + whole + damage.damaged, &contents, &problem), JournalReading::read)
+            << damage.what << ": " << problem;
+        EXPECT_EQ(PathsOf(contents), std::vector<std::wstring>{L"C:\\c.txt"}) << damage.what;
+        EXPECT_TRUE(contents.lastGroupPassedOver) << damage.what;
+        EXPECT_EQ(contents.passedOver.size(), damage.readable) << damage.what;
+
+        EXPECT_EQ(ReadBytes(head + damage.damaged + whole, &contents, &problem), JournalReading::unreadable)
+            << damage.what;
+        EXPECT_EQ(problem, damage.earlier) << damage.what;
+    }
+}
+
+// Lines a hostile program could write with a valid checksum: an undo would write what they
+// say, or act on a file the apply never chose. Each is refused with its line, in a group
+// that is not the last.
+TEST(JournalReader, HostileLinesAreRefusedWithTheirLine)
+{
+    const auto with = [](void (*change)(JournalEntry&)) {
+        JournalEntry entry = ChangedEntry(L"C:\\a.txt");
+        change(entry);
+        return entry;
+    };
+    const struct {
+        const char* what;
+        JournalEntry entry;
+        bool refused;
+    } cases[] = {
+        {"a negative stamp to write back", with([](JournalEntry& e) { e.before.write = -5; }), true},
+        {"a negative stamp written", with([](JournalEntry& e) { e.after.write = -1; }), true},
+        {"a stamp past any calendar", with([](JournalEntry& e) { e.before.write = 0x7FFFFFFFFFFFFFFFLL; }), true},
+        {"a relative path", with([](JournalEntry& e) { e.path = L"a.txt"; }), true},
+        {"a path relative to a drive's folder", with([](JournalEntry& e) { e.path = L"C:a.txt"; }), true},
+        {"a path from the root of no drive", with([](JournalEntry& e) { e.path = L"\\Windows\\a.txt"; }), true},
+        {"a path that climbs", with([](JournalEntry& e) { e.path = L"C:\\data\\..\\Windows\\a.txt"; }), true},
+        {"a device", with([](JournalEntry& e) { e.path = L"\\\\.\\PhysicalDrive0"; }), true},
+        {"a device by its extended name", with([](JournalEntry& e) { e.path = L"\\\\?\\GLOBALROOT\\Device\\a.txt"; }), true},
+        {"a relative new name", with([](JournalEntry& e) { e.newPath = L"b.txt"; }), true},
+        {"a network share", with([](JournalEntry& e) { e.path = L"\\\\server\\share\\a.txt"; }), false},
+        {"an extended drive path", with([](JournalEntry& e) { e.path = L"\\\\?\\C:\\a.txt"; }), false},
+        {"an extended share path", with([](JournalEntry& e) { e.path = L"\\\\?\\UNC\\server\\share\\a.txt"; }), false},
+        {"a stamp past any calendar that the undo never writes",
+         with([](JournalEntry& e) { e.before.access = 0x7FFFFFFFFFFFFFFFLL; }), false},
+    };
+    for (const auto& line : cases) {
+        // Lines: 1-3 head, 4 entry, 5 closing, 6 the line, 7 closing, 8 entry, 9 closing.
+        const std::string bytes = JournalHeadBytes(kBegan) + GroupBytes({ChangedEntry(L"C:\\z.txt")}) +
+                                  GroupBytes({line.entry}) + GroupBytes({ChangedEntry(L"C:\\y.txt")});
+        JournalContents contents;
+        std::wstring problem;
+        const JournalReading reading = ReadBytes(bytes, &contents, &problem);
+        EXPECT_EQ(reading, line.refused ? JournalReading::unreadable : JournalReading::read) << line.what;
+        EXPECT_EQ(problem, line.refused ? L"記録が壊れています（6 行目）" : L"") << line.what;
     }
 }
 
