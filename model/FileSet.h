@@ -35,6 +35,10 @@ public:
     const FileItem& Item(size_t index) const { return m_items[index]; }
     const std::wstring& Path(size_t index) const { return m_items[index].path; }
     void SetPath(size_t index, std::wstring path) { m_items[index].path = std::move(path); }
+    // Takes the items at `indices` (ascending) out of the set; the others keep their order.
+    void Remove(const std::vector<size_t>& indices);
+    // A set of the items at `indices` (ascending) alone, as they were read.
+    FileSet Subset(const std::vector<size_t>& indices) const;
 
     // Called with the count of items read so far and the count in all; returns false to
     // stop (the items not reached keep error ERROR_CANCELLED).
