@@ -35,7 +35,7 @@ void CKalendrixDlg::OnContextMenu(WPARAM window, LPARAM where)
     if (where == static_cast<LPARAM>(-1)) {
         // From the keyboard: at the focused row, or the list's corner.
         RECT row = {};
-        const int focused = ListView_GetNextItem(list, -1, LVNI_FOCUSED);
+        const int focused = m_fileList.RowOfFile(m_fileList.FocusedFile());
         if (focused < 0 || !ListView_GetItemRect(list, focused, &row, LVIR_LABEL))
             row = {0, 0, 0, 0};
         at = {row.left, row.bottom};

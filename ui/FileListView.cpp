@@ -156,6 +156,7 @@ void FileListView::SetColumns(const wchar_t* const* captions, const int* widths,
 void FileListView::ShowNothing()
 {
     ForgetPreview();
+    m_focusedRow = -1;
     m_files = nullptr;
     m_order.clear();
     m_rows.clear();
@@ -254,7 +255,7 @@ void FileListView::RebuildRows()
     }
     // The selection named rows, which now show other files: only the focused file stays,
     // focused and selected, where it is still shown.
-    ListView_SetItemState(m_list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    ClearSelection();
     ListView_SetItemCountEx(m_list, static_cast<int>(m_rows.size()), LVSICF_NOSCROLL);
     const int row = focused >= 0 ? RowOfFile(focused) : -1;
     if (row >= 0) {
@@ -285,6 +286,15 @@ std::vector<size_t> FileListView::SelectedFiles() const
     std::vector<size_t> files;
     if (m_files == nullptr)
         return files;
+    const UINT selected = ListView_GetSelectedCount(m_list);
+    if (selected == 0)
+        return files;
+    if (selected == m_rows.size()) {
+        for (int file : m_rows)
+            files.push_back(static_cast<size_t>(file));
+        std::sort(files.begin(), files.end());
+        return files;
+    }
     for (int row = ListView_GetNextItem(m_list, -1, LVNI_SELECTED); row >= 0;
          row = ListView_GetNextItem(m_list, row, LVNI_SELECTED)) {
         const int file = FileOfRow(row);
@@ -299,7 +309,35 @@ int FileListView::FocusedFile() const
 {
     if (m_files == nullptr)
         return -1;
-    return FileOfRow(ListView_GetNextItem(m_list, -1, LVNI_FOCUSED));
+    return FileOfRow(m_focusedRow);
+}
+
+void FileListView::ItemChanged(const NMLISTVIEW* change)
+{
+    if (!(change->uChanged & LVIF_STATE))
+        return;
+    if ((change->uNewState & LVIS_FOCUSED) && change->iItem >= 0)
+        m_focusedRow = change->iItem;
+    else if ((change->uOldState & LVIS_FOCUSED) && (change->iItem == m_focusedRow || change->iItem < 0))
+        m_focusedRow = -1;
+}
+
+// Row by row: Wine's list view, told of every row at once (-1), visits each of them.
+void FileListView::ClearSelection()
+{
+    if (m_focusedRow >= 0)
+        ListView_SetItemState(m_list, m_focusedRow, 0, LVIS_FOCUSED);
+    m_focusedRow = -1;
+    const UINT selected = ListView_GetSelectedCount(m_list);
+    if (selected == 0)
+        return;
+    if (selected == static_cast<UINT>(ListView_GetItemCount(m_list)) && selected > 1) {
+        ListView_SetItemState(m_list, -1, 0, LVIS_SELECTED);
+        return;
+    }
+    for (int row = ListView_GetNextItem(m_list, -1, LVNI_SELECTED); row >= 0;
+         row = ListView_GetNextItem(m_list, row, LVNI_SELECTED))
+        ListView_SetItemState(m_list, row, 0, LVIS_SELECTED);
 }
 
 void FileListView::SelectAll()
@@ -348,7 +386,7 @@ void FileListView::FilesRemoved(const std::vector<size_t>& removed)
         if (moved[m_rows[row]] < 0)
             firstRow = static_cast<int>(row);
     }
-    ListView_SetItemState(m_list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    ClearSelection();
     if (m_shown.empty()) {
         m_rows = m_order;
     } else {

@@ -48,6 +48,9 @@ public:
     // The file set took out the files `removed` (ascending indices of the set before): their
     // rows go, the rest keep their order.
     void FilesRemoved(const std::vector<size_t>& removed);
+    // LVN_ITEMCHANGED: the focused row is followed here, since asking the list for it makes
+    // Wine's list view visit every row.
+    void ItemChanged(const NMLISTVIEW* change);
     // How many shown files of `files` (the set shown) the preview's request would change;
     // 0 without a preview.
     size_t ChangedCount(const FileSet& files) const;
@@ -85,6 +88,7 @@ private:
     void ForgetPreview();
     // Rows from the order and the filter; the focused file keeps the focus where it is shown.
     void RebuildRows();
+    void ClearSelection();
     int NeededWidth(int column, int listWidth);
     int TextWidth(const std::wstring& text) const;
     // Widths that differ from those the program gave were given by the user.
@@ -102,6 +106,7 @@ private:
     std::vector<int> m_order;       // every file, in the order sorted
     std::vector<bool> m_shown;      // the filter's mark of each file; empty: every file
     std::vector<int> m_rows;        // the file of each row: m_order less what the filter hides
+    int m_focusedRow = -1;
     int m_sortColumn = -1;
     bool m_descending = false;
     // The widths the program gave the file columns last (0: none since the layout was

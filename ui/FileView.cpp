@@ -269,6 +269,7 @@ void CKalendrixDlg::OnListItemChanged(NMHDR* header, LRESULT* result)
     // must not fill the rows from the file over the user's edits.
     const NMLISTVIEW* change = reinterpret_cast<NMLISTVIEW*>(header);
     *result = 0;
+    m_fileList.ItemChanged(change);
     if (!(change->uChanged & LVIF_STATE) || change->iItem < 0)
         return;
     const bool selected = (change->uNewState & LVIS_SELECTED) && !(change->uOldState & LVIS_SELECTED);
@@ -277,7 +278,8 @@ void CKalendrixDlg::OnListItemChanged(NMHDR* header, LRESULT* result)
     if (!selected && !focused)
         return;
     HWND list = GetDlgItem(IDC_FILE_LIST);
-    const int focusedRow = ListView_GetNextItem(list, -1, LVNI_FOCUSED);
+    const int focusedFile = m_fileList.FocusedFile();
+    const int focusedRow = focusedFile >= 0 ? m_fileList.RowOfFile(focusedFile) : -1;
     const bool focusedSelected = focusedRow >= 0 && (ListView_GetItemState(list, focusedRow, LVIS_SELECTED) & LVIS_SELECTED);
     const int file = m_fileList.FileOfRow(focusedSelected ? focusedRow : change->iItem);
     if (selected || file != m_shownIndex)
