@@ -2,6 +2,8 @@
 
 #include "DialogWindow.h"
 
+#include <cwchar>
+
 namespace {
 
 Application* g_app = nullptr;
@@ -80,6 +82,35 @@ BOOL Application::WriteSetting(const wchar_t* section, const wchar_t* entry, int
         return FALSE;
     DWORD data = static_cast<DWORD>(value);
     LONG status = RegSetValueExW(key, entry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof(data));
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
+std::wstring Application::ReadTextSetting(const wchar_t* section, const wchar_t* entry)
+{
+    HKEY key = OpenSectionKey(section);
+    if (key == nullptr)
+        return std::wstring();
+    std::wstring value;
+    DWORD size = 0;
+    if (RegGetValueW(key, nullptr, entry, RRF_RT_REG_SZ, nullptr, nullptr, &size) == ERROR_SUCCESS && size > 0) {
+        value.resize(size / sizeof(wchar_t));
+        if (RegGetValueW(key, nullptr, entry, RRF_RT_REG_SZ, nullptr, &value[0], &size) == ERROR_SUCCESS)
+            value.resize(wcsnlen(value.c_str(), size / sizeof(wchar_t)));
+        else
+            value.clear();
+    }
+    RegCloseKey(key);
+    return value;
+}
+
+BOOL Application::WriteTextSetting(const wchar_t* section, const wchar_t* entry, const std::wstring& value)
+{
+    HKEY key = OpenSectionKey(section);
+    if (key == nullptr)
+        return FALSE;
+    LONG status = RegSetValueExW(key, entry, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                 static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
     return status == ERROR_SUCCESS;
 }

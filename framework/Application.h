@@ -20,6 +20,8 @@ public:
     void UseRegistryKey(const wchar_t* registryKey);
     UINT ReadSetting(const wchar_t* section, const wchar_t* entry, int defaultValue);
     BOOL WriteSetting(const wchar_t* section, const wchar_t* entry, int value);
+    std::wstring ReadTextSetting(const wchar_t* section, const wchar_t* entry);
+    BOOL WriteTextSetting(const wchar_t* section, const wchar_t* entry, const std::wstring& value);
 
     // The executable's file name without its extension.
     const std::wstring& GetAppName() const { return m_appName; }

@@ -121,6 +121,10 @@ protected:                    \
     {message, 0, 0, 0, MESSAGE_THUNK(self.handler(args.wParam, args.lParam); return 0;)},
 // void handler()
 #define ON_BN_CLICKED(id, handler) {WM_COMMAND, BN_CLICKED, id, id, MESSAGE_THUNK(self.handler(); return 0;)},
+// void handler(), for a menu's command
+#define ON_COMMAND(id, handler) {WM_COMMAND, 0, id, id, MESSAGE_THUNK(self.handler(); return 0;)},
+// void handler()
+#define ON_EN_CHANGE(id, handler) {WM_COMMAND, EN_CHANGE, id, id, MESSAGE_THUNK(self.handler(); return 0;)},
 // void handler(UINT id), for every control from first to last
 #define ON_CONTROL_RANGE(code, first, last, handler) \
     {WM_COMMAND, code, first, last, MESSAGE_THUNK(self.handler(LOWORD(args.wParam)); return 0;)},

@@ -6,6 +6,7 @@
 #include "PathForms.h"
 
 #include <cwchar>
+#include <unordered_set>
 
 ChoiceReading CFileOperate::ReadingOfChoice(bool walkFolders) const
 {
@@ -51,6 +52,28 @@ void CFileOperate::FileMoved(const std::wstring& from, const std::wstring& to)
     }
     if (_wcsicmp(m_firstPath.c_str(), from.c_str()) == 0)
         m_firstPath = to;
+}
+
+void CFileOperate::RemoveItems(const std::vector<size_t>& indices)
+{
+    if (indices.empty())
+        return;
+    std::unordered_set<std::wstring> removed;
+    for (size_t index : indices)
+        removed.insert(m_files.Path(index));
+    m_files.Remove(indices);
+    m_count = static_cast<int>(m_files.Count());
+    // What a walk brought in is read again item by item from now on, so that nothing taken
+    // out comes back; the chosen paths taken out go too.
+    m_walked = true;
+    std::vector<std::wstring> chosen;
+    for (std::wstring& path : m_chosen) {
+        if (removed.count(path) == 0)
+            chosen.push_back(std::move(path));
+    }
+    m_chosen = std::move(chosen);
+    if (m_count > 0)
+        m_firstPath = m_files.Path(0);
 }
 
 bool CFileOperate::ChoiceHasFolder() const

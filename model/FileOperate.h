@@ -55,6 +55,10 @@ public:
     // and the list follow it.
     void FileMoved(const std::wstring& from, const std::wstring& to);
 
+    // Takes the items at `indices` (ascending) out of the choice, never off the disk: a
+    // reading of the choice again reads the items left, not the folders they came from.
+    void RemoveItems(const std::vector<size_t>& indices);
+
     // The shell's type name of item `index`; empty for an index one above the count.
     std::wstring GetTypeName(int index) const;
 

@@ -197,6 +197,31 @@ void FileSet::Assign(std::vector<std::wstring> paths)
         m_items[index].path = std::move(paths[index]);
 }
 
+void FileSet::Remove(const std::vector<size_t>& indices)
+{
+    size_t kept = 0;
+    size_t next = 0;
+    for (size_t index = 0; index < m_items.size(); ++index) {
+        if (next < indices.size() && indices[next] == index) {
+            ++next;
+            continue;
+        }
+        if (kept != index)
+            m_items[kept] = std::move(m_items[index]);
+        ++kept;
+    }
+    m_items.resize(kept);
+}
+
+FileSet FileSet::Subset(const std::vector<size_t>& indices) const
+{
+    FileSet subset;
+    subset.m_items.reserve(indices.size());
+    for (size_t index : indices)
+        subset.m_items.push_back(m_items[index]);
+    return subset;
+}
+
 void FileSet::TakeStates(const FileSet& reread)
 {
     if (reread.Count() != Count())

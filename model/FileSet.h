@@ -41,6 +41,10 @@ public:
     const FileItem& Item(size_t index) const { return m_items[index]; }
     const std::wstring& Path(size_t index) const { return m_items[index].path; }
     void SetPath(size_t index, std::wstring path) { m_items[index].path = std::move(path); }
+    // Takes the items at `indices` (ascending) out of the set; the others keep their order.
+    void Remove(const std::vector<size_t>& indices);
+    // A set of the items at `indices` (ascending) alone, as they were read.
+    FileSet Subset(const std::vector<size_t>& indices) const;
 
     // An item's date taken, read from its content the first time it is asked for (a folder
     // has none); on the thread that owns the set.

@@ -94,6 +94,15 @@
 #define IDC_JOB_STATUS          1060
 #define IDC_JOB_PROGRESS        1061
 
+// Narrowing the chosen files by wildcards, and the line that counts them.
+#define IDC_FILTER              1074
+#define IDC_CHOICE_COUNTS       1075
+
+// The list's context menu.
+#define IDM_REMOVE_FROM_CHOICE  32771
+#define IDM_OPEN_FOLDER         32772
+#define IDM_COPY_PATH           32773
+
 #ifndef IDC_STATIC
 #define IDC_STATIC              (-1)
 #endif

@@ -141,7 +141,14 @@ bool CKalendrixDlg::ApplyChanges(const FileRecord& base, bool closeAfter)
     }
 
     ChangeRequest request = ReadRequest(base, false);
-    const FileSet& files = m_fileOperate.GetFileSet();
+    // Only the files the list shows: those the filter hides are left alone.
+    const std::vector<size_t> shown = m_fileList.ShownFiles();
+    FileSet shownFiles;
+    if (shown.size() != m_fileOperate.GetFileSet().Count())
+        shownFiles = m_fileOperate.GetFileSet().Subset(shown);
+    const FileSet& files = shown.size() != m_fileOperate.GetFileSet().Count() ? shownFiles : m_fileOperate.GetFileSet();
+    if (files.Count() == 0)
+        return false;
     std::unique_ptr<ApplyJob> job(new ApplyJob(*this, m_fileOperate.GetJournalPath()));
     job->plan = BuildChangePlan(files, request);
     if (!job->plan.refusedItems.empty())

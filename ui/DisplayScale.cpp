@@ -5,7 +5,6 @@
 #include "../framework/DisplayScale.h"
 #include "../framework/Application.h"
 
-#include <algorithm>
 #include <vector>
 
 namespace {
@@ -48,7 +47,8 @@ void CKalendrixDlg::LoadScaledIcons()
     m_smallIcon = small;
 }
 
-// Every control keeps its place and size in proportion and takes the dialog's font made
+// Every control keeps its place and size in proportion (the layout's base places scale,
+// and the layout puts them for the window's new size) and takes the dialog's font made
 // again at the new scale.
 void CKalendrixDlg::ScaleControls(UINT from, UINT to)
 {
@@ -57,40 +57,12 @@ void CKalendrixDlg::ScaleControls(UINT from, UINT to)
     GetObjectW(current, sizeof(face), &face);
     face.lfHeight = MulDiv(face.lfHeight, static_cast<int>(to), static_cast<int>(from));
     HFONT scaled = CreateFontIndirectW(&face);
-
-    const std::vector<HWND> children = DirectChildren(m_hWnd);
-    HDWP positions = BeginDeferWindowPos(static_cast<int>(children.size()));
-    for (HWND child : children) {
-        RECT place;
-        GetWindowRect(child, &place);
-        MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&place), 2);
-        auto scale = [&](LONG length) { return MulDiv(length, static_cast<int>(to), static_cast<int>(from)); };
+    for (HWND child : DirectChildren(m_hWnd))
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(scaled), FALSE);
-        if (positions != nullptr)
-            positions = DeferWindowPos(positions, child, nullptr, scale(place.left), scale(place.top),
-                                       scale(place.right) - scale(place.left), scale(place.bottom) - scale(place.top),
-                                       SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    if (positions != nullptr)
-        EndDeferWindowPos(positions);
-
+    m_layout.Scale(from, to);
     if (m_scaledFont != nullptr)
         DeleteObject(m_scaledFont);
     m_scaledFont = scaled;
-}
-
-void CKalendrixDlg::FitListColumns()
-{
-    // 300 and 270 pixels at 96 dpi. The dialog grows with its font, which does not grow
-    // exactly as the scale does: the types' column keeps within the list, with room for
-    // a vertical scroll bar, so that nobody scrolls sideways to see it.
-    HWND list = GetDlgItem(IDC_FILE_LIST);
-    RECT client;
-    GetClientRect(list, &client);
-    const int names = ScaleToDpi(300, m_dpi);
-    const int room = static_cast<int>(client.right) - names - SystemMetricForDpi(SM_CXVSCROLL, m_dpi);
-    ListView_SetColumnWidth(list, 0, names);
-    ListView_SetColumnWidth(list, 1, std::max(0, std::min(ScaleToDpi(270, m_dpi), room)));
 }
 
 void CKalendrixDlg::OnDpiChanged(WPARAM dpis, LPARAM proposedRect)
@@ -101,11 +73,12 @@ void CKalendrixDlg::OnDpiChanged(WPARAM dpis, LPARAM proposedRect)
         ScaleControls(m_dpi, dpi);
         m_dpi = dpi;
         m_fileList.SetDpi(dpi);
-        FitListColumns();
         LoadScaledIcons();
         FirstFileChanged();
     }
     SetWindowPos(m_hWnd, nullptr, proposed.left, proposed.top, proposed.right - proposed.left,
                  proposed.bottom - proposed.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    InvalidateRect(m_hWnd, nullptr, TRUE);
+    // Also where the size stayed the same, the controls take their places at the new scale.
+    m_layout.Apply();
+    m_fileList.FitColumns();
 }

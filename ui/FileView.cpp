@@ -99,6 +99,7 @@ void CKalendrixDlg::ReadingEnded(ChoiceReading&& reading, ReadingPurpose purpose
     if (purpose == ReadingPurpose::list) {
         m_fileOperate.TakeStates(reading.files);
         m_fileList.StatesChanged();
+        UpdateCounts();
         return;
     }
     m_walkToReport = reading.walk;
@@ -124,6 +125,7 @@ void CKalendrixDlg::ShowChosenFiles()
         m_attributes.ShowNoFile();
         m_names.ShowNone();
         ShowNoFile(*this, FileIconArea(), m_fileList);
+        UpdateCounts();
         return;
     }
 
@@ -133,6 +135,7 @@ void CKalendrixDlg::ShowChosenFiles()
     if (m_fileOperate.GetCount() > 1) {
         m_names.ShowNone();
         m_fileList.ShowFiles(m_fileOperate.GetFileSet());
+        ShowFilteredFiles();
     } else {
         m_names.Show(m_fileOperate.GetBaseName(0), m_fileOperate.GetExtension(0), m_fileOperate.IsFolder(0));
         ShowFileProperties(record);
@@ -144,6 +147,7 @@ void CKalendrixDlg::ShowChosenFiles()
     ShowAttributes(record, true);
     // Last: the writes above may have enabled it through their change notifications.
     EnableDlgItem(IDC_APPLY, false);
+    UpdateCounts();
     ReportUnreadableStamps(0, record);
 }
 
@@ -261,20 +265,38 @@ void CKalendrixDlg::OnListClick(NMHDR* header, LRESULT* result)
 
 void CKalendrixDlg::OnListItemChanged(NMHDR* header, LRESULT* result)
 {
-    // Only a row that becomes selected is picked: the list also reports a row that merely
-    // takes the focus (as when the dialog is activated again), which must not fill the
-    // rows from the file over the user's edits.
+    // The rows and boxes show the focused row's file once it is selected: a row that
+    // becomes selected, or the selected row that takes the focus (a range selected with
+    // Shift). A row that merely takes the focus (as when the dialog is activated again)
+    // must not fill the rows from the file over the user's edits.
     const NMLISTVIEW* change = reinterpret_cast<NMLISTVIEW*>(header);
-    const bool selected = (change->uChanged & LVIF_STATE) && (change->uNewState & LVIS_SELECTED) &&
-                          !(change->uOldState & LVIS_SELECTED);
-    if (selected)
-        ShowRecord(m_fileList.FileOfRow(change->iItem));
     *result = 0;
+    m_fileList.ItemChanged(change);
+    if (!(change->uChanged & LVIF_STATE) || change->iItem < 0)
+        return;
+    const bool selected = (change->uNewState & LVIS_SELECTED) && !(change->uOldState & LVIS_SELECTED);
+    const bool focused = (change->uNewState & LVIS_FOCUSED) && !(change->uOldState & LVIS_FOCUSED) &&
+                         (change->uNewState & LVIS_SELECTED);
+    if (!selected && !focused)
+        return;
+    HWND list = GetDlgItem(IDC_FILE_LIST);
+    const int focusedFile = m_fileList.FocusedFile();
+    const int focusedRow = focusedFile >= 0 ? m_fileList.RowOfFile(focusedFile) : -1;
+    const bool focusedSelected = focusedRow >= 0 && (ListView_GetItemState(list, focusedRow, LVIS_SELECTED) & LVIS_SELECTED);
+    const int file = m_fileList.FileOfRow(focusedSelected ? focusedRow : change->iItem);
+    if (selected || file != m_shownIndex)
+        ShowRecord(file);
 }
 
 void CKalendrixDlg::OnListDisplayInfo(NMHDR* header, LRESULT* result)
 {
     m_fileList.FillCell(reinterpret_cast<NMLVDISPINFOW*>(header));
+    *result = 0;
+}
+
+void CKalendrixDlg::OnListInfoTip(NMHDR* header, LRESULT* result)
+{
+    m_fileList.FillInfoTip(reinterpret_cast<NMLVGETINFOTIPW*>(header));
     *result = 0;
 }
 

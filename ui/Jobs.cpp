@@ -52,6 +52,7 @@ void CKalendrixDlg::OnJobEnded(WPARAM, LPARAM)
 // The window's end: the worker stops after the file at hand, so that none is left half done.
 void CKalendrixDlg::OnDestroy(WPARAM, LPARAM)
 {
+    SavePlacement();
     m_jobs.CancelAndWait();
     PassToSystem();
 }

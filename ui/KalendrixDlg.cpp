@@ -45,6 +45,16 @@ BEGIN_MESSAGE_MAP(CKalendrixDlg)
     ON_NOTIFY(LVN_ITEMCHANGED, IDC_FILE_LIST, OnListItemChanged)
     ON_NOTIFY(LVN_GETDISPINFOW, IDC_FILE_LIST, OnListDisplayInfo)
     ON_NOTIFY(LVN_COLUMNCLICK, IDC_FILE_LIST, OnListColumnClick)
+    ON_NOTIFY(LVN_GETINFOTIPW, IDC_FILE_LIST, OnListInfoTip)
+    ON_NOTIFY(LVN_KEYDOWN, IDC_FILE_LIST, OnListKeyDown)
+    ON_MESSAGE(WM_CONTEXTMENU, OnContextMenu)
+    // The context menu's commands.
+    ON_COMMAND(IDM_REMOVE_FROM_CHOICE, OnRemoveFromChoice)
+    ON_COMMAND(IDM_OPEN_FOLDER, OnOpenFolder)
+    ON_COMMAND(IDM_COPY_PATH, OnCopyPath)
+    ON_EN_CHANGE(IDC_FILTER, OnFilterChanged)
+    ON_MESSAGE(WM_SIZE, OnSize)
+    ON_MESSAGE(WM_GETMINMAXINFO, OnGetMinMaxInfo)
     ON_MESSAGE(WM_REPORT_STAMPS, OnReportStamps)
     ON_MESSAGE(WM_INITMENUPOPUP, OnInitMenuPopup)
     ON_MESSAGE(WM_DPICHANGED, OnDpiChanged)
@@ -91,18 +101,22 @@ BOOL CKalendrixDlg::OnInitDialog()
     m_timeRows.Attach(m_hWnd, *this);
     m_attributes.Attach(m_hWnd, *this);
     m_names.Attach(m_hWnd, *this);
+    m_filter.Attach(m_hWnd, *this);
     m_dpi = DpiOfWindow(m_hWnd);
     TakeOverDialogScaling(m_hWnd);
     LoadScaledIcons();
 
     HWND list = GetDlgItem(IDC_FILE_LIST);
-    ListView_SetExtendedListViewStyleEx(list, 0, LVS_EX_GRIDLINES);
+    ListView_SetExtendedListViewStyleEx(list, 0, LVS_EX_GRIDLINES | LVS_EX_INFOTIP);
     m_fileList.Attach(list);
     m_fileList.SetDpi(m_dpi);
     m_fileList.ShowNothing();
-    FitListColumns();
 
+    // The controls' places at the template's size are the layout's base.
+    m_layout.Attach(m_hWnd, IDC_FILE_LIST, IDC_NAME);
+    RestorePlacement();
     RestoreFolderContents();
+    m_filter.Restore();
     // Every argument after the program's own name is a path, taken as given.
     std::vector<std::wstring> paths(__wargv + 1, __wargv + (__argc > 1 ? __argc : 1));
     if (!paths.empty())

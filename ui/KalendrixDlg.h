@@ -6,7 +6,9 @@
 #include "../model/FileOperate.h"
 #include "../res/resource.h"
 #include "AttributeBoxes.h"
+#include "ChoiceFilter.h"
 #include "DialogControls.h"
+#include "DialogLayout.h"
 #include "FileListView.h"
 #include "NameEdits.h"
 #include "TimeRows.h"
@@ -133,6 +135,19 @@ protected:
     void OnListItemChanged(NMHDR* header, LRESULT* result);
     void OnListDisplayInfo(NMHDR* header, LRESULT* result);
     void OnListColumnClick(NMHDR* header, LRESULT* result);
+    void OnListInfoTip(NMHDR* header, LRESULT* result);
+    // Taking files out of the choice and the list's other commands (ChoiceTrimming.cpp):
+    // Delete, Ctrl+A, Ctrl+C, and the context menu on the selected rows.
+    void OnListKeyDown(NMHDR* header, LRESULT* result);
+    void OnContextMenu(WPARAM window, LPARAM where);
+    void OnRemoveFromChoice();
+    void OnOpenFolder();
+    void OnCopyPath();
+    // The filter box (ShownChoice.cpp).
+    void OnFilterChanged();
+    // The window sized by the user (WindowSize.cpp).
+    void OnSize(WPARAM type, LPARAM);
+    void OnGetMinMaxInfo(WPARAM, LPARAM info);
     void OnReportStamps(WPARAM index, LPARAM);
     // Folders (FolderContents.cpp): the box ticked or cleared reads the choice again.
     void OnFolderContents();
@@ -176,6 +191,12 @@ private:
     void RestoreFolderContents();
     void ReportUnreadableFolders();
     void ShowAttributes(const FileRecord& record, bool fresh);
+    // The list shows the files the filter leaves; the counts line follows.
+    void ShowFilteredFiles();
+    void UpdateCounts();
+    // The window's place and size, as the user left it, per user.
+    void RestorePlacement();
+    void SavePlacement();
 
     void StartJob(std::unique_ptr<DialogJob> job);
     // "ファイルから" takes the dates taken: the files whose date is not read yet are read by
@@ -185,8 +206,6 @@ private:
     // The program's icons at the display scale, for the caption and the task bar.
     void LoadScaledIcons();
     void ScaleControls(UINT from, UINT to);
-    // The list's two columns at the dialog's scale, within the list's width.
-    void FitListColumns();
 
     HICON m_hIcon = nullptr;
     HICON m_smallIcon = nullptr;
@@ -212,6 +231,8 @@ private:
     TimeRows m_timeRows;
     AttributeBoxes m_attributes;
     NameEdits m_names;
+    ChoiceFilter m_filter;
+    DialogLayout m_layout;
     // The file whose record the rows show, so that a file's unreadable stamps are told
     // once when it is picked, not at every notification of the list.
     int m_shownIndex = -1;

@@ -20,9 +20,11 @@ void CKalendrixDlg::UpdatePreview(const FileRecord& first)
         return;
     // Reads the rows and the first file alone: the list works out the cells it draws.
     m_fileList.ShowPreview(m_fileOperate.GetFileSet(), ReadRequest(first, true));
+    UpdateCounts();
 }
 
 void CKalendrixDlg::EndPreview()
 {
     m_fileList.EndPreview();
+    UpdateCounts();
 }

@@ -46,6 +46,9 @@ std::vector<ExpectedControl> ExpectedControls()
     controls.push_back({IDC_BROWSE_FOLDER, L"Button", true});
     controls.push_back({IDC_JOB_STATUS, L"Static", true});
     controls.push_back({IDC_JOB_PROGRESS, PROGRESS_CLASSW, true});
+    controls.push_back({IDC_STATIC, L"Static", true});
+    controls.push_back({IDC_FILTER, L"Edit", true}); // typed before files are chosen
+    controls.push_back({IDC_CHOICE_COUNTS, L"Static", true});
     return controls;
 }
 
@@ -56,7 +59,7 @@ class DialogShell : public DialogFixture {};
 TEST_F(DialogShell, CreatesEveryControlInOrderWithItsInitialState)
 {
     std::vector<ExpectedControl> expected = ExpectedControls();
-    ASSERT_EQ(expected.size(), 88u);
+    ASSERT_EQ(expected.size(), 91u);
 
     size_t index = 0;
     HWND previous = nullptr;
@@ -92,7 +95,7 @@ TEST_F(DialogShell, CreatesEveryControlInOrderWithItsInitialState)
 TEST_F(DialogShell, ListShowsGridLinesAndTwoColumns)
 {
     HWND list = dialog.GetDlgItem(IDC_FILE_LIST);
-    EXPECT_EQ(ListView_GetExtendedListViewStyle(list), static_cast<DWORD>(LVS_EX_GRIDLINES));
+    EXPECT_EQ(ListView_GetExtendedListViewStyle(list), static_cast<DWORD>(LVS_EX_GRIDLINES | LVS_EX_INFOTIP));
     EXPECT_EQ(ListView_GetColumnWidth(list, 0), 300);
     EXPECT_EQ(ListView_GetColumnWidth(list, 1), 270);
     EXPECT_EQ(Header_GetItemCount(ListView_GetHeader(list)), 2);
@@ -106,7 +109,7 @@ TEST_F(DialogShell, ListShowsGridLinesAndTwoColumns)
     ListView_GetColumn(list, 1, &column);
     EXPECT_STREQ(header, L"ファイルタイプ");
     LONG_PTR style = GetWindowLongPtrW(list, GWL_STYLE);
-    EXPECT_TRUE(style & LVS_SINGLESEL);
+    EXPECT_FALSE(style & LVS_SINGLESEL) << "several rows are selected at once";
     EXPECT_FALSE(style & LVS_NOSORTHEADER) << "a click on a column's header sorts by it";
     EXPECT_TRUE(style & LVS_OWNERDATA) << "the list holds no copy of the rows";
 }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <sstream>
 #include <string>
@@ -229,4 +230,129 @@ TEST_F(DisplayScale, AChangeOfScaleTakesTheProposedRectangleAndScalesFontsAndIco
               SystemMetricForDpi(SM_CXSMICON, to));
     const RECT iconArea = dialog.FileIconArea();
     EXPECT_EQ(iconArea.right - iconArea.left, SystemMetricForDpi(SM_CXICON, to));
+}
+
+namespace {
+
+RECT PlaceInDialog(HWND dialog, HWND control)
+{
+    RECT place;
+    GetWindowRect(control, &place);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
+    return place;
+}
+
+// Which edges a control keeps its distance to when the dialog grows.
+enum class Edges { leftTop, rightTop, leftBottom, rightBottom, stretchedWide, stretchedBoth };
+
+struct EdgeCase {
+    int id;
+    Edges edges;
+};
+
+const EdgeCase kEdgeCases[] = {
+    {IDC_FILE_LIST, Edges::stretchedBoth},
+    {IDC_NAME, Edges::stretchedWide},
+    {IDC_EXTENSION, Edges::rightTop},
+    {IDC_BROWSE, Edges::rightTop},
+    {IDC_FILTER, Edges::leftBottom},
+    {IDC_CHOICE_COUNTS, Edges::leftBottom},
+    {IDC_SWITCH_CREATE, Edges::leftBottom},
+    {IDC_ACCESS_SECOND, Edges::leftBottom},
+    {IDC_MODE_SHIFT, Edges::leftBottom},
+    {IDC_SAME_AS_CREATION, Edges::leftBottom},
+    {IDC_ATTR_COMPRESSED, Edges::leftBottom},
+    {IDC_JOB_STATUS, Edges::leftBottom},
+    {IDC_FOLDER_CONTENTS, Edges::rightBottom},
+    {IDC_BROWSE_FOLDER, Edges::rightBottom},
+    {IDOK, Edges::rightBottom},
+    {IDCANCEL, Edges::rightBottom},
+    {IDC_APPLY, Edges::rightBottom},
+};
+
+} // namespace
+
+TEST_F(DisplayScale, ALargerWindowKeepsEveryControlAgainstItsEdgesAndOverlapsNothing)
+{
+    HWND window = dialog.Handle();
+    EXPECT_TRUE(GetWindowLongW(window, GWL_STYLE) & WS_THICKFRAME) << "a sizing border";
+    EXPECT_TRUE(GetWindowLongW(window, GWL_STYLE) & WS_MAXIMIZEBOX);
+    RECT templateWindow;
+    GetWindowRect(window, &templateWindow);
+    RECT before;
+    GetClientRect(window, &before);
+    std::vector<std::pair<HWND, RECT>> places;
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+        places.emplace_back(child, PlaceInDialog(window, child));
+
+    // Larger by as much as the screen has room for, up to 200 by 120 pixels at 96 dpi.
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+    const int dx = std::min<int>(ScaleToDpi(200, dialog.GetDpi()),
+                                 monitor.rcWork.right - monitor.rcWork.left - (templateWindow.right - templateWindow.left));
+    const int dy = std::min<int>(ScaleToDpi(120, dialog.GetDpi()),
+                                 monitor.rcWork.bottom - monitor.rcWork.top - (templateWindow.bottom - templateWindow.top));
+    if (dx < 20 || dy < 20)
+        GTEST_SKIP() << "the screen has no room for a larger window at " << dialog.GetDpi() << " dpi";
+    SetWindowPos(window, nullptr, monitor.rcWork.left, monitor.rcWork.top, templateWindow.right - templateWindow.left + dx,
+                 templateWindow.bottom - templateWindow.top + dy, SWP_NOZORDER);
+    RECT after;
+    GetClientRect(window, &after);
+    ASSERT_EQ(after.right - before.right, dx);
+    ASSERT_EQ(after.bottom - before.bottom, dy);
+
+    for (const EdgeCase& c : kEdgeCases) {
+        HWND control = dialog.GetDlgItem(c.id);
+        RECT was = {};
+        for (const auto& place : places) {
+            if (place.first == control)
+                was = place.second;
+        }
+        const RECT now = PlaceInDialog(window, control);
+        RECT expected = was;
+        switch (c.edges) {
+        case Edges::leftTop:
+            break;
+        case Edges::rightTop:
+            OffsetRect(&expected, dx, 0);
+            break;
+        case Edges::leftBottom:
+            OffsetRect(&expected, 0, dy);
+            break;
+        case Edges::rightBottom:
+            OffsetRect(&expected, dx, dy);
+            break;
+        case Edges::stretchedWide:
+            expected.right += dx;
+            break;
+        case Edges::stretchedBoth:
+            expected.right += dx;
+            expected.bottom += dy;
+            break;
+        }
+        EXPECT_TRUE(EqualRect(&now, &expected)) << "control " << c.id << " at " << now.left << "," << now.top << " "
+                                                << now.right << "," << now.bottom << ", expected " << expected.left
+                                                << "," << expected.top << " " << expected.right << "," << expected.bottom;
+    }
+    // Controls apart at the template's size are apart still (a group box holds its controls).
+    for (size_t a = 0; a < places.size(); ++a) {
+        for (size_t b = a + 1; b < places.size(); ++b) {
+            RECT common;
+            if (IntersectRect(&common, &places[a].second, &places[b].second))
+                continue;
+            const RECT first = PlaceInDialog(window, places[a].first);
+            const RECT second = PlaceInDialog(window, places[b].first);
+            EXPECT_FALSE(IntersectRect(&common, &first, &second))
+                << "controls " << GetDlgCtrlID(places[a].first) << " and " << GetDlgCtrlID(places[b].first) << " overlap";
+        }
+    }
+    EXPECT_EQ(LayoutCheck(window, dialog.GetDpi()).Faults(), "");
+
+    // Never smaller than the template.
+    SetWindowPos(window, nullptr, 0, 0, 200, 150, SWP_NOMOVE | SWP_NOZORDER);
+    RECT smallest;
+    GetWindowRect(window, &smallest);
+    EXPECT_EQ(smallest.right - smallest.left, templateWindow.right - templateWindow.left);
+    EXPECT_EQ(smallest.bottom - smallest.top, templateWindow.bottom - templateWindow.top);
 }
