@@ -17,17 +17,12 @@ bool Differs(LONGLONG held, LONGLONG target)
     return target % kTicksPerSecond != 0 || held / kTicksPerSecond != target / kTicksPerSecond;
 }
 
-LONGLONG TicksOf(const FILETIME& time)
-{
-    return static_cast<LONGLONG>((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
-}
-
 // The gap a date from a file's content or name leaves, or none with the stamp it gives.
 SourceGap GapOfSourceStamp(const SourceStamp& date, SourceGap noDate, LONGLONG* target)
 {
     switch (date.result) {
     case SourceStampResult::stamp:
-        *target = TicksOf(date.stamp);
+        *target = AsStamp(date.stamp).QuadPart;
         return SourceGap::none;
     case SourceStampResult::skippedLocalTime:
         return SourceGap::skippedLocalTime;
@@ -67,9 +62,11 @@ SourceGap SourceTime(const FileItem& item, StampSource source, LONGLONG* target,
     return *target > 0 ? SourceGap::none : SourceGap::noStamp;
 }
 
-const wchar_t* const kStampNames[kPlanStampCount] = {L"作成日時", L"更新日時", L"アクセス日時"};
-
 } // namespace
+
+const wchar_t* const kPlanStampNames[kPlanStampCount] = {L"作成日時", L"更新日時", L"アクセス日時"};
+const wchar_t* const kStampSourceNames[kStampSourceCount] = {L"撮影日時", L"ファイル名の日時", L"作成日時", L"更新日時",
+                                                             L"アクセス日時"};
 
 std::wstring SourceGapText(SourceGap gap, StampSource source)
 {
@@ -85,7 +82,7 @@ std::wstring SourceGapText(SourceGap gap, StampSource source)
     case SourceGap::noNameDate:
         return L"ファイル名に日時なし";
     case SourceGap::noStamp:
-        return kStampNames[static_cast<int>(source) - static_cast<int>(StampSource::creation)] + std::wstring(L"なし");
+        return kPlanStampNames[static_cast<int>(source) - static_cast<int>(StampSource::creation)] + std::wstring(L"なし");
     case SourceGap::itemNotRead:
         return L"読み込んでいないため変更しません";
     case SourceGap::skippedLocalTime:
@@ -113,7 +110,7 @@ std::wstring GapsText(const ItemChange& change, const ChangeRequest& request)
             continue;
         if (!text.empty())
             text += L"、";
-        text += kStampNames[stamp] + (L"（" + SourceGapText(change.gaps[stamp], request.sources[stamp]) + L"）");
+        text += kPlanStampNames[stamp] + (L"（" + SourceGapText(change.gaps[stamp], request.sources[stamp]) + L"）");
     }
     return text;
 }

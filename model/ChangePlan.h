@@ -39,6 +39,11 @@ enum class SourceGap : unsigned char {
     outOfRange           // the time is one a stamp cannot hold
 };
 
+// The names of the stamps, in the order of PlanStamp ("作成日時"), and of the sources, in
+// the order of StampSource ("撮影日時"), as the dialog and its messages say them.
+extern const wchar_t* const kPlanStampNames[kPlanStampCount];
+extern const wchar_t* const kStampSourceNames[kStampSourceCount];
+
 // What a gap says in the preview and in the closing box ("撮影日時なし").
 std::wstring SourceGapText(SourceGap gap, StampSource source);
 

@@ -22,7 +22,6 @@ constexpr size_t kListedRefusals = 30;
 // The files whose stamps an apply would move out of what a stamp holds, and where to.
 std::wstring RefusalText(const FileSet& files, const ChangePlan& plan)
 {
-    const wchar_t* const names[kPlanStampCount] = {L"作成日時", L"更新日時", L"アクセス日時"};
     std::wstring text = L"次のファイルの日時は、ファイルに記録できる範囲（1970年1月1日 0時 UTC から 3000年12月31日まで）"
                         L"の外になります。\r\n";
     size_t listed = 0;
@@ -36,7 +35,7 @@ std::wstring RefusalText(const FileSet& files, const ChangePlan& plan)
             if (!(change.refused & PartOfStamp(stamp)))
                 continue;
             const std::wstring wouldBe = change.wouldBe[stamp] >= 0 ? LocalStampText(change.wouldBe[stamp]) : L"";
-            text += std::wstring(first ? L"" : L"、") + names[stamp] + L" → " +
+            text += std::wstring(first ? L"" : L"、") + kPlanStampNames[stamp] + L" → " +
                     (wouldBe.empty() ? std::wstring(L"1601年より前か30827年より後") : wouldBe);
             first = false;
         }

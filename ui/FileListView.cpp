@@ -2,6 +2,7 @@
 
 #include "../datetime/StampText.h"
 #include "../framework/DisplayScale.h"
+#include "../model/FileStateAccess.h"
 #include "../model/NameParts.h"
 #include "../model/SizeText.h"
 
@@ -76,8 +77,7 @@ LONGLONG KnownDateTaken(const FileItem& item)
 {
     if (!item.takenRead || item.taken.result != SourceStampResult::stamp)
         return 0;
-    return static_cast<LONGLONG>((static_cast<ULONGLONG>(item.taken.stamp.dwHighDateTime) << 32) |
-                                 item.taken.stamp.dwLowDateTime);
+    return AsStamp(item.taken.stamp).QuadPart;
 }
 
 // The plan's part of a stamp or the flags column; 0 for the others.
@@ -253,18 +253,24 @@ void FileListView::ShowOnly(std::vector<bool> shown)
     FitColumns();
 }
 
+// The rows: the files in their order, those the filter leaves.
+void FileListView::RowsFromOrder()
+{
+    if (m_shown.empty()) {
+        m_rows = m_order;
+        return;
+    }
+    m_rows.clear();
+    for (int file : m_order) {
+        if (m_shown[static_cast<size_t>(file)])
+            m_rows.push_back(file);
+    }
+}
+
 void FileListView::RebuildRows()
 {
     const int focused = FocusedFile();
-    if (m_shown.empty()) {
-        m_rows = m_order;
-    } else {
-        m_rows.clear();
-        for (int file : m_order) {
-            if (m_shown[static_cast<size_t>(file)])
-                m_rows.push_back(file);
-        }
-    }
+    RowsFromOrder();
     // The selection named rows, which now show other files: only the focused file stays,
     // focused and selected, where it is still shown.
     ClearSelection();
@@ -399,15 +405,7 @@ void FileListView::FilesRemoved(const std::vector<size_t>& removed)
             firstRow = static_cast<int>(row);
     }
     ClearSelection();
-    if (m_shown.empty()) {
-        m_rows = m_order;
-    } else {
-        m_rows.clear();
-        for (int file : m_order) {
-            if (m_shown[static_cast<size_t>(file)])
-                m_rows.push_back(file);
-        }
-    }
+    RowsFromOrder();
     ListView_SetItemCountEx(m_list, static_cast<int>(m_rows.size()), LVSICF_NOSCROLL);
     if (!m_rows.empty()) {
         const int row = std::min(std::max(firstRow, 0), static_cast<int>(m_rows.size()) - 1);

@@ -89,6 +89,7 @@ private:
     // A layout shown afresh shows no preview.
     void ForgetPreview();
     // Rows from the order and the filter; the focused file keeps the focus where it is shown.
+    void RowsFromOrder();
     void RebuildRows();
     void ClearSelection();
     int NeededWidth(int column, int listWidth);

@@ -17,9 +17,6 @@ constexpr SpinRange kOffsetSpinRanges[kTimeFieldCount] = {{-100, 100}, {-12, 12}
 // Commands that only a time to set makes sense of.
 const int kSetOnlyCommands[] = {IDC_CURRENT_TIME, IDC_CLEAR_TIME, IDC_SAME_AS_CREATION};
 
-// What a row's list offers, in the order of StampSource.
-const wchar_t* const kSourceNames[kStampSourceCount] = {L"撮影日時", L"ファイル名の日時", L"作成日時", L"更新日時",
-                                                        L"アクセス日時"};
 
 const struct {
     int id;
@@ -47,7 +44,8 @@ void TimeRows::FillSourceLists()
         HWND list = Control(row.sourceList);
         if (SendMessageW(list, CB_GETCOUNT, 0, 0) > 0)
             continue;
-        for (const wchar_t* name : kSourceNames)
+        // What a row's list offers, in the order of StampSource.
+        for (const wchar_t* name : kStampSourceNames)
             SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
         SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(StampSource::dateTaken), 0);
     }

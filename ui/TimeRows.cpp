@@ -15,7 +15,8 @@ static_assert(static_cast<int>(FieldKind::year) == kYear && static_cast<int>(Fie
 
 namespace {
 
-const wchar_t* const kRowNames[kTimeRowCount] = {L"作成日時", L"更新日時", L"アクセス日時"};
+// A row is named as its stamp.
+const wchar_t* const* const kRowNames = kPlanStampNames;
 const wchar_t* const kFieldNames[kTimeFieldCount] = {L"年", L"月", L"日", L"時", L"分", L"秒"};
 const StampBit kRowStamps[kTimeRowCount] = {kCreationStamp, kWriteStamp, kAccessStamp};
 const wchar_t* const kNothingChanged = L"ファイルは何も変更されていません。";

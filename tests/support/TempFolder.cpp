@@ -132,6 +132,18 @@ FILETIME StampOfUtc(int year, int month, int day, int hour, int minute, int seco
     return stamp;
 }
 
+FILETIME StampOfLocal(int year, int month, int day, int hour, int minute, int second)
+{
+    const FILETIME asIfUtc = StampOfUtc(year, month, day, hour, minute, second);
+    SYSTEMTIME local = {};
+    SYSTEMTIME utc = {};
+    FILETIME stamp = {};
+    FileTimeToSystemTime(&asIfUtc, &local);
+    TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc);
+    SystemTimeToFileTime(&utc, &stamp);
+    return stamp;
+}
+
 ULONGLONG UnixSecondsOf(const FILETIME& stamp)
 {
     ULONGLONG ticks = (static_cast<ULONGLONG>(stamp.dwHighDateTime) << 32) | stamp.dwLowDateTime;

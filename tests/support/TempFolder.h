@@ -34,4 +34,6 @@ bool ReadStamps(const std::wstring& path, FileStamps* stamps);
 bool WriteStamps(const std::wstring& path, const FILETIME* creation, const FILETIME* access, const FILETIME* write);
 FILETIME StampOf(ULONGLONG unixSeconds);
 FILETIME StampOfUtc(int year, int month, int day, int hour, int minute, int second);
+// A local time of the zone the test runs in, as Windows converts it with the zone's rules.
+FILETIME StampOfLocal(int year, int month, int day, int hour, int minute, int second);
 ULONGLONG UnixSecondsOf(const FILETIME& stamp);

@@ -23,17 +23,6 @@ LONGLONG AsStamp(const FILETIME& time)
     return static_cast<LONGLONG>((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
 }
 
-// A local time of the zone the test runs in, as Windows converts it.
-LONGLONG StampOfLocal(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second)
-{
-    SYSTEMTIME local = {year, month, 0, day, hour, minute, second, 0};
-    SYSTEMTIME utc;
-    FILETIME stamp;
-    EXPECT_TRUE(TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc));
-    EXPECT_TRUE(SystemTimeToFileTime(&utc, &stamp));
-    return AsStamp(stamp);
-}
-
 std::wstring Change(LONGLONG from, LONGLONG to)
 {
     return LocalStampText(from) + L" → " + LocalStampText(to);
@@ -125,9 +114,9 @@ TEST_F(FromSource, TheModeShowsAListInPlaceOfEachRowsFieldsUntilANewChoice)
 TEST_F(FromSource, EachFileTakesItsOwnDateAsThePreviewShowsTheOthersAreNamedAndTheUndoTakesItBack)
 {
     const LONGLONG withOffset = AsStamp(StampOfUtc(2024, 3, 15, 5, 22, 33)) + 2500000; // 14:22:33.25 +09:00
-    const LONGLONG localTaken = StampOfLocal(2023, 7, 1, 8, 0, 0);
+    const LONGLONG localTaken = AsStamp(StampOfLocal(2023, 7, 1, 8, 0, 0));
     const LONGLONG filmed = AsStamp(StampOfUtc(2022, 1, 2, 3, 4, 5));
-    const LONGLONG named = StampOfLocal(2024, 3, 15, 14, 22, 33);
+    const LONGLONG named = AsStamp(StampOfLocal(2024, 3, 15, 14, 22, 33));
     const std::uint64_t filmedSince1904 = static_cast<std::uint64_t>(filmed / kTicksPerSecond) - kSecondsFrom1601To1904;
     const std::vector<std::wstring> paths = {
         MakeSample(L"a.jpg", JpegWith(TiffWith(false, {},

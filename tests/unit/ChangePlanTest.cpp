@@ -1,4 +1,6 @@
 #include "model/ChangePlan.h"
+#include "model/FileStateAccess.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -159,17 +161,6 @@ TEST(ChangePlan, ResultsOutsideTheRangeAreRefusedPerStampAndListedPerItem)
 
 namespace {
 
-// The stamp of a local time as Windows converts it with the zone's current rules.
-LONGLONG StampOfLocal(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second)
-{
-    SYSTEMTIME local = {year, month, 0, day, hour, minute, second, 0};
-    SYSTEMTIME utc;
-    FILETIME stamp;
-    EXPECT_TRUE(TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc));
-    EXPECT_TRUE(SystemTimeToFileTime(&utc, &stamp));
-    return static_cast<LONGLONG>((static_cast<ULONGLONG>(stamp.dwHighDateTime) << 32) | stamp.dwLowDateTime);
-}
-
 SourceStamp TakenAt(LONGLONG stamp)
 {
     SourceStamp taken;
@@ -236,7 +227,7 @@ TEST(ChangePlan, FromASourceEachItemTakesItsOwnTimeOrKeepsItsStampAndSaysWhy)
          WithTaken(plain, NoDateTaken(NoDateReason::noDate, SourceStampResult::skippedLocalTime)),
          StampSource::dateTaken, 0, SourceGap::skippedLocalTime, -1},
         {"a date in the name", Named(L"C:\\p\\IMG_20240315_142233.jpg", plain), StampSource::nameDate,
-         StampOfLocal(2024, 3, 15, 14, 22, 33), SourceGap::none, -1},
+         AsStamp(StampOfLocal(2024, 3, 15, 14, 22, 33)).QuadPart, SourceGap::none, -1},
         {"an impossible date in the name", Named(L"C:\\p\\IMG_20241315_142233.jpg", plain), StampSource::nameDate, 0,
          SourceGap::noNameDate, -1},
         {"no date in the name", plain, StampSource::nameDate, 0, SourceGap::noNameDate, -1},
